@@ -1,0 +1,108 @@
+#include "Connection.h"
+
+#include "JetSql.h"
+#include "KestrelError.h"
+#include "PublicFunction.h"
+#include "Schema.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <sqlite3.h>
+
+namespace {
+QAtomicInt connectionCounter;
+}
+
+DbConnection::DbConnection()
+    : name(QStringLiteral("kestrel-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
+{
+}
+
+DbConnection::~DbConnection()
+{
+    Close();
+    if (QSqlDatabase::contains(name))
+        QSqlDatabase::removeDatabase(name);
+}
+
+bool DbConnection::Open()
+{
+    Close();
+    lastError.clear();
+    const QString path = DataSourceOf(ConnectionString);
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        lastError = QStringLiteral("数据库文件“%1”不存在").arg(path);
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
+                                                   : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    if (!db.open()) {
+        lastError = db.lastError().text();
+        return false;
+    }
+    auto* handle = *static_cast<sqlite3* const*>(db.driver()->handle().data());
+    QString problem;
+    if (!RegisterJetFunctions(handle))
+        problem = QStringLiteral("无法注册数据库函数");
+    else
+        problem = Schema::CheckDatabase(db);
+    if (!problem.isEmpty()) {
+        lastError = problem;
+        db.close();
+        return false;
+    }
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+    return true;
+}
+
+void DbConnection::Close()
+{
+    if (QSqlDatabase::contains(name)) {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isOpen())
+            db.close();
+    }
+}
+
+bool DbConnection::Connected() const
+{
+    return QSqlDatabase::contains(name) && QSqlDatabase::database(name, false).isOpen();
+}
+
+QSqlDatabase DbConnection::Database() const
+{
+    if (!Connected())
+        throw KestrelError(QStringLiteral("数据库连接未打开"));
+    return QSqlDatabase::database(name, false);
+}
+
+Transaction::Transaction(DbConnection& connection)
+    : db(connection.Database())
+{
+    open = db.transaction();
+    if (!open)
+        throw KestrelError(QStringLiteral("无法开始数据库事务：") + db.lastError().text());
+}
+
+Transaction::~Transaction()
+{
+    if (open)
+        db.rollback();
+}
+
+void Transaction::Commit()
+{
+    if (!open)
+        return;
+    if (!db.commit()) {
+        const QString error = db.lastError().text();
+        db.rollback();
+        open = false;
+        throw KestrelError(QStringLiteral("数据库事务提交失败：") + error);
+    }
+    open = false;
+}

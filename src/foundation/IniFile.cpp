@@ -1,0 +1,130 @@
+#include "IniFile.h"
+
+#include "PublicFunction.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace {
+
+constexpr int NameLimit = 255;
+constexpr int ValueLimit = 1023;
+constexpr qint64 FileLimit = 16 * 1024 * 1024;
+
+QStringList ReadLines(const QString& fileName)
+{
+    QFile file(fileName);
+    if (file.size() > FileLimit || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = FromGbk(file.readAll());
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    return lines;
+}
+
+bool IsSection(const QString& line, QString* name)
+{
+    const QString t = line.trimmed();
+    if (!t.startsWith(QLatin1Char('[')))
+        return false;
+    const int close = t.indexOf(QLatin1Char(']'));
+    if (close < 0)
+        return false;
+    *name = t.mid(1, close - 1).trimmed();
+    return true;
+}
+
+// Splits "key=value"; false for a line that is no key.
+bool IsKey(const QString& line, QString* key, QString* value)
+{
+    const int eq = line.indexOf(QLatin1Char('='));
+    if (eq <= 0 || line.trimmed().startsWith(QLatin1Char(';')))
+        return false;
+    *key = line.left(eq).trimmed();
+    *value = line.mid(eq + 1).trimmed();
+    return !key->isEmpty();
+}
+
+bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+} // namespace
+
+QString ReadIniString(const QString& section, const QString& key, const QString& defaultValue,
+                      const QString& fileName)
+{
+    const QString sectionName = GbkLeft(section, NameLimit);
+    const QString keyName = GbkLeft(key, NameLimit);
+    const QString fallback = GbkLeft(defaultValue, NameLimit).trimmed();
+    const QStringList lines = ReadLines(GbkLeft(fileName, NameLimit));
+    bool inSection = false;
+    for (const QString& line : lines) {
+        QString name, k, v;
+        if (IsSection(line, &name)) {
+            inSection = SameName(name, sectionName);
+        } else if (inSection && IsKey(line, &k, &v) && SameName(k, keyName)) {
+            return GbkLeft(v, ValueLimit);
+        }
+    }
+    return fallback;
+}
+
+bool WriteIniString(const QString& section, const QString& key, const QString& value, const QString& fileName)
+{
+    bool sectionOk = false, keyOk = false, valueOk = false;
+    const int sectionBytes = ToGbk(section, &sectionOk).size();
+    const int keyBytes = ToGbk(key, &keyOk).size();
+    const int valueBytes = ToGbk(value, &valueOk).size();
+    if (!sectionOk || !keyOk || !valueOk || section.isEmpty() || key.isEmpty() || sectionBytes > NameLimit ||
+        keyBytes > NameLimit || valueBytes > ValueLimit || ToGbk(fileName).size() > NameLimit ||
+        key.contains(QLatin1Char('=')) || value.contains(QLatin1Char('\n')))
+        return false;
+
+    QStringList lines = ReadLines(fileName);
+    // Lines of a damaged file that have no text form are dropped rather than written back.
+    lines.removeIf([](const QString& line) {
+        return line.contains(QChar::ReplacementCharacter) || line.contains(QChar(0));
+    });
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    const QString entry = key + QLatin1Char('=') + value;
+    int sectionAt = -1;
+    int insertAt = -1;
+    bool done = false;
+    for (int i = 0; i < lines.size() && !done; ++i) {
+        QString name, k, v;
+        if (IsSection(lines[i], &name)) {
+            if (sectionAt >= 0)
+                break;
+            if (SameName(name, section)) {
+                sectionAt = i;
+                insertAt = i + 1;
+            }
+        } else if (sectionAt >= 0) {
+            if (IsKey(lines[i], &k, &v) && SameName(k, key)) {
+                lines[i] = entry;
+                done = true;
+            } else if (!lines[i].trimmed().isEmpty()) {
+                insertAt = i + 1;
+            }
+        }
+    }
+    if (!done) {
+        if (sectionAt < 0) {
+            lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+        } else {
+            lines.insert(insertAt, entry);
+        }
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    bool ok = false;
+    const QByteArray bytes = ToGbk(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"), &ok);
+    if (!ok || file.write(bytes) != bytes.size())
+        return false;
+    return file.commit();
+}

@@ -1,0 +1,482 @@
+#include "Query.h"
+
+#include "Connection.h"
+#include "JetSql.h"
+#include "KestrelError.h"
+#include "Schema.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+QString ClosedMessage() { return QStringLiteral("数据集未打开，不能进行此操作"); }
+
+QSqlDatabase DatabaseOf(DbConnection* connection)
+{
+    if (!connection)
+        throw KestrelError(QStringLiteral("查询没有数据库连接"));
+    return connection->Database();
+}
+
+} // namespace
+
+// ---- Field
+
+QString Field::FieldName() const { return query->names.value(column); }
+
+QVariant Field::Value() const
+{
+    query->RequireActive();
+    if (query->state == Query::State::Insert || query->state == Query::State::Edit)
+        return query->pending[column];
+    query->RequireRow();
+    return query->CellAt(query->current, column);
+}
+
+bool Field::IsNull() const { return Value().isNull(); }
+
+QString Field::AsString() const
+{
+    const QVariant v = Value();
+    if (v.isNull())
+        return QString();
+    if (v.typeId() == QMetaType::Double)
+        return QString::number(v.toDouble(), 'g', 15);
+    return v.toString();
+}
+
+qint64 Field::AsInteger() const
+{
+    const QVariant v = Value();
+    if (v.isNull())
+        return 0;
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    if (ok)
+        return n;
+    const double d = v.toDouble(&ok);
+    if (ok)
+        return static_cast<qint64>(d);
+    throw KestrelError(QStringLiteral("字段 %1 的值“%2”不是整数").arg(FieldName(), v.toString()));
+}
+
+double Field::AsFloat() const
+{
+    const QVariant v = Value();
+    if (v.isNull())
+        return 0;
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    if (!ok)
+        throw KestrelError(QStringLiteral("字段 %1 的值“%2”不是数值").arg(FieldName(), v.toString()));
+    return d;
+}
+
+QDateTime Field::AsDateTime() const
+{
+    const QVariant v = Value();
+    if (v.isNull())
+        return QDateTime();
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime();
+    if (v.typeId() == QMetaType::QDate)
+        return QDateTime(v.toDate(), QTime(0, 0));
+    return ParseStoredDate(v.toString());
+}
+
+QDate Field::AsDate() const { return AsDateTime().date(); }
+
+bool Field::AsBoolean() const
+{
+    const QVariant v = Value();
+    if (v.isNull())
+        return false;
+    const QString text = v.toString();
+    if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        return true;
+    return v.toDouble() != 0;
+}
+
+void Field::SetValue(const QVariant& value)
+{
+    query->RequireActive();
+    if (query->state != Query::State::Insert && query->state != Query::State::Edit)
+        throw KestrelError(QStringLiteral("数据集不在编辑或插入状态"));
+    query->pending[column] = value;
+    query->changed[column] = true;
+}
+
+void Field::SetAsDateTime(const QDateTime& value) { SetValue(StoredDateText(value)); }
+
+void Field::SetAsDate(const QDate& value) { SetValue(StoredDateText(value)); }
+
+// ---- Query
+
+Query::Query(DbConnection* connection)
+    : connection(connection)
+{
+}
+
+void Query::Open(const QString& sql)
+{
+    SQL = sql;
+    Open();
+}
+
+void Query::Open()
+{
+    Close();
+    QSqlQuery query(DatabaseOf(connection));
+    query.setForwardOnly(true);
+    if (!query.exec(ToEngineSql(SQL)))
+        throw KestrelError(QStringLiteral("查询失败：") + query.lastError().text());
+    const QSqlRecord record = query.record();
+    const int columns = record.count();
+    for (int i = 0; i < columns; ++i)
+        names << record.fieldName(i);
+    while (query.next()) {
+        for (int i = 0; i < columns; ++i)
+            cells.push_back(query.value(i));
+        ++rows;
+    }
+    state = State::Browse;
+    current = rows > 0 ? 0 : -1;
+    eof = rows == 0;
+    bof = true;
+}
+
+void Query::Close()
+{
+    state = State::Inactive;
+    names.clear();
+    cells.clear();
+    pending.clear();
+    changed.clear();
+    rows = 0;
+    current = -1;
+    eof = bof = true;
+    editRow = -1;
+}
+
+void Query::RequireActive() const
+{
+    if (state == State::Inactive)
+        throw KestrelError(ClosedMessage());
+}
+
+void Query::RequireRow() const
+{
+    if (current < 0 || current >= rows)
+        throw KestrelError(QStringLiteral("数据集中没有当前记录"));
+}
+
+QVariant& Query::Cell(int row, int column) { return cells[static_cast<size_t>(row) * names.size() + column]; }
+
+const QVariant& Query::CellAt(int row, int column) const
+{
+    return cells[static_cast<size_t>(row) * names.size() + column];
+}
+
+int Query::RecordCount() const
+{
+    RequireActive();
+    return rows;
+}
+
+void Query::First()
+{
+    RequireActive();
+    current = rows > 0 ? 0 : -1;
+    eof = rows == 0;
+    bof = true;
+}
+
+void Query::Next()
+{
+    RequireActive();
+    if (current + 1 < rows) {
+        ++current;
+        bof = false;
+    } else {
+        eof = true;
+    }
+}
+
+void Query::Prior()
+{
+    RequireActive();
+    if (current > 0) {
+        --current;
+        eof = false;
+    } else {
+        bof = true;
+    }
+}
+
+void Query::Last()
+{
+    RequireActive();
+    current = rows - 1;
+    eof = rows == 0;
+    bof = rows == 0;
+}
+
+bool Query::Eof() const
+{
+    RequireActive();
+    return eof;
+}
+
+bool Query::Bof() const
+{
+    RequireActive();
+    return bof;
+}
+
+int Query::RecNo() const
+{
+    RequireActive();
+    return current;
+}
+
+void Query::MoveTo(int row)
+{
+    RequireActive();
+    if (row < 0 || row >= rows)
+        throw KestrelError(QStringLiteral("记录号超出范围"));
+    current = row;
+    eof = false;
+    bof = row == 0;
+}
+
+int Query::FieldCount() const
+{
+    RequireActive();
+    return names.size();
+}
+
+QStringList Query::FieldNames() const
+{
+    RequireActive();
+    return names;
+}
+
+int Query::FieldIndex(const QString& name) const
+{
+    for (int i = 0; i < names.size(); ++i) {
+        if (names[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+Field Query::FieldByName(const QString& name)
+{
+    RequireActive();
+    const int index = FieldIndex(name);
+    if (index < 0)
+        throw KestrelError(QStringLiteral("找不到字段 %1").arg(name));
+    return Field(this, index);
+}
+
+Field Query::Fields(int index)
+{
+    RequireActive();
+    if (index < 0 || index >= names.size())
+        throw KestrelError(QStringLiteral("字段序号 %1 超出范围").arg(index));
+    return Field(this, index);
+}
+
+QVariant Query::ValueAt(int row, int column) const
+{
+    if (state == State::Inactive || row < 0 || row >= rows || column < 0 || column >= names.size())
+        return QVariant();
+    return CellAt(row, column);
+}
+
+QString Query::TableOf(const QString& sql)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*select\s.*?\sfrom\s+\(?\s*([A-Za-z_][A-Za-z0-9_]*)\s*(.*)$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = pattern.match(sql);
+    if (!m.hasMatch())
+        return QString();
+    // Only a single-table SELECT can be written through.
+    static const QRegularExpression join(QStringLiteral(R"(^\s*(,|join\b|left\b|inner\b|right\b))"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (join.match(m.captured(2)).hasMatch())
+        return QString();
+    return m.captured(1);
+}
+
+void Query::WriteTable(QString* table, QString* key) const
+{
+    *table = TableOf(SQL);
+    *key = Schema::KeyColumn(*table);
+    if (table->isEmpty() || key->isEmpty())
+        throw KestrelError(QStringLiteral("此查询不能写入数据：") + SQL);
+}
+
+void Query::Insert()
+{
+    RequireActive();
+    if (state != State::Browse)
+        throw KestrelError(QStringLiteral("数据集正在编辑中"));
+    QString table, key;
+    WriteTable(&table, &key);
+    pending.assign(names.size(), QVariant());
+    changed.assign(names.size(), false);
+    state = State::Insert;
+}
+
+void Query::Edit()
+{
+    RequireActive();
+    if (state == State::Edit)
+        return;
+    if (state != State::Browse)
+        throw KestrelError(QStringLiteral("数据集正在编辑中"));
+    RequireRow();
+    QString table, key;
+    WriteTable(&table, &key);
+    if (FieldIndex(key) < 0)
+        throw KestrelError(QStringLiteral("查询结果中没有关键字段 %1，不能修改").arg(key));
+    pending.assign(cells.begin() + static_cast<long>(current) * names.size(),
+                   cells.begin() + static_cast<long>(current + 1) * names.size());
+    changed.assign(names.size(), false);
+    editRow = current;
+    state = State::Edit;
+}
+
+void Query::Cancel()
+{
+    if (state == State::Insert || state == State::Edit)
+        state = State::Browse;
+    pending.clear();
+    changed.clear();
+    editRow = -1;
+}
+
+void Query::Post()
+{
+    RequireActive();
+    if (state != State::Insert && state != State::Edit)
+        return;
+    QString table, key;
+    WriteTable(&table, &key);
+    const int keyColumn = FieldIndex(key);
+    QSqlDatabase db = DatabaseOf(connection);
+    QSqlQuery query(db);
+    QStringList columns;
+    QVariantList values;
+    for (int i = 0; i < names.size(); ++i) {
+        if (changed[i]) {
+            columns << names[i];
+            values << pending[i];
+        }
+    }
+    if (state == State::Insert) {
+        QString sql;
+        if (columns.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
+        } else {
+            QStringList marks;
+            for (int i = 0; i < columns.size(); ++i)
+                marks << QStringLiteral("?");
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns.join(QStringLiteral(", ")),
+                                                                         marks.join(QStringLiteral(", ")));
+        }
+        query.prepare(sql);
+        for (const QVariant& v : values)
+            query.addBindValue(v);
+        if (!query.exec())
+            throw KestrelError(QStringLiteral("保存数据失败：") + query.lastError().text());
+        const QVariant newKey = query.lastInsertId();
+        // Read the stored row back so that the key and the defaults show in the result.
+        QSqlQuery reread(db);
+        reread.prepare(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(table, key));
+        reread.addBindValue(newKey);
+        std::vector<QVariant> row(names.size());
+        if (reread.exec() && reread.next()) {
+            const QSqlRecord record = reread.record();
+            for (int i = 0; i < names.size(); ++i) {
+                const int at = record.indexOf(names[i]);
+                row[i] = at >= 0 ? reread.value(at) : pending[i];
+            }
+        } else {
+            row = pending;
+            if (keyColumn >= 0)
+                row[keyColumn] = newKey;
+        }
+        cells.insert(cells.end(), row.begin(), row.end());
+        ++rows;
+        current = rows - 1;
+        eof = false;
+        bof = rows == 1;
+    } else {
+        if (!columns.isEmpty()) {
+            QStringList sets;
+            for (const QString& c : columns)
+                sets << c + QStringLiteral(" = ?");
+            query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?").arg(table, sets.join(QStringLiteral(", ")), key));
+            for (const QVariant& v : values)
+                query.addBindValue(v);
+            query.addBindValue(CellAt(editRow, keyColumn));
+            if (!query.exec())
+                throw KestrelError(QStringLiteral("保存数据失败：") + query.lastError().text());
+            for (int i = 0; i < names.size(); ++i)
+                Cell(editRow, i) = pending[i];
+        }
+    }
+    state = State::Browse;
+    pending.clear();
+    changed.clear();
+    editRow = -1;
+}
+
+void Query::Delete()
+{
+    RequireActive();
+    if (state != State::Browse)
+        Cancel();
+    RequireRow();
+    QString table, key;
+    WriteTable(&table, &key);
+    const int keyColumn = FieldIndex(key);
+    if (keyColumn < 0)
+        throw KestrelError(QStringLiteral("查询结果中没有关键字段 %1，不能删除").arg(key));
+    QSqlQuery query(DatabaseOf(connection));
+    query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, key));
+    query.addBindValue(CellAt(current, keyColumn));
+    if (!query.exec())
+        throw KestrelError(QStringLiteral("删除数据失败：") + query.lastError().text());
+    const auto width = static_cast<long>(names.size());
+    cells.erase(cells.begin() + current * width, cells.begin() + (current + 1) * width);
+    --rows;
+    if (rows == 0) {
+        current = -1;
+        eof = bof = true;
+    } else if (current >= rows) {
+        current = rows - 1;
+        eof = true;
+    }
+}
+
+int Query::ExecSql(const QString& sql)
+{
+    SQL = sql;
+    return ExecSql();
+}
+
+int Query::ExecSql()
+{
+    Close();
+    QSqlQuery query(DatabaseOf(connection));
+    if (!query.exec(ToEngineSql(SQL)))
+        throw KestrelError(QStringLiteral("SQL命令执行失败：") + query.lastError().text());
+    return query.numRowsAffected();
+}

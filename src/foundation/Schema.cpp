@@ -1,0 +1,205 @@
+#include "Schema.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace Schema {
+
+namespace {
+
+struct Table {
+    const char* name;
+    const char* key;
+    const char* columns;
+};
+
+// Text columns compare without regard to letter case, as the program's look-ups by name expect.
+// Dates are ISO texts (yyyy-MM-dd).
+const Table tables[] = {
+    {"Customer", "CustomerIndex",
+     "CustomerIndex INTEGER PRIMARY KEY AUTOINCREMENT, CustomerName TEXT COLLATE NOCASE, "
+     "CustomerOwe REAL DEFAULT 0, CustomerPhone TEXT COLLATE NOCASE, CustomerFax TEXT COLLATE NOCASE, "
+     "CustomerContact TEXT COLLATE NOCASE, CustomerHandPhone TEXT COLLATE NOCASE, "
+     "CustomerEMail TEXT COLLATE NOCASE, CustomerWebsite TEXT COLLATE NOCASE, "
+     "CustomerAddress TEXT COLLATE NOCASE, CustomerRemark TEXT COLLATE NOCASE, CustomerMan TEXT COLLATE NOCASE"},
+    {"Bill", "BillIndex",
+     "BillIndex INTEGER PRIMARY KEY AUTOINCREMENT, BillKind TEXT COLLATE NOCASE, BillSerial TEXT COLLATE NOCASE, "
+     "BillCreateTime TEXT, BillRecordTime TEXT, BillUser TEXT COLLATE NOCASE, BillSum REAL DEFAULT 0, "
+     "BillReason TEXT COLLATE NOCASE, BillState TEXT COLLATE NOCASE, BillRemark TEXT COLLATE NOCASE, "
+     "BillMan TEXT COLLATE NOCASE"},
+    {"MoneyTable", "MoneyIndex",
+     "MoneyIndex INTEGER PRIMARY KEY AUTOINCREMENT, MoneyAccount INTEGER DEFAULT 0, MoneyBill INTEGER DEFAULT 0, "
+     "MoneySerial TEXT COLLATE NOCASE, MoneyCreateTime TEXT, MoneyRecordTime TEXT, "
+     "MoneyUser TEXT COLLATE NOCASE, MoneyReason TEXT COLLATE NOCASE, MoneyType TEXT COLLATE NOCASE, "
+     "MoneyToken TEXT COLLATE NOCASE, MoneyRemark TEXT COLLATE NOCASE, MoneyMan TEXT COLLATE NOCASE, "
+     "MoneyIn REAL DEFAULT 0, MoneyOut REAL DEFAULT 0, MoneySum REAL DEFAULT 0"},
+    {"Account", "AccountIndex",
+     "AccountIndex INTEGER PRIMARY KEY AUTOINCREMENT, AccountName TEXT COLLATE NOCASE, "
+     "AccountBase REAL DEFAULT 0, AccountMan TEXT COLLATE NOCASE"},
+    {"Power", "PowerIndex",
+     "PowerIndex INTEGER PRIMARY KEY, PowerName TEXT COLLATE NOCASE, PowerKey TEXT, "
+     "PowerPicture TEXT COLLATE NOCASE, PowerRange TEXT COLLATE NOCASE, PowerRole TEXT COLLATE NOCASE"},
+    {"Parameter", "ParameterIndex",
+     "ParameterIndex INTEGER PRIMARY KEY AUTOINCREMENT, ParameterType INTEGER, ParameterValue TEXT COLLATE NOCASE"},
+    {"Setting", "SettingIndex", "SettingIndex INTEGER PRIMARY KEY, SettingValue TEXT"},
+    {"PrintReport", "ReportIndex",
+     "ReportIndex INTEGER PRIMARY KEY AUTOINCREMENT, ReportEnable BOOLEAN DEFAULT 0, ReportGrid1 TEXT, "
+     "ReportGrid2 TEXT, ReportGrid3 TEXT, ReportGrid4 TEXT, ReportGrid5 TEXT, ReportGrid6 TEXT, "
+     "ReportGrid7 TEXT, ReportGrid8 TEXT, ReportGrid9 TEXT"},
+    {"PrintList", "ListIndex", "ListIndex INTEGER PRIMARY KEY, ListValue TEXT"},
+    {"PrintBigFont", "BigFontIndex", "BigFontIndex INTEGER PRIMARY KEY AUTOINCREMENT, BigFontValue TEXT"},
+};
+
+// Every column the program joins, filters, totals or orders by.
+const char* const indexes[] = {
+    "CREATE INDEX IX_CustomerName ON Customer (CustomerName)",
+    "CREATE INDEX IX_CustomerMan ON Customer (CustomerMan)",
+    "CREATE INDEX IX_BillUser ON Bill (BillUser, BillCreateTime)",
+    "CREATE INDEX IX_BillCreateTime ON Bill (BillCreateTime)",
+    "CREATE INDEX IX_BillMan ON Bill (BillMan)",
+    "CREATE INDEX IX_BillSerial ON Bill (BillSerial)",
+    "CREATE INDEX IX_MoneyUser ON MoneyTable (MoneyUser, MoneyCreateTime)",
+    "CREATE INDEX IX_MoneyBill ON MoneyTable (MoneyBill)",
+    "CREATE INDEX IX_MoneyAccount ON MoneyTable (MoneyAccount, MoneyCreateTime)",
+    "CREATE INDEX IX_MoneyCreateTime ON MoneyTable (MoneyCreateTime)",
+    "CREATE INDEX IX_MoneyMan ON MoneyTable (MoneyMan)",
+    "CREATE INDEX IX_MoneySerial ON MoneyTable (MoneySerial)",
+    "CREATE INDEX IX_AccountName ON Account (AccountName)",
+    "CREATE INDEX IX_AccountMan ON Account (AccountMan)",
+    "CREATE INDEX IX_PowerName ON Power (PowerName)",
+    "CREATE INDEX IX_ParameterType ON Parameter (ParameterType, ParameterValue)",
+};
+
+const char* const initialRows[] = {
+    // The reserved rows: key 1 of the four business tables, never listed.
+    "INSERT INTO Customer (CustomerIndex, CustomerName, CustomerOwe, CustomerMan) VALUES (1, '', 0, '')",
+    "INSERT INTO Bill (BillIndex, BillKind, BillSerial, BillUser, BillSum, BillMan) VALUES (1, '', '', '', 0, '')",
+    "INSERT INTO MoneyTable (MoneyIndex, MoneyAccount, MoneyBill, MoneySerial, MoneyUser, MoneyIn, MoneyOut, "
+    "MoneySum, MoneyMan) VALUES (1, 0, 0, '', '', 0, 0, 0, '')",
+    "INSERT INTO Account (AccountIndex, AccountName, AccountBase, AccountMan) VALUES (1, '', 0, '')",
+    // The manager roles and the data-modification password; all start without a password.
+    "INSERT INTO Power (PowerIndex, PowerName, PowerKey, PowerPicture, PowerRange, PowerRole) VALUES "
+    "(17, '财务主管', '', '', '', '财务主管'), (18, '财务总监', '', '', '', '财务总监'), "
+    "(19, '管理员', '', '', '', '管理员'), (20, '总经理', '', '', '', '总经理'), (21, '修改', '', '', '', '修改')",
+    // The last serials used: a new document or voucher proposes the next one.
+    "INSERT INTO Setting (SettingIndex, SettingValue) VALUES (1, 'XS100000'), (2, 'CG100000'), "
+    "(3, 'SK100000'), (4, 'FK100000')",
+    "INSERT INTO PrintList (ListIndex, ListValue) VALUES (1, ''), (2, '')",
+    "INSERT INTO PrintBigFont (BigFontValue) VALUES ('')",
+    // A few pick-list entries so that documents can be entered at once.
+    "INSERT INTO Parameter (ParameterType, ParameterValue) VALUES "
+    "(1, '商品销售'), (1, '商品采购'), (1, '日常费用'), (1, '其他收支'), "
+    "(2, '货款'), (2, '预收款'), (2, '预付款'), (2, '运杂费'), "
+    "(3, '现金'), (3, '转帐支票'), (3, '银行汇款'), (3, '收据'), "
+    "(4, '已签合同'), (4, '已发货'), (4, '已开票'), (4, '已完成')",
+};
+
+bool Exec(QSqlQuery& query, const QString& sql, QString* error)
+{
+    if (query.exec(sql))
+        return true;
+    *error = query.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']');
+    return false;
+}
+
+} // namespace
+
+QStringList TableNames()
+{
+    QStringList names;
+    for (const Table& t : tables)
+        names << QString::fromLatin1(t.name);
+    return names;
+}
+
+QString KeyColumn(const QString& table)
+{
+    for (const Table& t : tables) {
+        if (table.compare(QLatin1String(t.name), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(t.key);
+    }
+    return QString();
+}
+
+QString CreateSchema(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    QString error;
+    if (!db.transaction())
+        return db.lastError().text();
+    bool ok = true;
+    for (const Table& t : tables) {
+        ok = ok && Exec(query, QStringLiteral("CREATE TABLE %1 (%2)").arg(QLatin1String(t.name), QLatin1String(t.columns)),
+                        &error);
+    }
+    for (const char* sql : indexes)
+        ok = ok && Exec(query, QString::fromLatin1(sql), &error);
+    for (int slot = 1; slot <= 16 && ok; ++slot) {
+        ok = Exec(query,
+                  QStringLiteral("INSERT INTO Power (PowerIndex, PowerName, PowerKey, PowerPicture, PowerRange, "
+                                 "PowerRole) VALUES (%1, '', '', 'Faces/%1.bmp', '', '业务员')")
+                      .arg(slot),
+                  &error);
+    }
+    for (const char* sql : initialRows)
+        ok = ok && Exec(query, QString::fromUtf8(sql), &error);
+    ok = ok && Exec(query, QStringLiteral("PRAGMA user_version = %1").arg(Version), &error);
+    if (!ok) {
+        db.rollback();
+        return error;
+    }
+    if (!db.commit())
+        return db.lastError().text();
+    return QString();
+}
+
+QString CreateDatabase(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        return QStringLiteral("文件已存在：") + path;
+    const QString name = QStringLiteral("kestrel-create-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open())
+            error = db.lastError().text();
+        else
+            error = CreateSchema(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return error;
+}
+
+QString CheckDatabase(QSqlDatabase db)
+{
+    static const QString notOurs = QStringLiteral("“%1”不是本软件的数据库文件，或者文件已损坏。\n\n"
+                                                  "文件没有被改动。请从备份恢复数据库文件后再启动软件。");
+    const QString file = db.databaseName();
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return notOurs.arg(file);
+    const int version = query.value(0).toInt();
+    query.finish();
+    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+        return notOurs.arg(file);
+    QStringList present;
+    while (query.next())
+        present << query.value(0).toString().toLower();
+    query.finish();
+    for (const QString& table : TableNames()) {
+        if (!present.contains(table.toLower()))
+            return notOurs.arg(file);
+    }
+    if (version > Version)
+        return QStringLiteral("数据库文件“%1”由更新版本的软件建立，请升级本软件后再使用。").arg(file);
+    if (version < 1)
+        return notOurs.arg(file);
+    // Upgrade steps from older versions go here, each in its own transaction.
+    return QString();
+}
+
+} // namespace Schema

@@ -1,0 +1,111 @@
+#include "ShareDM.h"
+
+#include "foundation/JetSql.h"
+#include "foundation/KestrelError.h"
+#include "foundation/PublicFunction.h"
+#include "kit/Prompts.h"
+#include "signin/AskForm.h"
+
+#include <QComboBox>
+
+QString ProgramFolder;
+QString IniFileName;
+QString CurrentRole;
+QString CurrentUser;
+QString CurrentRights;
+QString CustomerFilter;
+QString AccountFilter;
+QString BillFilter;
+QString MoneyFilter;
+
+TShareDataModule* ShareDataModule = nullptr;
+
+TShareDataModule::TShareDataModule(QObject* parent)
+    : QObject(parent)
+    , ADOQueryTemp(&ADOConnection1)
+    , ADOQueryTemp2(&ADOConnection1)
+{
+    setObjectName(QStringLiteral("ShareDataModule"));
+}
+
+bool TShareDataModule::AskEditPassword()
+{
+    return AskEditPassword(QStringLiteral("修改密码"), QStringLiteral("请输入资料修改密码"), QString());
+}
+
+bool TShareDataModule::AskEditPassword(const QString& title, const QString& prompt, const QString& initialText)
+{
+    const QString sql = QStringLiteral("Select * From Power Where PowerName = ") + SqlText(QStringLiteral("修改"));
+    OpenSql(ADOQueryTemp, sql, QStringLiteral("数据库打开失败"));
+    if (ADOQueryTemp.Active() && ADOQueryTemp.RecordCount() > 0 &&
+        ADOQueryTemp.FieldByName(QStringLiteral("PowerKey")).AsString().isEmpty())
+        return true;
+
+    FormAsk->AskTitle = title;
+    FormAsk->AskPrompt = prompt;
+    FormAsk->AskText = initialText;
+    FormAsk->SetPasswordChar(QLatin1Char('#'));
+    bool allowed = false;
+    if (Prompts::Get().ShowModal(FormAsk) == QDialog::Accepted) {
+        OpenSql(ADOQueryTemp, sql, QStringLiteral("数据库打开失败"));
+        if (!ADOQueryTemp.Active() || ADOQueryTemp.RecordCount() == 0)
+            Prompts::Get().Information(QStringLiteral("数据库出错，资料修改密码被删除"));
+        else if (FormAsk->AskText == ADOQueryTemp.FieldByName(QStringLiteral("PowerKey")).AsString())
+            allowed = true;
+        else
+            Prompts::Get().Information(QStringLiteral("密码错误，请重新操作"));
+    }
+    FormAsk->SetPasswordChar(QChar());
+    return allowed;
+}
+
+QString TShareDataModule::NextSerial(const QString& serial) const { return ::NextSerial(serial); }
+
+bool TShareDataModule::IsValidSerial(const QString& serial) const { return ::IsValidSerial(serial); }
+
+bool OpenSql(Query& query, const QString& sql, const QString& failureMessage)
+{
+    try {
+        query.Close();
+        query.SQL = sql;
+        query.Open();
+        return true;
+    } catch (const KestrelError&) {
+        query.Close();
+        Prompts::Get().Information(failureMessage);
+        return false;
+    }
+}
+
+int ExecSql(Query& query, const QString& sql)
+{
+    try {
+        return query.ExecSql(sql);
+    } catch (const KestrelError&) {
+        Prompts::Get().Information(QStringLiteral("SQL命令执行出错"));
+        return 0;
+    }
+}
+
+void LoadCombo(QComboBox* combo, Query& query, const QString& sql, bool addAllEntry, const QString& fieldName)
+{
+    combo->clear();
+    if (addAllEntry)
+        combo->addItem(QStringLiteral("所有"));
+    OpenSql(query, sql, QStringLiteral("LoadCombo失败"));
+    if (query.Active() && query.RecordCount() > 0) {
+        QStringList items;
+        for (query.First(); !query.Eof(); query.Next())
+            items << query.FieldByName(fieldName).AsString();
+        combo->addItems(items);
+    }
+    combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+}
+
+void SelectComboText(QComboBox* combo, const QString& text)
+{
+    for (int i = 0; i < combo->count(); ++i) {
+        if (combo->itemText(i) == text)
+            combo->setCurrentIndex(i);
+    }
+}

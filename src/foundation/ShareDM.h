@@ -1,0 +1,53 @@
+#pragma once
+
+#include "foundation/Connection.h"
+#include "foundation/Query.h"
+
+#include <QObject>
+#include <QString>
+
+class QComboBox;
+
+// Session values, set at start-up, by the sign-in and by the main window's role set-up.
+extern QString ProgramFolder;
+extern QString IniFileName;
+extern QString CurrentRole;
+extern QString CurrentUser;
+extern QString CurrentRights;
+extern QString CustomerFilter;
+extern QString AccountFilter;
+extern QString BillFilter;
+extern QString MoneyFilter;
+
+// The database password written into the connection string; SQLite has no counterpart for it.
+inline const QString DatabasePassword = QStringLiteral("Qolmarn");
+
+// The data module: the one connection and the two shared work queries.
+class TShareDataModule : public QObject {
+    Q_OBJECT
+public:
+    explicit TShareDataModule(QObject* parent = nullptr);
+
+    DbConnection ADOConnection1;
+    Query ADOQueryTemp;
+    Query ADOQueryTemp2;
+
+    // Asks for the data-modification password; true when the user may go on.
+    bool AskEditPassword(const QString& title, const QString& prompt, const QString& initialText);
+    // The prompt every caller uses.
+    bool AskEditPassword();
+
+    QString NextSerial(const QString& serial) const;
+    bool IsValidSerial(const QString& serial) const;
+};
+
+extern TShareDataModule* ShareDataModule;
+
+// Closes the query, gives it the SQL and opens it; on failure shows failureMessage and returns false.
+bool OpenSql(Query& query, const QString& sql, const QString& failureMessage);
+// Runs a statement; returns the rows affected, or 0 after showing "SQL命令执行出错".
+int ExecSql(Query& query, const QString& sql);
+// Fills a drop-down list from a query ("所有" first when addAllEntry) and selects entry 0.
+void LoadCombo(QComboBox* combo, Query& query, const QString& sql, bool addAllEntry, const QString& fieldName);
+// Selects the last entry equal to text; no change when there is none.
+void SelectComboText(QComboBox* combo, const QString& text);

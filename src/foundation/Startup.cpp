@@ -1,0 +1,58 @@
+#include "Startup.h"
+
+#include "foundation/PublicFunction.h"
+#include "foundation/ShareDM.h"
+#include "kit/Prompts.h"
+#include "mainwindow/MainForm.h"
+#include "signin/AskForm.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+void SetProgramFolder(const QString& executableFolder)
+{
+    ProgramFolder = QDir(executableFolder).absolutePath();
+    if (!ProgramFolder.endsWith(QLatin1Char('/')))
+        ProgramFolder += QLatin1Char('/');
+    IniFileName = ProgramFolder + QStringLiteral("Kestrel.ini");
+}
+
+QString MissingDatabaseMessage()
+{
+    return QStringLiteral("数据库文件找不到，软件无法运行。\n\n"
+                          "请与软件供应商联系：岚峰软件服务部，电话 0571-8765 4321。");
+}
+
+bool OpenDatabase()
+{
+    const QString path = ProgramFolder + QStringLiteral("Kestrel.mdb");
+    if (!QFileInfo(path).isFile()) {
+        Prompts::Get().Error(MissingDatabaseMessage(), QStringLiteral("错误"));
+        return false;
+    }
+    DbConnection& connection = ShareDataModule->ADOConnection1;
+    connection.ConnectionString = BuildConnectionString(path, DatabasePassword);
+    if (!connection.Open()) {
+        Prompts::Get().Error(QStringLiteral("无法打开数据库，软件将退出。\n\n") + connection.LastError(),
+                             QStringLiteral("错误"));
+        return false;
+    }
+    return true;
+}
+
+void CreateForms()
+{
+    FormMain = new TFormMain;
+    ShareDataModule = new TShareDataModule;
+    FormAsk = new TFormAsk(FormMain);
+}
+
+void DestroyForms()
+{
+    // The dialogs are children of the main window and go with it.
+    delete FormMain;
+    FormMain = nullptr;
+    FormAsk = nullptr;
+    delete ShareDataModule;
+    ShareDataModule = nullptr;
+}

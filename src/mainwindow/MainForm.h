@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDate>
+#include <QMainWindow>
+
+class QDateEdit;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+class QWidget;
+
+// The main window: the left bar with the working date, and the eight tab pages.
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFormMain(QWidget* parent = nullptr);
+
+    // Page indices, used by every window that switches pages.
+    enum Page {
+        PageCustomers = 0,
+        PageBills = 1,
+        PageBillReport = 2,
+        PageAccounts = 3,
+        PageMoney = 4,
+        PageMoneyReport = 5,
+        PageSettings = 6,
+        PageMaintenance = 7
+    };
+
+    QDate WorkingDate() const;
+    void SetWorkingDate(const QDate& date);
+
+    // Shows the sign-in and sets the window up for the role; false when nobody signed in.
+    bool SignInAndSetUp();
+    // The four card pages, then the two result grids.
+    void RefreshAll();
+
+    // Left bar.
+    QWidget* Panel1;
+    QWidget* Panel2;
+    QWidget* Panel3;
+    QToolButton* Login;
+    QLabel* Label2;
+    QDateEdit* DateTimePicker1;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+    QToolButton* ActionButtonSave2;
+    QLabel* Image7;
+    QTabWidget* PageControl1;
+    QWidget* TabSheet8; // 0 客户管理
+    QWidget* TabSheet1; // 1 业务单据
+    QWidget* TabSheet2; // 2 业务报表
+    QWidget* TabSheet3; // 3 帐户管理
+    QWidget* TabSheet7; // 4 财务单据
+    QWidget* TabSheet4; // 5 财务报表
+    QWidget* TabSheet5; // 6 软件设置
+    QWidget* TabSheet6; // 7 数据维护
+
+public slots:
+    void FormShow();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void DateTimePicker1Change();
+    void ActionLoginExecute();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildLeftBar();
+    void BuildPages();
+    bool shownOnce = false;
+};
+
+extern TFormMain* FormMain;
