@@ -2,8 +2,7 @@
 #include "kit/ErrorHandler.h"
 #include "mainwindow/MainForm.h"
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     KestrelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("岚峰商业管理软件"));
     SetProgramFolder(QCoreApplication::applicationDirPath());

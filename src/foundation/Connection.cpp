@@ -17,19 +17,15 @@ QAtomicInt connectionCounter;
 }
 
 DbConnection::DbConnection()
-    : name(QStringLiteral("kestrel-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
-{
-}
+    : name(QStringLiteral("kestrel-%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {}
 
-DbConnection::~DbConnection()
-{
+DbConnection::~DbConnection() {
     Close();
     if (QSqlDatabase::contains(name))
         QSqlDatabase::removeDatabase(name);
 }
 
-bool DbConnection::Open()
-{
+bool DbConnection::Open() {
     Close();
     lastError.clear();
     const QString path = DataSourceOf(ConnectionString);
@@ -37,8 +33,9 @@ bool DbConnection::Open()
         lastError = QStringLiteral("数据库文件“%1”不存在").arg(path);
         return false;
     }
-    QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
-                                                   : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    QSqlDatabase db = QSqlDatabase::contains(name)
+                          ? QSqlDatabase::database(name, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
     if (!db.open()) {
         lastError = db.lastError().text();
@@ -59,8 +56,7 @@ bool DbConnection::Open()
     return true;
 }
 
-void DbConnection::Close()
-{
+void DbConnection::Close() {
     if (QSqlDatabase::contains(name)) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isOpen())
@@ -68,34 +64,29 @@ void DbConnection::Close()
     }
 }
 
-bool DbConnection::Connected() const
-{
+bool DbConnection::Connected() const {
     return QSqlDatabase::contains(name) && QSqlDatabase::database(name, false).isOpen();
 }
 
-QSqlDatabase DbConnection::Database() const
-{
+QSqlDatabase DbConnection::Database() const {
     if (!Connected())
         throw KestrelError(QStringLiteral("数据库连接未打开"));
     return QSqlDatabase::database(name, false);
 }
 
 Transaction::Transaction(DbConnection& connection)
-    : db(connection.Database())
-{
+    : db(connection.Database()) {
     open = db.transaction();
     if (!open)
         throw KestrelError(QStringLiteral("无法开始数据库事务：") + db.lastError().text());
 }
 
-Transaction::~Transaction()
-{
+Transaction::~Transaction() {
     if (open)
         db.rollback();
 }
 
-void Transaction::Commit()
-{
+void Transaction::Commit() {
     if (!open)
         return;
     if (!db.commit()) {

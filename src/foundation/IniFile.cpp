@@ -12,8 +12,7 @@ constexpr int NameLimit = 255;
 constexpr int ValueLimit = 1023;
 constexpr qint64 FileLimit = 16 * 1024 * 1024;
 
-QStringList ReadLines(const QString& fileName)
-{
+QStringList ReadLines(const QString& fileName) {
     QFile file(fileName);
     if (file.size() > FileLimit || !file.open(QIODevice::ReadOnly))
         return {};
@@ -26,8 +25,7 @@ QStringList ReadLines(const QString& fileName)
     return lines;
 }
 
-bool IsSection(const QString& line, QString* name)
-{
+bool IsSection(const QString& line, QString* name) {
     const QString t = line.trimmed();
     if (!t.startsWith(QLatin1Char('[')))
         return false;
@@ -39,8 +37,7 @@ bool IsSection(const QString& line, QString* name)
 }
 
 // Splits "key=value"; false for a line that is no key.
-bool IsKey(const QString& line, QString* key, QString* value)
-{
+bool IsKey(const QString& line, QString* key, QString* value) {
     const int eq = line.indexOf(QLatin1Char('='));
     if (eq <= 0 || line.trimmed().startsWith(QLatin1Char(';')))
         return false;
@@ -49,13 +46,14 @@ bool IsKey(const QString& line, QString* key, QString* value)
     return !key->isEmpty();
 }
 
-bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
 QString ReadIniString(const QString& section, const QString& key, const QString& defaultValue,
-                      const QString& fileName)
-{
+                      const QString& fileName) {
     const QString sectionName = GbkLeft(section, NameLimit);
     const QString keyName = GbkLeft(key, NameLimit);
     const QString fallback = GbkLeft(defaultValue, NameLimit).trimmed();
@@ -72,8 +70,8 @@ QString ReadIniString(const QString& section, const QString& key, const QString&
     return fallback;
 }
 
-bool WriteIniString(const QString& section, const QString& key, const QString& value, const QString& fileName)
-{
+bool WriteIniString(const QString& section, const QString& key, const QString& value,
+                    const QString& fileName) {
     bool sectionOk = false, keyOk = false, valueOk = false;
     const int sectionBytes = ToGbk(section, &sectionOk).size();
     const int keyBytes = ToGbk(key, &keyOk).size();

@@ -10,4 +10,5 @@ QString ReadIniString(const QString& section, const QString& key, const QString&
                       const QString& fileName);
 // Stores value under [section] key, creating what is missing. Returns false (and writes nothing)
 // when an argument is longer than its limit, a text has no GBK form, or the file cannot be written.
-bool WriteIniString(const QString& section, const QString& key, const QString& value, const QString& fileName);
+bool WriteIniString(const QString& section, const QString& key, const QString& value,
+                    const QString& fileName);

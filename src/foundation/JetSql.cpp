@@ -4,29 +4,30 @@
 #include <cmath>
 #include <sqlite3.h>
 
-QString SqlText(const QString& value)
-{
+QString SqlText(const QString& value) {
     QString quoted = value;
     quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
-QString SqlDate(const QDate& date) { return QLatin1Char('#') + date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('#'); }
+QString SqlDate(const QDate& date) {
+    return QLatin1Char('#') + date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('#');
+}
 
-QString SqlNumber(double value)
-{
+QString SqlNumber(double value) {
     if (!std::isfinite(value))
         return QStringLiteral("0");
     return QString::number(value, 'g', 17);
 }
 
-QString SqlNumber(qint64 value) { return QString::number(value); }
+QString SqlNumber(qint64 value) {
+    return QString::number(value);
+}
 
 namespace {
 
 // Converts the inside of one #...# literal; empty when it is not a date.
-QString DateLiteral(const QString& inner)
-{
+QString DateLiteral(const QString& inner) {
     static const QRegularExpression pattern(
         QStringLiteral(R"(^\s*(\d{4})[-/](\d{1,2})[-/](\d{1,2})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
     const QRegularExpressionMatch m = pattern.match(inner);
@@ -43,8 +44,7 @@ QString DateLiteral(const QString& inner)
 
 } // namespace
 
-QString ToEngineSql(const QString& jetSql)
-{
+QString ToEngineSql(const QString& jetSql) {
     QString out;
     out.reserve(jetSql.size());
     int i = 0;
@@ -85,8 +85,7 @@ QString ToEngineSql(const QString& jetSql)
     return out;
 }
 
-QString StoredDateText(const QDateTime& value)
-{
+QString StoredDateText(const QDateTime& value) {
     if (!value.isValid())
         return QString();
     if (value.time() == QTime(0, 0))
@@ -94,13 +93,11 @@ QString StoredDateText(const QDateTime& value)
     return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QString StoredDateText(const QDate& value)
-{
+QString StoredDateText(const QDate& value) {
     return value.isValid() ? value.toString(QStringLiteral("yyyy-MM-dd")) : QString();
 }
 
-QDateTime ParseStoredDate(const QString& text)
-{
+QDateTime ParseStoredDate(const QString& text) {
     const QString t = text.trimmed();
     if (t.size() <= 10)
         return QDateTime(QDate::fromString(t, QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
@@ -110,8 +107,7 @@ QDateTime ParseStoredDate(const QString& text)
     return value;
 }
 
-double JetRound(double value, int decimals)
-{
+double JetRound(double value, int decimals) {
     const double scale = std::pow(10.0, decimals);
     const double scaled = value * scale;
     if (!std::isfinite(scaled))
@@ -119,8 +115,7 @@ double JetRound(double value, int decimals)
     return std::nearbyint(scaled) / scale;
 }
 
-int JetInStr(const QString& haystack, const QString& needle, int start)
-{
+int JetInStr(const QString& haystack, const QString& needle, int start) {
     if (start < 1)
         start = 1;
     if (needle.isEmpty())
@@ -131,14 +126,12 @@ int JetInStr(const QString& haystack, const QString& needle, int start)
 
 namespace {
 
-QString ArgText(sqlite3_value* v)
-{
+QString ArgText(sqlite3_value* v) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
     return QString::fromUtf8(text, sqlite3_value_bytes(v));
 }
 
-void RoundFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
-{
+void RoundFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
@@ -147,8 +140,7 @@ void RoundFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     sqlite3_result_double(ctx, JetRound(sqlite3_value_double(argv[0]), decimals));
 }
 
-void InStrFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
-{
+void InStrFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     // InStr(haystack, needle) or InStr(start, haystack, needle).
     const int first = argc == 3 ? 1 : 0;
     for (int i = 0; i < argc; ++i) {
@@ -163,19 +155,18 @@ void InStrFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 
 } // namespace
 
-bool RegisterJetFunctions(sqlite3* db)
-{
+bool RegisterJetFunctions(sqlite3* db) {
     if (!db)
         return false;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     bool ok = true;
-    ok &= sqlite3_create_function_v2(db, "Round", 1, flags, nullptr, RoundFunction, nullptr, nullptr, nullptr) ==
-          SQLITE_OK;
-    ok &= sqlite3_create_function_v2(db, "Round", 2, flags, nullptr, RoundFunction, nullptr, nullptr, nullptr) ==
-          SQLITE_OK;
-    ok &= sqlite3_create_function_v2(db, "InStr", 2, flags, nullptr, InStrFunction, nullptr, nullptr, nullptr) ==
-          SQLITE_OK;
-    ok &= sqlite3_create_function_v2(db, "InStr", 3, flags, nullptr, InStrFunction, nullptr, nullptr, nullptr) ==
-          SQLITE_OK;
+    ok &= sqlite3_create_function_v2(db, "Round", 1, flags, nullptr, RoundFunction, nullptr, nullptr,
+                                     nullptr) == SQLITE_OK;
+    ok &= sqlite3_create_function_v2(db, "Round", 2, flags, nullptr, RoundFunction, nullptr, nullptr,
+                                     nullptr) == SQLITE_OK;
+    ok &= sqlite3_create_function_v2(db, "InStr", 2, flags, nullptr, InStrFunction, nullptr, nullptr,
+                                     nullptr) == SQLITE_OK;
+    ok &= sqlite3_create_function_v2(db, "InStr", 3, flags, nullptr, InStrFunction, nullptr, nullptr,
+                                     nullptr) == SQLITE_OK;
     return ok;
 }

@@ -16,7 +16,9 @@ QString SqlDate(const QDate& date);
 // A number as decimal text (C locale, full precision).
 QString SqlNumber(double value);
 QString SqlNumber(qint64 value);
-inline QString SqlNumber(int value) { return SqlNumber(static_cast<qint64>(value)); }
+inline QString SqlNumber(int value) {
+    return SqlNumber(static_cast<qint64>(value));
+}
 
 // Rewrites Jet-only syntax outside string literals: #date# and #date time# become the engine's
 // ISO text literals.

@@ -10,11 +10,12 @@
 
 namespace {
 
-bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool IsDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 // Index of the first character in "1".."9", or -1.
-int SerialSplitPoint(const QString& s)
-{
+int SerialSplitPoint(const QString& s) {
     for (int i = 0; i < s.size(); ++i) {
         if (s[i] >= QLatin1Char('1') && s[i] <= QLatin1Char('9'))
             return i;
@@ -24,8 +25,7 @@ int SerialSplitPoint(const QString& s)
 
 } // namespace
 
-bool IsAllDigits(const QString& s)
-{
+bool IsAllDigits(const QString& s) {
     if (s.isEmpty())
         return false;
     for (QChar c : s) {
@@ -35,8 +35,7 @@ bool IsAllDigits(const QString& s)
     return true;
 }
 
-bool IsDecimalText(const QString& s)
-{
+bool IsDecimalText(const QString& s) {
     if (s.isEmpty())
         return false;
     for (QChar c : s) {
@@ -46,8 +45,7 @@ bool IsDecimalText(const QString& s)
     return true;
 }
 
-double TextToAmount(const QString& s)
-{
+double TextToAmount(const QString& s) {
     if (s.isEmpty() || !IsDecimalText(s))
         return 0;
     bool ok = false;
@@ -57,8 +55,7 @@ double TextToAmount(const QString& s)
     return value;
 }
 
-QString RoundAmountText(double x)
-{
+QString RoundAmountText(double x) {
     const double rounded = std::nearbyint(x / 0.0001) * 0.0001;
     if (rounded == 0)
         return QStringLiteral("0");
@@ -79,16 +76,14 @@ QString RoundAmountText(double x)
     return text;
 }
 
-QString DigitToCapital(const QString& s)
-{
+QString DigitToCapital(const QString& s) {
     static const QString capitals = QStringLiteral("零壹贰叁肆伍陆柒捌玖");
     if (s.size() == 1 && IsDigit(s[0]))
         return QString(capitals[s[0].unicode() - '0']);
     return QStringLiteral("拾");
 }
 
-QString AmountToCapitals(const QString& fen)
-{
+QString AmountToCapitals(const QString& fen) {
     static const QString units[] = {QStringLiteral("分"), QStringLiteral("角"), QStringLiteral("元"),
                                     QStringLiteral("拾"), QStringLiteral("佰"), QStringLiteral("仟"),
                                     QStringLiteral("万"), QStringLiteral("拾"), QStringLiteral("佰")};
@@ -104,8 +99,7 @@ QString AmountToCapitals(const QString& fen)
     return result;
 }
 
-QString AmountToFenDigits(double x)
-{
+QString AmountToFenDigits(double x) {
     // Two decimals, ties to even as the amount texts round, then the point removed.
     const double fen = std::nearbyint(std::fabs(x) * 100.0);
     QString text = QString::number(fen, 'f', 0);
@@ -114,8 +108,7 @@ QString AmountToFenDigits(double x)
     return text;
 }
 
-QString NextSerial(const QString& s)
-{
+QString NextSerial(const QString& s) {
     const int split = SerialSplitPoint(s);
     if (split < 0)
         return QString();
@@ -127,28 +120,24 @@ QString NextSerial(const QString& s)
     return s.left(split) + QString::number(value + 1);
 }
 
-bool IsValidSerial(const QString& s)
-{
+bool IsValidSerial(const QString& s) {
     const int split = SerialSplitPoint(s);
     if (split < 0)
         return true;
     return IsAllDigits(s.mid(split));
 }
 
-QString GetDesktopFolder()
-{
+QString GetDesktopFolder() {
     const QStringList folders = QStandardPaths::standardLocations(QStandardPaths::DesktopLocation);
     return folders.isEmpty() ? QString() : folders.first();
 }
 
-QString BuildConnectionString(const QString& path, const QString& password)
-{
+QString BuildConnectionString(const QString& path, const QString& password) {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
            QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=") + password;
 }
 
-QString DataSourceOf(const QString& connectionString)
-{
+QString DataSourceOf(const QString& connectionString) {
     static const QString key = QStringLiteral("Data Source=");
     const int start = connectionString.indexOf(key, 0, Qt::CaseInsensitive);
     if (start < 0)
@@ -159,8 +148,7 @@ QString DataSourceOf(const QString& connectionString)
     return end < 0 ? connectionString.mid(from) : connectionString.mid(from, end - from);
 }
 
-QByteArray ToGbk(const QString& s, bool* ok)
-{
+QByteArray ToGbk(const QString& s, bool* ok) {
     QStringEncoder encoder("GBK");
     QByteArray bytes = encoder.encode(s);
     if (ok)
@@ -168,16 +156,16 @@ QByteArray ToGbk(const QString& s, bool* ok)
     return bytes;
 }
 
-QString FromGbk(const QByteArray& bytes)
-{
+QString FromGbk(const QByteArray& bytes) {
     QStringDecoder decoder("GBK");
     return decoder.decode(bytes);
 }
 
-int GbkLength(const QString& s) { return ToGbk(s).size(); }
+int GbkLength(const QString& s) {
+    return ToGbk(s).size();
+}
 
-QString GbkLeft(const QString& s, int maxBytes)
-{
+QString GbkLeft(const QString& s, int maxBytes) {
     int used = 0;
     int i = 0;
     while (i < s.size()) {
@@ -191,8 +179,7 @@ QString GbkLeft(const QString& s, int maxBytes)
     return s.left(i);
 }
 
-bool IsAmountText(const QString& s, int maxDecimals, bool allowNegative)
-{
+bool IsAmountText(const QString& s, int maxDecimals, bool allowNegative) {
     QString body = s;
     if (allowNegative && body.startsWith(QLatin1Char('-')))
         body.remove(0, 1);

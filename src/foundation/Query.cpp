@@ -12,10 +12,11 @@
 
 namespace {
 
-QString ClosedMessage() { return QStringLiteral("数据集未打开，不能进行此操作"); }
+QString ClosedMessage() {
+    return QStringLiteral("数据集未打开，不能进行此操作");
+}
 
-QSqlDatabase DatabaseOf(DbConnection* connection)
-{
+QSqlDatabase DatabaseOf(DbConnection* connection) {
     if (!connection)
         throw KestrelError(QStringLiteral("查询没有数据库连接"));
     return connection->Database();
@@ -25,10 +26,11 @@ QSqlDatabase DatabaseOf(DbConnection* connection)
 
 // ---- Field
 
-QString Field::FieldName() const { return query->names.value(column); }
+QString Field::FieldName() const {
+    return query->names.value(column);
+}
 
-QVariant Field::Value() const
-{
+QVariant Field::Value() const {
     query->RequireActive();
     if (query->state == Query::State::Insert || query->state == Query::State::Edit)
         return query->pending[column];
@@ -36,10 +38,11 @@ QVariant Field::Value() const
     return query->CellAt(query->current, column);
 }
 
-bool Field::IsNull() const { return Value().isNull(); }
+bool Field::IsNull() const {
+    return Value().isNull();
+}
 
-QString Field::AsString() const
-{
+QString Field::AsString() const {
     const QVariant v = Value();
     if (v.isNull())
         return QString();
@@ -48,8 +51,7 @@ QString Field::AsString() const
     return v.toString();
 }
 
-qint64 Field::AsInteger() const
-{
+qint64 Field::AsInteger() const {
     const QVariant v = Value();
     if (v.isNull())
         return 0;
@@ -63,8 +65,7 @@ qint64 Field::AsInteger() const
     throw KestrelError(QStringLiteral("字段 %1 的值“%2”不是整数").arg(FieldName(), v.toString()));
 }
 
-double Field::AsFloat() const
-{
+double Field::AsFloat() const {
     const QVariant v = Value();
     if (v.isNull())
         return 0;
@@ -75,8 +76,7 @@ double Field::AsFloat() const
     return d;
 }
 
-QDateTime Field::AsDateTime() const
-{
+QDateTime Field::AsDateTime() const {
     const QVariant v = Value();
     if (v.isNull())
         return QDateTime();
@@ -87,10 +87,11 @@ QDateTime Field::AsDateTime() const
     return ParseStoredDate(v.toString());
 }
 
-QDate Field::AsDate() const { return AsDateTime().date(); }
+QDate Field::AsDate() const {
+    return AsDateTime().date();
+}
 
-bool Field::AsBoolean() const
-{
+bool Field::AsBoolean() const {
     const QVariant v = Value();
     if (v.isNull())
         return false;
@@ -100,8 +101,7 @@ bool Field::AsBoolean() const
     return v.toDouble() != 0;
 }
 
-void Field::SetValue(const QVariant& value)
-{
+void Field::SetValue(const QVariant& value) {
     query->RequireActive();
     if (query->state != Query::State::Insert && query->state != Query::State::Edit)
         throw KestrelError(QStringLiteral("数据集不在编辑或插入状态"));
@@ -109,25 +109,25 @@ void Field::SetValue(const QVariant& value)
     query->changed[column] = true;
 }
 
-void Field::SetAsDateTime(const QDateTime& value) { SetValue(StoredDateText(value)); }
+void Field::SetAsDateTime(const QDateTime& value) {
+    SetValue(StoredDateText(value));
+}
 
-void Field::SetAsDate(const QDate& value) { SetValue(StoredDateText(value)); }
+void Field::SetAsDate(const QDate& value) {
+    SetValue(StoredDateText(value));
+}
 
 // ---- Query
 
 Query::Query(DbConnection* connection)
-    : connection(connection)
-{
-}
+    : connection(connection) {}
 
-void Query::Open(const QString& sql)
-{
+void Query::Open(const QString& sql) {
     SQL = sql;
     Open();
 }
 
-void Query::Open()
-{
+void Query::Open() {
     Close();
     QSqlQuery query(DatabaseOf(connection));
     query.setForwardOnly(true);
@@ -148,8 +148,7 @@ void Query::Open()
     bof = true;
 }
 
-void Query::Close()
-{
+void Query::Close() {
     state = State::Inactive;
     names.clear();
     cells.clear();
@@ -161,41 +160,37 @@ void Query::Close()
     editRow = -1;
 }
 
-void Query::RequireActive() const
-{
+void Query::RequireActive() const {
     if (state == State::Inactive)
         throw KestrelError(ClosedMessage());
 }
 
-void Query::RequireRow() const
-{
+void Query::RequireRow() const {
     if (current < 0 || current >= rows)
         throw KestrelError(QStringLiteral("数据集中没有当前记录"));
 }
 
-QVariant& Query::Cell(int row, int column) { return cells[static_cast<size_t>(row) * names.size() + column]; }
-
-const QVariant& Query::CellAt(int row, int column) const
-{
+QVariant& Query::Cell(int row, int column) {
     return cells[static_cast<size_t>(row) * names.size() + column];
 }
 
-int Query::RecordCount() const
-{
+const QVariant& Query::CellAt(int row, int column) const {
+    return cells[static_cast<size_t>(row) * names.size() + column];
+}
+
+int Query::RecordCount() const {
     RequireActive();
     return rows;
 }
 
-void Query::First()
-{
+void Query::First() {
     RequireActive();
     current = rows > 0 ? 0 : -1;
     eof = rows == 0;
     bof = true;
 }
 
-void Query::Next()
-{
+void Query::Next() {
     RequireActive();
     if (current + 1 < rows) {
         ++current;
@@ -205,8 +200,7 @@ void Query::Next()
     }
 }
 
-void Query::Prior()
-{
+void Query::Prior() {
     RequireActive();
     if (current > 0) {
         --current;
@@ -216,34 +210,29 @@ void Query::Prior()
     }
 }
 
-void Query::Last()
-{
+void Query::Last() {
     RequireActive();
     current = rows - 1;
     eof = rows == 0;
     bof = rows == 0;
 }
 
-bool Query::Eof() const
-{
+bool Query::Eof() const {
     RequireActive();
     return eof;
 }
 
-bool Query::Bof() const
-{
+bool Query::Bof() const {
     RequireActive();
     return bof;
 }
 
-int Query::RecNo() const
-{
+int Query::RecNo() const {
     RequireActive();
     return current;
 }
 
-void Query::MoveTo(int row)
-{
+void Query::MoveTo(int row) {
     RequireActive();
     if (row < 0 || row >= rows)
         throw KestrelError(QStringLiteral("记录号超出范围"));
@@ -252,20 +241,17 @@ void Query::MoveTo(int row)
     bof = row == 0;
 }
 
-int Query::FieldCount() const
-{
+int Query::FieldCount() const {
     RequireActive();
     return names.size();
 }
 
-QStringList Query::FieldNames() const
-{
+QStringList Query::FieldNames() const {
     RequireActive();
     return names;
 }
 
-int Query::FieldIndex(const QString& name) const
-{
+int Query::FieldIndex(const QString& name) const {
     for (int i = 0; i < names.size(); ++i) {
         if (names[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
@@ -273,8 +259,7 @@ int Query::FieldIndex(const QString& name) const
     return -1;
 }
 
-Field Query::FieldByName(const QString& name)
-{
+Field Query::FieldByName(const QString& name) {
     RequireActive();
     const int index = FieldIndex(name);
     if (index < 0)
@@ -282,23 +267,20 @@ Field Query::FieldByName(const QString& name)
     return Field(this, index);
 }
 
-Field Query::Fields(int index)
-{
+Field Query::Fields(int index) {
     RequireActive();
     if (index < 0 || index >= names.size())
         throw KestrelError(QStringLiteral("字段序号 %1 超出范围").arg(index));
     return Field(this, index);
 }
 
-QVariant Query::ValueAt(int row, int column) const
-{
+QVariant Query::ValueAt(int row, int column) const {
     if (state == State::Inactive || row < 0 || row >= rows || column < 0 || column >= names.size())
         return QVariant();
     return CellAt(row, column);
 }
 
-QString Query::TableOf(const QString& sql)
-{
+QString Query::TableOf(const QString& sql) {
     static const QRegularExpression pattern(
         QStringLiteral(R"(^\s*select\s.*?\sfrom\s+\(?\s*([A-Za-z_][A-Za-z0-9_]*)\s*(.*)$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
@@ -313,16 +295,14 @@ QString Query::TableOf(const QString& sql)
     return m.captured(1);
 }
 
-void Query::WriteTable(QString* table, QString* key) const
-{
+void Query::WriteTable(QString* table, QString* key) const {
     *table = TableOf(SQL);
     *key = Schema::KeyColumn(*table);
     if (table->isEmpty() || key->isEmpty())
         throw KestrelError(QStringLiteral("此查询不能写入数据：") + SQL);
 }
 
-void Query::Insert()
-{
+void Query::Insert() {
     RequireActive();
     if (state != State::Browse)
         throw KestrelError(QStringLiteral("数据集正在编辑中"));
@@ -333,8 +313,7 @@ void Query::Insert()
     state = State::Insert;
 }
 
-void Query::Edit()
-{
+void Query::Edit() {
     RequireActive();
     if (state == State::Edit)
         return;
@@ -352,8 +331,7 @@ void Query::Edit()
     state = State::Edit;
 }
 
-void Query::Cancel()
-{
+void Query::Cancel() {
     if (state == State::Insert || state == State::Edit)
         state = State::Browse;
     pending.clear();
@@ -361,8 +339,7 @@ void Query::Cancel()
     editRow = -1;
 }
 
-void Query::Post()
-{
+void Query::Post() {
     RequireActive();
     if (state != State::Insert && state != State::Edit)
         return;
@@ -387,8 +364,8 @@ void Query::Post()
             QStringList marks;
             for (int i = 0; i < columns.size(); ++i)
                 marks << QStringLiteral("?");
-            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns.join(QStringLiteral(", ")),
-                                                                         marks.join(QStringLiteral(", ")));
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         }
         query.prepare(sql);
         for (const QVariant& v : values)
@@ -422,7 +399,8 @@ void Query::Post()
             QStringList sets;
             for (const QString& c : columns)
                 sets << c + QStringLiteral(" = ?");
-            query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?").arg(table, sets.join(QStringLiteral(", ")), key));
+            query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                              .arg(table, sets.join(QStringLiteral(", ")), key));
             for (const QVariant& v : values)
                 query.addBindValue(v);
             query.addBindValue(CellAt(editRow, keyColumn));
@@ -438,8 +416,7 @@ void Query::Post()
     editRow = -1;
 }
 
-void Query::Delete()
-{
+void Query::Delete() {
     RequireActive();
     if (state != State::Browse)
         Cancel();
@@ -466,14 +443,12 @@ void Query::Delete()
     }
 }
 
-int Query::ExecSql(const QString& sql)
-{
+int Query::ExecSql(const QString& sql) {
     SQL = sql;
     return ExecSql();
 }
 
-int Query::ExecSql()
-{
+int Query::ExecSql() {
     Close();
     QSqlQuery query(DatabaseOf(connection));
     if (!query.exec(ToEngineSql(SQL)))

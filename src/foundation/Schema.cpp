@@ -23,14 +23,17 @@ const Table tables[] = {
      "CustomerOwe REAL DEFAULT 0, CustomerPhone TEXT COLLATE NOCASE, CustomerFax TEXT COLLATE NOCASE, "
      "CustomerContact TEXT COLLATE NOCASE, CustomerHandPhone TEXT COLLATE NOCASE, "
      "CustomerEMail TEXT COLLATE NOCASE, CustomerWebsite TEXT COLLATE NOCASE, "
-     "CustomerAddress TEXT COLLATE NOCASE, CustomerRemark TEXT COLLATE NOCASE, CustomerMan TEXT COLLATE NOCASE"},
+     "CustomerAddress TEXT COLLATE NOCASE, CustomerRemark TEXT COLLATE NOCASE, CustomerMan TEXT COLLATE "
+     "NOCASE"},
     {"Bill", "BillIndex",
-     "BillIndex INTEGER PRIMARY KEY AUTOINCREMENT, BillKind TEXT COLLATE NOCASE, BillSerial TEXT COLLATE NOCASE, "
+     "BillIndex INTEGER PRIMARY KEY AUTOINCREMENT, BillKind TEXT COLLATE NOCASE, BillSerial TEXT COLLATE "
+     "NOCASE, "
      "BillCreateTime TEXT, BillRecordTime TEXT, BillUser TEXT COLLATE NOCASE, BillSum REAL DEFAULT 0, "
      "BillReason TEXT COLLATE NOCASE, BillState TEXT COLLATE NOCASE, BillRemark TEXT COLLATE NOCASE, "
      "BillMan TEXT COLLATE NOCASE"},
     {"MoneyTable", "MoneyIndex",
-     "MoneyIndex INTEGER PRIMARY KEY AUTOINCREMENT, MoneyAccount INTEGER DEFAULT 0, MoneyBill INTEGER DEFAULT 0, "
+     "MoneyIndex INTEGER PRIMARY KEY AUTOINCREMENT, MoneyAccount INTEGER DEFAULT 0, MoneyBill INTEGER "
+     "DEFAULT 0, "
      "MoneySerial TEXT COLLATE NOCASE, MoneyCreateTime TEXT, MoneyRecordTime TEXT, "
      "MoneyUser TEXT COLLATE NOCASE, MoneyReason TEXT COLLATE NOCASE, MoneyType TEXT COLLATE NOCASE, "
      "MoneyToken TEXT COLLATE NOCASE, MoneyRemark TEXT COLLATE NOCASE, MoneyMan TEXT COLLATE NOCASE, "
@@ -42,7 +45,8 @@ const Table tables[] = {
      "PowerIndex INTEGER PRIMARY KEY, PowerName TEXT COLLATE NOCASE, PowerKey TEXT, "
      "PowerPicture TEXT COLLATE NOCASE, PowerRange TEXT COLLATE NOCASE, PowerRole TEXT COLLATE NOCASE"},
     {"Parameter", "ParameterIndex",
-     "ParameterIndex INTEGER PRIMARY KEY AUTOINCREMENT, ParameterType INTEGER, ParameterValue TEXT COLLATE NOCASE"},
+     "ParameterIndex INTEGER PRIMARY KEY AUTOINCREMENT, ParameterType INTEGER, ParameterValue TEXT COLLATE "
+     "NOCASE"},
     {"Setting", "SettingIndex", "SettingIndex INTEGER PRIMARY KEY, SettingValue TEXT"},
     {"PrintReport", "ReportIndex",
      "ReportIndex INTEGER PRIMARY KEY AUTOINCREMENT, ReportEnable BOOLEAN DEFAULT 0, ReportGrid1 TEXT, "
@@ -75,14 +79,16 @@ const char* const indexes[] = {
 const char* const initialRows[] = {
     // The reserved rows: key 1 of the four business tables, never listed.
     "INSERT INTO Customer (CustomerIndex, CustomerName, CustomerOwe, CustomerMan) VALUES (1, '', 0, '')",
-    "INSERT INTO Bill (BillIndex, BillKind, BillSerial, BillUser, BillSum, BillMan) VALUES (1, '', '', '', 0, '')",
+    "INSERT INTO Bill (BillIndex, BillKind, BillSerial, BillUser, BillSum, BillMan) VALUES (1, '', '', '', "
+    "0, '')",
     "INSERT INTO MoneyTable (MoneyIndex, MoneyAccount, MoneyBill, MoneySerial, MoneyUser, MoneyIn, MoneyOut, "
     "MoneySum, MoneyMan) VALUES (1, 0, 0, '', '', 0, 0, 0, '')",
     "INSERT INTO Account (AccountIndex, AccountName, AccountBase, AccountMan) VALUES (1, '', 0, '')",
     // The manager roles and the data-modification password; all start without a password.
     "INSERT INTO Power (PowerIndex, PowerName, PowerKey, PowerPicture, PowerRange, PowerRole) VALUES "
     "(17, '财务主管', '', '', '', '财务主管'), (18, '财务总监', '', '', '', '财务总监'), "
-    "(19, '管理员', '', '', '', '管理员'), (20, '总经理', '', '', '', '总经理'), (21, '修改', '', '', '', '修改')",
+    "(19, '管理员', '', '', '', '管理员'), (20, '总经理', '', '', '', '总经理'), (21, '修改', '', '', '', "
+    "'修改')",
     // The last serials used: a new document or voucher proposes the next one.
     "INSERT INTO Setting (SettingIndex, SettingValue) VALUES (1, 'XS100000'), (2, 'CG100000'), "
     "(3, 'SK100000'), (4, 'FK100000')",
@@ -96,8 +102,7 @@ const char* const initialRows[] = {
     "(4, '已签合同'), (4, '已发货'), (4, '已开票'), (4, '已完成')",
 };
 
-bool Exec(QSqlQuery& query, const QString& sql, QString* error)
-{
+bool Exec(QSqlQuery& query, const QString& sql, QString* error) {
     if (query.exec(sql))
         return true;
     *error = query.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']');
@@ -106,16 +111,14 @@ bool Exec(QSqlQuery& query, const QString& sql, QString* error)
 
 } // namespace
 
-QStringList TableNames()
-{
+QStringList TableNames() {
     QStringList names;
     for (const Table& t : tables)
         names << QString::fromLatin1(t.name);
     return names;
 }
 
-QString KeyColumn(const QString& table)
-{
+QString KeyColumn(const QString& table) {
     for (const Table& t : tables) {
         if (table.compare(QLatin1String(t.name), Qt::CaseInsensitive) == 0)
             return QString::fromLatin1(t.key);
@@ -123,25 +126,27 @@ QString KeyColumn(const QString& table)
     return QString();
 }
 
-QString CreateSchema(QSqlDatabase db)
-{
+QString CreateSchema(QSqlDatabase db) {
     QSqlQuery query(db);
     QString error;
     if (!db.transaction())
         return db.lastError().text();
     bool ok = true;
     for (const Table& t : tables) {
-        ok = ok && Exec(query, QStringLiteral("CREATE TABLE %1 (%2)").arg(QLatin1String(t.name), QLatin1String(t.columns)),
-                        &error);
+        ok = ok &&
+             Exec(query,
+                  QStringLiteral("CREATE TABLE %1 (%2)").arg(QLatin1String(t.name), QLatin1String(t.columns)),
+                  &error);
     }
     for (const char* sql : indexes)
         ok = ok && Exec(query, QString::fromLatin1(sql), &error);
     for (int slot = 1; slot <= 16 && ok; ++slot) {
-        ok = Exec(query,
-                  QStringLiteral("INSERT INTO Power (PowerIndex, PowerName, PowerKey, PowerPicture, PowerRange, "
-                                 "PowerRole) VALUES (%1, '', '', 'Faces/%1.bmp', '', '业务员')")
-                      .arg(slot),
-                  &error);
+        ok = Exec(
+            query,
+            QStringLiteral("INSERT INTO Power (PowerIndex, PowerName, PowerKey, PowerPicture, PowerRange, "
+                           "PowerRole) VALUES (%1, '', '', 'Faces/%1.bmp', '', '业务员')")
+                .arg(slot),
+            &error);
     }
     for (const char* sql : initialRows)
         ok = ok && Exec(query, QString::fromUtf8(sql), &error);
@@ -155,11 +160,11 @@ QString CreateSchema(QSqlDatabase db)
     return QString();
 }
 
-QString CreateDatabase(const QString& path)
-{
+QString CreateDatabase(const QString& path) {
     if (QFileInfo::exists(path))
         return QStringLiteral("文件已存在：") + path;
-    const QString name = QStringLiteral("kestrel-create-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString name =
+        QStringLiteral("kestrel-create-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     QString error;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -174,8 +179,7 @@ QString CreateDatabase(const QString& path)
     return error;
 }
 
-QString CheckDatabase(QSqlDatabase db)
-{
+QString CheckDatabase(QSqlDatabase db) {
     static const QString notOurs = QStringLiteral("“%1”不是本软件的数据库文件，或者文件已损坏。\n\n"
                                                   "文件没有被改动。请从备份恢复数据库文件后再启动软件。");
     const QString file = db.databaseName();

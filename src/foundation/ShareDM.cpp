@@ -23,19 +23,18 @@ TShareDataModule* ShareDataModule = nullptr;
 TShareDataModule::TShareDataModule(QObject* parent)
     : QObject(parent)
     , ADOQueryTemp(&ADOConnection1)
-    , ADOQueryTemp2(&ADOConnection1)
-{
+    , ADOQueryTemp2(&ADOConnection1) {
     setObjectName(QStringLiteral("ShareDataModule"));
 }
 
-bool TShareDataModule::AskEditPassword()
-{
+bool TShareDataModule::AskEditPassword() {
     return AskEditPassword(QStringLiteral("修改密码"), QStringLiteral("请输入资料修改密码"), QString());
 }
 
-bool TShareDataModule::AskEditPassword(const QString& title, const QString& prompt, const QString& initialText)
-{
-    const QString sql = QStringLiteral("Select * From Power Where PowerName = ") + SqlText(QStringLiteral("修改"));
+bool TShareDataModule::AskEditPassword(const QString& title, const QString& prompt,
+                                       const QString& initialText) {
+    const QString sql =
+        QStringLiteral("Select * From Power Where PowerName = ") + SqlText(QStringLiteral("修改"));
     OpenSql(ADOQueryTemp, sql, QStringLiteral("数据库打开失败"));
     if (ADOQueryTemp.Active() && ADOQueryTemp.RecordCount() > 0 &&
         ADOQueryTemp.FieldByName(QStringLiteral("PowerKey")).AsString().isEmpty())
@@ -59,12 +58,15 @@ bool TShareDataModule::AskEditPassword(const QString& title, const QString& prom
     return allowed;
 }
 
-QString TShareDataModule::NextSerial(const QString& serial) const { return ::NextSerial(serial); }
+QString TShareDataModule::NextSerial(const QString& serial) const {
+    return ::NextSerial(serial);
+}
 
-bool TShareDataModule::IsValidSerial(const QString& serial) const { return ::IsValidSerial(serial); }
+bool TShareDataModule::IsValidSerial(const QString& serial) const {
+    return ::IsValidSerial(serial);
+}
 
-bool OpenSql(Query& query, const QString& sql, const QString& failureMessage)
-{
+bool OpenSql(Query& query, const QString& sql, const QString& failureMessage) {
     try {
         query.Close();
         query.SQL = sql;
@@ -77,8 +79,7 @@ bool OpenSql(Query& query, const QString& sql, const QString& failureMessage)
     }
 }
 
-int ExecSql(Query& query, const QString& sql)
-{
+int ExecSql(Query& query, const QString& sql) {
     try {
         return query.ExecSql(sql);
     } catch (const KestrelError&) {
@@ -87,8 +88,8 @@ int ExecSql(Query& query, const QString& sql)
     }
 }
 
-void LoadCombo(QComboBox* combo, Query& query, const QString& sql, bool addAllEntry, const QString& fieldName)
-{
+void LoadCombo(QComboBox* combo, Query& query, const QString& sql, bool addAllEntry,
+               const QString& fieldName) {
     combo->clear();
     if (addAllEntry)
         combo->addItem(QStringLiteral("所有"));
@@ -102,8 +103,7 @@ void LoadCombo(QComboBox* combo, Query& query, const QString& sql, bool addAllEn
     combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
 }
 
-void SelectComboText(QComboBox* combo, const QString& text)
-{
+void SelectComboText(QComboBox* combo, const QString& text) {
     for (int i = 0; i < combo->count(); ++i) {
         if (combo->itemText(i) == text)
             combo->setCurrentIndex(i);

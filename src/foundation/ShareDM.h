@@ -48,6 +48,7 @@ bool OpenSql(Query& query, const QString& sql, const QString& failureMessage);
 // Runs a statement; returns the rows affected, or 0 after showing "SQL命令执行出错".
 int ExecSql(Query& query, const QString& sql);
 // Fills a drop-down list from a query ("所有" first when addAllEntry) and selects entry 0.
-void LoadCombo(QComboBox* combo, Query& query, const QString& sql, bool addAllEntry, const QString& fieldName);
+void LoadCombo(QComboBox* combo, Query& query, const QString& sql, bool addAllEntry,
+               const QString& fieldName);
 // Selects the last entry equal to text; no change when there is none.
 void SelectComboText(QComboBox* combo, const QString& text);

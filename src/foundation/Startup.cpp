@@ -9,22 +9,19 @@
 #include <QDir>
 #include <QFileInfo>
 
-void SetProgramFolder(const QString& executableFolder)
-{
+void SetProgramFolder(const QString& executableFolder) {
     ProgramFolder = QDir(executableFolder).absolutePath();
     if (!ProgramFolder.endsWith(QLatin1Char('/')))
         ProgramFolder += QLatin1Char('/');
     IniFileName = ProgramFolder + QStringLiteral("Kestrel.ini");
 }
 
-QString MissingDatabaseMessage()
-{
+QString MissingDatabaseMessage() {
     return QStringLiteral("数据库文件找不到，软件无法运行。\n\n"
                           "请与软件供应商联系：岚峰软件服务部，电话 0571-8765 4321。");
 }
 
-bool OpenDatabase()
-{
+bool OpenDatabase() {
     const QString path = ProgramFolder + QStringLiteral("Kestrel.mdb");
     if (!QFileInfo(path).isFile()) {
         Prompts::Get().Error(MissingDatabaseMessage(), QStringLiteral("错误"));
@@ -40,15 +37,13 @@ bool OpenDatabase()
     return true;
 }
 
-void CreateForms()
-{
+void CreateForms() {
     FormMain = new TFormMain;
     ShareDataModule = new TShareDataModule;
     FormAsk = new TFormAsk(FormMain);
 }
 
-void DestroyForms()
-{
+void DestroyForms() {
     // The dialogs are children of the main window and go with it.
     delete FormMain;
     FormMain = nullptr;

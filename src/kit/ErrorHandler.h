@@ -9,8 +9,7 @@
 void ReportUncaught(const std::exception& error);
 
 // Runs an action under the handler; false when it ended with an error.
-template <class Action> bool RunGuarded(Action&& action)
-{
+template <class Action> bool RunGuarded(Action&& action) {
     try {
         std::forward<Action>(action)();
         return true;

@@ -8,19 +8,21 @@
 #include <QUrl>
 
 namespace {
-std::unique_ptr<Prompts>& Current()
-{
+std::unique_ptr<Prompts>& Current() {
     static std::unique_ptr<Prompts> current = std::make_unique<QtPrompts>();
     return current;
 }
 
-QString Caption(const QString& title) { return title.isEmpty() ? QStringLiteral("岚峰商业管理软件") : title; }
+QString Caption(const QString& title) {
+    return title.isEmpty() ? QStringLiteral("岚峰商业管理软件") : title;
+}
 } // namespace
 
-Prompts& Prompts::Get() { return *Current(); }
+Prompts& Prompts::Get() {
+    return *Current();
+}
 
-std::unique_ptr<Prompts> Prompts::Install(std::unique_ptr<Prompts> prompts)
-{
+std::unique_ptr<Prompts> Prompts::Install(std::unique_ptr<Prompts> prompts) {
     std::unique_ptr<Prompts> previous = std::move(Current());
     Current() = std::move(prompts);
     return previous;
@@ -28,18 +30,15 @@ std::unique_ptr<Prompts> Prompts::Install(std::unique_ptr<Prompts> prompts)
 
 // ---- QtPrompts
 
-void QtPrompts::Information(const QString& text, const QString& title)
-{
+void QtPrompts::Information(const QString& text, const QString& title) {
     QMessageBox::information(nullptr, Caption(title), text);
 }
 
-void QtPrompts::Error(const QString& text, const QString& title)
-{
+void QtPrompts::Error(const QString& text, const QString& title) {
     QMessageBox::critical(nullptr, Caption(title), text);
 }
 
-bool QtPrompts::Question(const QString& text, const QString& title)
-{
+bool QtPrompts::Question(const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::Question, Caption(title), text, QMessageBox::Yes | QMessageBox::No);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
     box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
@@ -47,45 +46,46 @@ bool QtPrompts::Question(const QString& text, const QString& title)
     return box.exec() == QMessageBox::Yes;
 }
 
-int QtPrompts::ShowModal(QDialog* dialog) { return dialog->exec(); }
+int QtPrompts::ShowModal(QDialog* dialog) {
+    return dialog->exec();
+}
 
-QString QtPrompts::SaveFileName(QWidget* parent, const FileDialogOptions& options)
-{
+QString QtPrompts::SaveFileName(QWidget* parent, const FileDialogOptions& options) {
     QFileDialog dialog(parent, options.Title, options.Folder, options.Filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setDefaultSuffix(options.DefaultSuffix);
     dialog.selectFile(options.FileName);
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                   : QString();
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+               ? dialog.selectedFiles().first()
+               : QString();
 }
 
-QString QtPrompts::OpenFileName(QWidget* parent, const FileDialogOptions& options)
-{
+QString QtPrompts::OpenFileName(QWidget* parent, const FileDialogOptions& options) {
     QFileDialog dialog(parent, options.Title, options.Folder, options.Filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(options.DefaultSuffix);
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                   : QString();
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+               ? dialog.selectedFiles().first()
+               : QString();
 }
 
-bool QtPrompts::OpenWithDesktop(const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+bool QtPrompts::OpenWithDesktop(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
 
 // ---- ScriptedPrompts
 
-void ScriptedPrompts::Information(const QString& text, const QString& title)
-{
+void ScriptedPrompts::Information(const QString& text, const QString& title) {
     Messages.push_back({QStringLiteral("information"), text, title});
 }
 
-void ScriptedPrompts::Error(const QString& text, const QString& title)
-{
+void ScriptedPrompts::Error(const QString& text, const QString& title) {
     Messages.push_back({QStringLiteral("error"), text, title});
 }
 
-bool ScriptedPrompts::Question(const QString& text, const QString& title)
-{
+bool ScriptedPrompts::Question(const QString& text, const QString& title) {
     Messages.push_back({QStringLiteral("question"), text, title});
     if (answers.empty())
         return false;
@@ -94,8 +94,7 @@ bool ScriptedPrompts::Question(const QString& text, const QString& title)
     return yes;
 }
 
-int ScriptedPrompts::ShowModal(QDialog* dialog)
-{
+int ScriptedPrompts::ShowModal(QDialog* dialog) {
     Messages.push_back({QStringLiteral("modal"), dialog->objectName(), dialog->windowTitle()});
     dialog->setResult(QDialog::Rejected);
     if (scripts.empty()) {
@@ -111,8 +110,7 @@ int ScriptedPrompts::ShowModal(QDialog* dialog)
     return dialog->result();
 }
 
-QString ScriptedPrompts::SaveFileName(QWidget*, const FileDialogOptions& options)
-{
+QString ScriptedPrompts::SaveFileName(QWidget*, const FileDialogOptions& options) {
     LastFileDialog = options;
     Messages.push_back({QStringLiteral("save"), options.FileName, options.Title});
     if (fileNames.empty())
@@ -122,8 +120,7 @@ QString ScriptedPrompts::SaveFileName(QWidget*, const FileDialogOptions& options
     return name;
 }
 
-QString ScriptedPrompts::OpenFileName(QWidget*, const FileDialogOptions& options)
-{
+QString ScriptedPrompts::OpenFileName(QWidget*, const FileDialogOptions& options) {
     LastFileDialog = options;
     Messages.push_back({QStringLiteral("open"), options.FileName, options.Title});
     if (fileNames.empty())
@@ -133,15 +130,13 @@ QString ScriptedPrompts::OpenFileName(QWidget*, const FileDialogOptions& options
     return name;
 }
 
-bool ScriptedPrompts::OpenWithDesktop(const QString& path)
-{
+bool ScriptedPrompts::OpenWithDesktop(const QString& path) {
     Messages.push_back({QStringLiteral("desktop"), path, QString()});
     OpenedWithDesktop << path;
     return true;
 }
 
-QStringList ScriptedPrompts::Texts() const
-{
+QStringList ScriptedPrompts::Texts() const {
     QStringList texts;
     for (const Message& m : Messages) {
         if (m.Kind == QLatin1String("information") || m.Kind == QLatin1String("error") ||
@@ -151,14 +146,12 @@ QStringList ScriptedPrompts::Texts() const
     return texts;
 }
 
-QString ScriptedPrompts::LastText() const
-{
+QString ScriptedPrompts::LastText() const {
     const QStringList texts = Texts();
     return texts.isEmpty() ? QString() : texts.last();
 }
 
-void ScriptedPrompts::Clear()
-{
+void ScriptedPrompts::Clear() {
     Messages.clear();
     answers.clear();
     fileNames.clear();

@@ -15,8 +15,7 @@
 TFormMain* FormMain = nullptr;
 
 TFormMain::TFormMain(QWidget* parent)
-    : QMainWindow(parent)
-{
+    : QMainWindow(parent) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("岚峰商业管理软件"));
     QFont font(QStringLiteral("SimSun"), 9);
@@ -40,11 +39,11 @@ TFormMain::TFormMain(QWidget* parent)
     layout->addWidget(Panel3, 1);
     BuildLeftBar();
     BuildPages();
+    BuildReportPages();
     setFixedSize(786, 538);
 }
 
-void TFormMain::BuildLeftBar()
-{
+void TFormMain::BuildLeftBar() {
     auto* bar = new QVBoxLayout(Panel1);
     bar->setContentsMargins(12, 12, 12, 12);
     Login = new QToolButton(Panel1);
@@ -93,8 +92,7 @@ void TFormMain::BuildLeftBar()
     connect(Login, &QToolButton::clicked, this, &TFormMain::ActionLoginExecute);
 }
 
-void TFormMain::BuildPages()
-{
+void TFormMain::BuildPages() {
     auto* layout = new QVBoxLayout(Panel3);
     layout->setContentsMargins(0, 0, 0, 0);
     PageControl1 = new QTabWidget(Panel3);
@@ -105,10 +103,14 @@ void TFormMain::BuildPages()
         const char* name;
         QString caption;
     } pages[] = {
-        {&TabSheet8, "TabSheet8", QStringLiteral("客户管理")}, {&TabSheet1, "TabSheet1", QStringLiteral("业务单据")},
-        {&TabSheet2, "TabSheet2", QStringLiteral("业务报表")}, {&TabSheet3, "TabSheet3", QStringLiteral("帐户管理")},
-        {&TabSheet7, "TabSheet7", QStringLiteral("财务单据")}, {&TabSheet4, "TabSheet4", QStringLiteral("财务报表")},
-        {&TabSheet5, "TabSheet5", QStringLiteral("软件设置")}, {&TabSheet6, "TabSheet6", QStringLiteral("数据维护")},
+        {&TabSheet8, "TabSheet8", QStringLiteral("客户管理")},
+        {&TabSheet1, "TabSheet1", QStringLiteral("业务单据")},
+        {&TabSheet2, "TabSheet2", QStringLiteral("业务报表")},
+        {&TabSheet3, "TabSheet3", QStringLiteral("帐户管理")},
+        {&TabSheet7, "TabSheet7", QStringLiteral("财务单据")},
+        {&TabSheet4, "TabSheet4", QStringLiteral("财务报表")},
+        {&TabSheet5, "TabSheet5", QStringLiteral("软件设置")},
+        {&TabSheet6, "TabSheet6", QStringLiteral("数据维护")},
     };
     for (const auto& page : pages) {
         *page.sheet = new QWidget(PageControl1);
@@ -117,12 +119,15 @@ void TFormMain::BuildPages()
     }
 }
 
-QDate TFormMain::WorkingDate() const { return DateTimePicker1->date(); }
+QDate TFormMain::WorkingDate() const {
+    return DateTimePicker1->date();
+}
 
-void TFormMain::SetWorkingDate(const QDate& date) { DateTimePicker1->setDate(date); }
+void TFormMain::SetWorkingDate(const QDate& date) {
+    DateTimePicker1->setDate(date);
+}
 
-void TFormMain::showEvent(QShowEvent* event)
-{
+void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownOnce) {
         shownOnce = true;
@@ -131,8 +136,7 @@ void TFormMain::showEvent(QShowEvent* event)
     }
 }
 
-void TFormMain::FormShow()
-{
+void TFormMain::FormShow() {
     if (!OpenDatabase()) {
         close();
         return;
@@ -142,26 +146,34 @@ void TFormMain::FormShow()
         close();
 }
 
-bool TFormMain::SignInAndSetUp()
-{
+bool TFormMain::SignInAndSetUp() {
     // The sign-in window and the role views are added on top of this frame.
     return true;
 }
 
-void TFormMain::RefreshAll() {}
+void TFormMain::RefreshAll() {
+    ShowCustomerCards();
+    ShowBillCards();
+    ShowMoneyCards();
+    ShowAccountCards();
+    FillMoneyReport(QString());
+    FillBillReport(QString());
+}
 
-void TFormMain::BitBtn1Click()
-{
+void TFormMain::BitBtn1Click() {
     SetWorkingDate(WorkingDate().addDays(-1));
     RefreshAll();
 }
 
-void TFormMain::BitBtn2Click()
-{
+void TFormMain::BitBtn2Click() {
     SetWorkingDate(WorkingDate().addDays(1));
     RefreshAll();
 }
 
-void TFormMain::DateTimePicker1Change() { RefreshAll(); }
+void TFormMain::DateTimePicker1Change() {
+    RefreshAll();
+}
 
-void TFormMain::ActionLoginExecute() { SignInAndSetUp(); }
+void TFormMain::ActionLoginExecute() {
+    SignInAndSetUp();
+}

@@ -36,6 +36,30 @@ public:
     // The four card pages, then the two result grids.
     void RefreshAll();
 
+    // ---- Card pages (CardPages.cpp)
+    void ShowCustomerCards();
+    void ShowBillCards();
+    void ShowMoneyCards();
+    void ShowAccountCards();
+
+    // ---- Opening the editors (MainFormEditors.cpp). Each returns true when something was stored
+    // and runs the refresh that follows it.
+    bool NewCustomer();                   // 新增客户
+    bool NewBill();                       // 新增业务单据
+    bool NewMoney();                      // 新增财务单据
+    bool OpenBillEditor(int billIndex);   // document card clicked
+    bool OpenMoneyEditor(int moneyIndex); // voucher card clicked
+    bool OpenCustomerCard(int customerIndex);
+    void CustomerSearch(); // 客户搜索
+
+    // ---- Result grids and accounts (MainFormReports.cpp)
+    void BuildReportPages(); // the grids and buttons of pages 2 and 5
+    // Runs sql (or, when empty, the stored text) into the document / voucher result grid.
+    void FillBillReport(const QString& sql);
+    void FillMoneyReport(const QString& sql);
+    bool NewAccount();                        // 新增帐户
+    bool OpenAccountWindow(int accountIndex); // account card clicked
+
     // Left bar.
     QWidget* Panel1;
     QWidget* Panel2;

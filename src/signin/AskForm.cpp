@@ -14,8 +14,7 @@ namespace {
 class HashPasswordStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
+                  QStyleHintReturn* returnData) const override {
         if (hint == SH_LineEdit_PasswordCharacter)
             return '#';
         if (hint == SH_LineEdit_PasswordMaskDelay)
@@ -26,8 +25,7 @@ public:
 } // namespace
 
 TFormAsk::TFormAsk(QWidget* parent)
-    : QDialog(parent)
-{
+    : QDialog(parent) {
     setObjectName(QStringLiteral("FormAsk"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint);
     setFixedSize(300, 130);
@@ -62,30 +60,28 @@ TFormAsk::TFormAsk(QWidget* parent)
     connect(BitBtn2, &QPushButton::clicked, this, &TFormAsk::BitBtn2Click);
 }
 
-void TFormAsk::SetPasswordChar(QChar c)
-{
+void TFormAsk::SetPasswordChar(QChar c) {
     passwordChar = c;
     Edit1->setEchoMode(c.isNull() ? QLineEdit::Normal : QLineEdit::Password);
 }
 
-void TFormAsk::showEvent(QShowEvent* event)
-{
+void TFormAsk::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FormShow();
 }
 
-void TFormAsk::FormShow()
-{
+void TFormAsk::FormShow() {
     setWindowTitle(AskTitle);
     Label1->setText(AskPrompt);
     Edit1->setText(AskText);
     Edit1->setFocus();
 }
 
-void TFormAsk::BitBtn1Click()
-{
+void TFormAsk::BitBtn1Click() {
     AskText = Edit1->text();
     accept();
 }
 
-void TFormAsk::BitBtn2Click() { reject(); }
+void TFormAsk::BitBtn2Click() {
+    reject();
+}

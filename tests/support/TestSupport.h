@@ -1,0 +1,31 @@
+#pragma once
+
+#include "kit/Prompts.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+// A fresh program folder for one test: a new Kestrel.mdb written by the schema code, every window
+// created, the database opened, and scripted prompts installed.
+class TestProgram {
+public:
+    // openDatabase false: the folder and windows exist, the database is neither written nor opened.
+    explicit TestProgram(bool openDatabase = true);
+    ~TestProgram();
+    TestProgram(const TestProgram&) = delete;
+    TestProgram& operator=(const TestProgram&) = delete;
+
+    QString Folder() const; // ends with "/"
+    QString DatabasePath() const;
+    ScriptedPrompts& Prompts() { return *prompts; }
+    // Runs a statement on the open database and fails the test on an error.
+    void Exec(const QString& sql);
+    // The first column of the first row, as text ("" when no row).
+    QString Scalar(const QString& sql);
+
+private:
+    QTemporaryDir dir;
+    ScriptedPrompts* prompts;
+    std::unique_ptr<::Prompts> previous;
+};
