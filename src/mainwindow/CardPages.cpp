@@ -2,6 +2,8 @@
 
 // The four card pages.
 
+void TFormMain::BuildCardPages() {}
+
 void TFormMain::ShowCustomerCards() {}
 
 void TFormMain::ShowBillCards() {}

@@ -39,6 +39,9 @@ TFormMain::TFormMain(QWidget* parent)
     layout->addWidget(Panel3, 1);
     BuildLeftBar();
     BuildPages();
+    BuildCardPages();
+    BuildPreferenceBoxes();
+    BuildSettingsPage();
     BuildReportPages();
     setFixedSize(786, 538);
 }

@@ -36,7 +36,28 @@ public:
     // The four card pages, then the two result grids.
     void RefreshAll();
 
+    // ---- View preferences (ViewPreferences.cpp): the sort and date-range boxes of pages 0, 1, 4.
+    void BuildPreferenceBoxes();
+    void ReadViewPreferences();
+    // The clauses the boxes add to the card lists.
+    QString CustomerOrderClause() const;
+    QString BillDateClause() const;
+    QString BillOrderClause() const;
+    QString MoneyDateClause() const;
+    QString MoneyOrderClause() const;
+
+    // ---- Settings page (PickLists.cpp): pick lists and password boxes.
+    void BuildSettingsPage();
+    void LoadPickList(int type);
+    void LoadPasswordBoxes();
+
     // ---- Card pages (CardPages.cpp)
+    void BuildCardPages();
+    // 0-based page numbers of the four card pages.
+    int CustomerPage = 0;
+    int BillPage = 0;
+    int MoneyPage = 0;
+    int AccountPage = 0;
     void ShowCustomerCards();
     void ShowBillCards();
     void ShowMoneyCards();
