@@ -56,7 +56,9 @@ double TextToAmount(const QString& s) {
 }
 
 QString RoundAmountText(double x) {
-    const double rounded = std::nearbyint(x / 0.0001) * 0.0001;
+    // An amount so large that the quotient overflows has no decimals to round.
+    const double quotient = x / 0.0001;
+    const double rounded = std::isfinite(quotient) ? std::nearbyint(quotient) * 0.0001 : x;
     if (rounded == 0)
         return QStringLiteral("0");
     char buffer[64];
@@ -115,8 +117,10 @@ QString NextSerial(const QString& s) {
     const QString number = s.mid(split);
     bool ok = IsAllDigits(number);
     const qint64 value = ok && number.size() <= 10 ? number.toLongLong(&ok) : 0;
-    if (!ok || number.size() > 10 || value > 2147483647LL)
-        throw KestrelError(QStringLiteral("单据编号“%1”的数字部分不是有效的整数（最大 2147483647）").arg(s));
+    // The number is a 32-bit integer: the next one must still fit, or no serial is proposed.
+    if (!ok || number.size() > 10 || value >= 2147483647LL)
+        throw KestrelError(
+            QStringLiteral("单据编号“%1”的数字部分不是有效的整数，或者下一个编号超过 2147483647").arg(s));
     return s.left(split) + QString::number(value + 1);
 }
 
