@@ -1,5 +1,6 @@
 #include "JetSql.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 #include <cmath>
 #include <sqlite3.h>
@@ -17,7 +18,8 @@ QString SqlDate(const QDate& date) {
 QString SqlNumber(double value) {
     if (!std::isfinite(value))
         return QStringLiteral("0");
-    return QString::number(value, 'g', 17);
+    // The shortest text that reads back as the same double: 0.1, not 0.10000000000000001.
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
 QString SqlNumber(qint64 value) {
