@@ -1,13 +1,320 @@
+#include "CardPage.h"
+#include "CardQueries.h"
 #include "MainForm.h"
+#include "foundation/ShareDM.h"
 
-// The four card pages.
+#include <QLabel>
+#include <QPushButton>
+#include <cmath>
 
-void TFormMain::BuildCardPages() {}
+// The four card pages: customers (page 0), documents (page 1), accounts (page 3) and vouchers
+// (page 4). Each refresh counts the page's records, reads only the fifteen shown, and runs the
+// totals of those cards alone.
 
-void TFormMain::ShowCustomerCards() {}
+namespace {
 
-void TFormMain::ShowBillCards() {}
+CardPageNames CustomerNames() {
+    return {QStringLiteral("Customer"),
+            {QStringLiteral("CustomerName"), QStringLiteral("CustomerMoney"), QStringLiteral("CustomerOwe")},
+            {QStringLiteral("名称："), QStringLiteral("货款："), QStringLiteral("欠款：")},
+            QStringLiteral("CustomerType"),
+            QStringLiteral("CustomerSum"),
+            QStringLiteral("CustomerPrior"),
+            QStringLiteral("NewCustomer"),
+            QStringLiteral("新增客户"),
+            QStringLiteral("CustomerNext")};
+}
 
-void TFormMain::ShowMoneyCards() {}
+CardPageNames BillNames() {
+    return {QStringLiteral("Bill"),
+            {QStringLiteral("BillName"), QStringLiteral("BillMoney"), QStringLiteral("BillPay")},
+            {QStringLiteral("客户："), QStringLiteral("金额："), QStringLiteral("已收：")},
+            QStringLiteral("BillType"),
+            QStringLiteral("BillSum"),
+            QStringLiteral("BillPrior"),
+            QStringLiteral("NewBill"),
+            QStringLiteral("新增业务单据"),
+            QStringLiteral("BillNext")};
+}
 
-void TFormMain::ShowAccountCards() {}
+CardPageNames MoneyNames() {
+    return {QStringLiteral("Money"),
+            {QStringLiteral("MoneyName"), QStringLiteral("MoneyKind"), QStringLiteral("MoneyMoney")},
+            {QStringLiteral("客户："), QStringLiteral("类型："), QStringLiteral("金额：")},
+            QStringLiteral("MoneyType"),
+            QStringLiteral("MoneySum"),
+            QStringLiteral("MoneyPrior"),
+            QStringLiteral("NewMoney"),
+            QStringLiteral("新增财务单据"),
+            QStringLiteral("MoneyNext")};
+}
+
+CardPageNames AccountNames() {
+    return {QStringLiteral("Account"),
+            {QStringLiteral("AccountName"), QStringLiteral("AccountMoney"), QStringLiteral("AccountMonth")},
+            {QStringLiteral("名称："), QStringLiteral("金额："), QStringLiteral("当月：")},
+            QString(),
+            QStringLiteral("AccountSum"),
+            QStringLiteral("AccountPrior"),
+            QStringLiteral("NewAccount"),
+            QStringLiteral("新增帐户"),
+            QStringLiteral("AccountNext")};
+}
+
+Query& ListQuery() {
+    return ShareDataModule->ADOQueryTemp;
+}
+
+// Runs a count into the list query; false (after the failure message) when it fails.
+bool CountRecords(const QString& listBody, const QString& failure, int* records) {
+    if (!OpenSql(ListQuery(), Cards::CountSql(listBody), failure))
+        return false;
+    *records = static_cast<int>(ListQuery().FieldByName(QStringLiteral("RecordTotal")).AsInteger());
+    return true;
+}
+
+// Reads the rows of the shown page into the list query. A page beyond the end reads nothing.
+bool ReadPage(const QString& listBody, const QString& orderClause, const QString& key, int page, int records,
+              const QString& failure) {
+    if (Cards::PageOffset(page) >= records) {
+        ListQuery().Close();
+        return true;
+    }
+    return OpenSql(ListQuery(), Cards::PageSql(listBody, orderClause, key, page), failure);
+}
+
+// The first field of a one-row total, 0 when null; false after the failure message.
+bool Total(const QString& sql, const QString& failure, double* value) {
+    Query& query = ShareDataModule->ADOQueryTemp2;
+    if (!OpenSql(query, sql, failure))
+        return false;
+    *value = query.RecordCount() > 0 ? query.Fields(0).AsFloat() : 0;
+    return true;
+}
+
+// Shows the records of the list query in slots 1.. and hides the rest; fill returns false
+// when a card's total failed, which stops the refresh at that card.
+template <typename Fill> void FillSlots(CardPage& page, Fill fill) {
+    Query& list = ListQuery();
+    int slot = 1;
+    if (list.Active()) {
+        for (list.First(); !list.Eof() && slot <= Cards::SlotCount; list.Next(), ++slot) {
+            if (!fill(list, slot))
+                return;
+        }
+    }
+    page.HideSlotsFrom(slot);
+}
+
+QString Text(Query& query, const char* field) {
+    return query.FieldByName(QLatin1String(field)).AsString();
+}
+
+double Number(Query& query, const char* field) {
+    return query.FieldByName(QLatin1String(field)).AsFloat();
+}
+
+int Key(Query& query, const char* field) {
+    return static_cast<int>(query.FieldByName(QLatin1String(field)).AsInteger());
+}
+
+} // namespace
+
+void TFormMain::BuildCardPages() {
+    CustomerCards = new CardPage(TabSheet8, CustomerNames());
+    BillCards = new CardPage(TabSheet1, BillNames());
+    AccountCards = new CardPage(TabSheet3, AccountNames());
+    MoneyCards = new CardPage(TabSheet7, MoneyNames());
+
+    const struct {
+        CardPage* page;
+        void (TFormMain::*prior)();
+        void (TFormMain::*next)();
+        bool (TFormMain::*add)();
+        void (TFormMain::*open)(int);
+    } pages[] = {
+        {CustomerCards, &TFormMain::CustomerPriorClick, &TFormMain::CustomerNextClick,
+         &TFormMain::NewCustomer, &TFormMain::CustomerImageClick},
+        {BillCards, &TFormMain::BillPriorClick, &TFormMain::BillNextClick, &TFormMain::NewBill,
+         &TFormMain::BillImageClick},
+        {AccountCards, &TFormMain::AccountPriorClick, &TFormMain::AccountNextClick, &TFormMain::NewAccount,
+         &TFormMain::AccountImageClick},
+        {MoneyCards, &TFormMain::MoneyPriorClick, &TFormMain::MoneyNextClick, &TFormMain::NewMoney,
+         &TFormMain::MoneyImageClick},
+    };
+    for (const auto& p : pages) {
+        connect(p.page->PriorButton, &QPushButton::clicked, this, p.prior);
+        connect(p.page->NextButton, &QPushButton::clicked, this, p.next);
+        const auto add = p.add;
+        connect(p.page->NewButton, &QPushButton::clicked, this, [this, add] { (this->*add)(); });
+        connect(p.page, &CardPage::CardClicked, this, p.open);
+        CardPage* page = p.page;
+        connect(page, &CardPage::CardHovered, this, [this, page](int slot) { HighlightCard(page, slot); });
+    }
+}
+
+void TFormMain::HighlightCard(CardPage* page, int slot) {
+    page->Highlight(slot);
+}
+
+void TFormMain::ShowCustomerCards() {
+    CardPage& page = *CustomerCards;
+    page.BeginRefresh();
+    const QString failure = QStringLiteral("刷新客户时出错");
+    const QString body = Cards::CustomerListBody(CustomerFilter, SearchClause);
+    int records = 0;
+    if (!CountRecords(body, failure, &records) ||
+        !ReadPage(body, CustomerOrderClause(), QStringLiteral("CustomerIndex"), CustomerPage, records,
+                  failure))
+        return;
+    page.Status->setText(Cards::PageStatusText(records, CustomerPage));
+    page.ShowPaging(records, CustomerPage);
+    const QDate date = WorkingDate();
+    FillSlots(page, [&](Query& row, int slot) {
+        const QString name = Text(row, "CustomerName");
+        double goods = 0;
+        double money = 0;
+        if (!Total(Cards::CustomerGoodsSql(name, date), QStringLiteral("统计客户货款时出错"), &goods) ||
+            !Total(Cards::CustomerMoneySql(name, date), QStringLiteral("统计客户付款时出错"), &money))
+            return false;
+        const double owe = Number(row, "CustomerOwe") + goods - money;
+        page.FillSlot(slot, Key(row, "CustomerIndex"), Cards::IconFile(goods, Cards::CustomerScale),
+                      Cards::ValueColour(goods), Cards::CustomerTypeText(Text(row, "CustomerContact")),
+                      {Cards::CardName(name), Cards::AmountText(goods), Cards::AmountText(owe)});
+        return true;
+    });
+}
+
+void TFormMain::ShowBillCards() {
+    CardPage& page = *BillCards;
+    page.BeginRefresh();
+    const QString failure = QStringLiteral("获取单据时出错");
+    const QString body = Cards::BillListBody(BillDateClause(), BillFilter);
+    int records = 0;
+    if (!CountRecords(body, failure, &records) ||
+        !ReadPage(body, BillOrderClause(), QStringLiteral("BillIndex"), BillPage, records, failure))
+        return;
+    page.Status->setText(Cards::PageStatusText(records, BillPage));
+    page.ShowPaging(records, BillPage);
+    FillSlots(page, [&](Query& row, int slot) {
+        const int index = Key(row, "BillIndex");
+        double paid = 0;
+        if (!Total(Cards::BillPaySql(index), QStringLiteral("数据库打开失败"), &paid))
+            return false;
+        const double sum = Number(row, "BillSum");
+        page.FillSlot(slot, index, Cards::IconFile(sum, Cards::BillScale), Cards::ValueColour(sum),
+                      Cards::BillTypeText(Text(row, "BillKind")),
+                      {Cards::CardName(Text(row, "BillUser")), Cards::AmountText(std::fabs(sum)),
+                       Cards::AmountText(std::fabs(paid))});
+        return true;
+    });
+}
+
+void TFormMain::ShowMoneyCards() {
+    CardPage& page = *MoneyCards;
+    page.BeginRefresh();
+    const QString failure = QStringLiteral("获取财务单据时出错");
+    const QString body = Cards::MoneyListBody(MoneyDateClause(), MoneyFilter);
+    int records = 0;
+    if (!CountRecords(body, failure, &records) ||
+        !ReadPage(body, MoneyOrderClause(), QStringLiteral("MoneyIndex"), MoneyPage, records, failure))
+        return;
+    page.Status->setText(Cards::PageStatusText(records, MoneyPage));
+    page.ShowPaging(records, MoneyPage);
+    FillSlots(page, [&](Query& row, int slot) {
+        const double sum = Number(row, "MoneySum");
+        page.FillSlot(slot, Key(row, "MoneyIndex"), Cards::IconFile(sum, Cards::MoneyScale),
+                      Cards::ValueColour(sum), Cards::MoneyTypeText(sum),
+                      {Cards::CardName(Text(row, "MoneyUser")),
+                       Cards::MoneyKindText(Text(row, "MoneyType"), Text(row, "MoneyToken")),
+                       Cards::AmountText(std::fabs(sum))});
+        return true;
+    });
+}
+
+void TFormMain::ShowAccountCards() {
+    CardPage& page = *AccountCards;
+    page.BeginRefresh();
+    const QString failure = QStringLiteral("刷新帐户时出错");
+    const QDate date = WorkingDate();
+    // The count and the total over every listed account, in one aggregate.
+    if (!OpenSql(ListQuery(), Cards::AccountTotalsSql(AccountFilter, date), failure))
+        return;
+    const int records = static_cast<int>(ListQuery().FieldByName(QStringLiteral("RecordTotal")).AsInteger());
+    const double total = ListQuery().FieldByName(QStringLiteral("BaseTotal")).AsFloat() +
+                         ListQuery().FieldByName(QStringLiteral("MoneyTotal")).AsFloat();
+    const QString body = Cards::AccountListBody(AccountFilter);
+    if (!ReadPage(body, QString(), QStringLiteral("AccountIndex"), AccountPage, records, failure))
+        return;
+    page.Status->setText(Cards::AccountSumText(total));
+    page.ShowPaging(records, AccountPage);
+    FillSlots(page, [&](Query& row, int slot) {
+        const int index = Key(row, "AccountIndex");
+        double moved = 0;
+        double month = 0;
+        if (!Total(Cards::AccountBalanceSql(index, date), QStringLiteral("统计帐户金额时出错"), &moved) ||
+            !Total(Cards::AccountMonthSql(index, date), QStringLiteral("统计帐户金额时出错"), &month))
+            return false;
+        const double balance = Number(row, "AccountBase") + moved;
+        page.FillSlot(slot, index, Cards::IconFile(balance, Cards::AccountScale), Cards::ValueColour(balance),
+                      QString(),
+                      {Text(row, "AccountName"), Cards::AmountText(balance), Cards::AmountText(month)});
+        return true;
+    });
+}
+
+void TFormMain::CustomerPriorClick() {
+    --CustomerPage;
+    ShowCustomerCards();
+}
+
+void TFormMain::CustomerNextClick() {
+    ++CustomerPage;
+    ShowCustomerCards();
+}
+
+void TFormMain::BillPriorClick() {
+    --BillPage;
+    ShowBillCards();
+}
+
+void TFormMain::BillNextClick() {
+    ++BillPage;
+    ShowBillCards();
+}
+
+void TFormMain::MoneyPriorClick() {
+    --MoneyPage;
+    ShowMoneyCards();
+}
+
+void TFormMain::MoneyNextClick() {
+    ++MoneyPage;
+    ShowMoneyCards();
+}
+
+void TFormMain::AccountPriorClick() {
+    --AccountPage;
+    ShowAccountCards();
+}
+
+void TFormMain::AccountNextClick() {
+    ++AccountPage;
+    ShowAccountCards();
+}
+
+void TFormMain::CustomerImageClick(int slot) {
+    OpenCustomerCard(CustomerCards->Slots[slot - 1].Panel->Tag);
+}
+
+void TFormMain::BillImageClick(int slot) {
+    OpenBillEditor(BillCards->Slots[slot - 1].Panel->Tag);
+}
+
+void TFormMain::MoneyImageClick(int slot) {
+    OpenMoneyEditor(MoneyCards->Slots[slot - 1].Panel->Tag);
+}
+
+void TFormMain::AccountImageClick(int slot) {
+    OpenAccountWindow(AccountCards->Slots[slot - 1].Panel->Tag);
+}

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QMainWindow>
 
+class CardPage;
 class QDateEdit;
 class QLabel;
 class QPushButton;
@@ -62,6 +63,27 @@ public:
     void ShowBillCards();
     void ShowMoneyCards();
     void ShowAccountCards();
+    // -- Card page widgets and handlers (CardPages.cpp, CardPage.h) --
+    CardPage* CustomerCards = nullptr; // page 0
+    CardPage* BillCards = nullptr;     // page 1
+    CardPage* AccountCards = nullptr;  // page 3
+    CardPage* MoneyCards = nullptr;    // page 4
+    // Panel slot (1..15) of a card page hot, the others cool; slot 0 (the page background) all cool.
+    void HighlightCard(CardPage* page, int slot);
+    void CustomerPriorClick();
+    void CustomerNextClick();
+    void BillPriorClick();
+    void BillNextClick();
+    void MoneyPriorClick();
+    void MoneyNextClick();
+    void AccountPriorClick();
+    void AccountNextClick();
+    // A click on any control of card slot (1..15) opens the record of the panel's Tag.
+    void CustomerImageClick(int slot);
+    void BillImageClick(int slot);
+    void MoneyImageClick(int slot);
+    void AccountImageClick(int slot);
+    // -- end of the card page block --
 
     // ---- Opening the editors (MainFormEditors.cpp). Each returns true when something was stored
     // and runs the refresh that follows it.

@@ -1,0 +1,191 @@
+#include "CardPage.h"
+
+#include "CardQueries.h"
+#include "foundation/ShareDM.h"
+
+#include <QEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
+
+namespace {
+
+constexpr int PanelWidth = 209;
+constexpr int PanelHeight = 79;
+constexpr int Columns[3] = {8, 224, 440};
+constexpr int Rows[5] = {8, 94, 180, 266, 352};
+constexpr int LineTops[3] = {8, 29, 50};
+constexpr int LineHeight = 20;
+
+QPixmap LoadPicture(const QString& relativePath, const QSize& size = QSize()) {
+    const QString path = ProgramFolder + relativePath;
+    if (size.isValid())
+        return QIcon(path).pixmap(size);
+    QPixmap pixmap;
+    pixmap.load(path);
+    return pixmap;
+}
+
+void SetTextColour(QLabel* label, const QColor& colour) {
+    if (label->palette().color(QPalette::WindowText) == colour)
+        return;
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+QLabel* NewLabel(QWidget* parent, const QString& name, const QRect& place, Qt::Alignment alignment) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* sheet, const QString& name, const QString& caption, int x,
+                        const QString& picture) {
+    auto* button = new QPushButton(caption, sheet);
+    button->setObjectName(name);
+    button->setGeometry(x, 444, 121, 33);
+    button->setIcon(QIcon(LoadPicture(picture)));
+    button->setIconSize(QSize(24, 24));
+    return button;
+}
+
+} // namespace
+
+CardPage::CardPage(QWidget* sheet, const CardPageNames& names)
+    : QObject(sheet)
+    , Sheet(sheet) {
+    setObjectName(names.Prefix + QStringLiteral("Cards"));
+    for (int i = 0; i < 15; ++i) {
+        const QString number = QString::number(i + 1);
+        CardSlot& slot = Slots[i];
+        slot.Panel = new CardPanel(sheet);
+        slot.Panel->setObjectName(names.Prefix + QStringLiteral("Panel") + number);
+        slot.Panel->setGeometry(Columns[i % 3], Rows[i / 3], PanelWidth, PanelHeight);
+        slot.Panel->setFrameShape(QFrame::StyledPanel);
+        slot.Panel->setFrameShadow(QFrame::Raised);
+        slot.Panel->setAutoFillBackground(true);
+        slot.Image = NewLabel(slot.Panel, names.Prefix + QStringLiteral("Image") + number,
+                              QRect(8, 8, 41, 41), Qt::AlignHCenter);
+        if (!names.UnderName.isEmpty())
+            slot.Under = NewLabel(slot.Panel, names.UnderName + number, QRect(4, 50, 48, LineHeight),
+                                  Qt::AlignHCenter);
+        for (int line = 0; line < 3; ++line) {
+            slot.Captions[line] =
+                NewLabel(slot.Panel, names.Prefix + QStringLiteral("Caption%1_%2").arg(number).arg(line + 1),
+                         QRect(52, LineTops[line], 39, LineHeight), Qt::AlignHCenter);
+            slot.Captions[line]->setText(names.Captions[line]);
+            SetTextColour(slot.Captions[line], Qt::black);
+            slot.Values[line] = NewLabel(slot.Panel, names.ValueNames[line] + number,
+                                         QRect(92, LineTops[line], 114, LineHeight), Qt::AlignLeft);
+        }
+        Watch(slot.Panel, i + 1);
+        for (QLabel* label : slot.Panel->findChildren<QLabel*>())
+            Watch(label, i + 1);
+        slot.Panel->hide();
+    }
+    Status = NewLabel(sheet, names.StatusName, QRect(8, 444, 153, 33), Qt::AlignLeft);
+    PriorButton =
+        MakeButton(sheet, names.PriorName, QStringLiteral("上一页"), 168, QStringLiteral("Res/PrevPage.bmp"));
+    NewButton = MakeButton(sheet, names.NewName, names.NewCaption, 312, QStringLiteral("Res/NewRecord.bmp"));
+    NextButton =
+        MakeButton(sheet, names.NextName, QStringLiteral("下一页"), 456, QStringLiteral("Res/NextPage.bmp"));
+    PriorButton->setEnabled(false);
+    NextButton->setEnabled(false);
+    EmptyPicture = NewLabel(sheet, names.Prefix + QStringLiteral("EmptyPage"), QRect(128, 292, 350, 150),
+                            Qt::AlignHCenter);
+    EmptyPicture->setPixmap(LoadPicture(QStringLiteral("Res/EmptyPage.bmp")));
+    EmptyPicture->hide();
+    sheet->setMouseTracking(true);
+    sheet->installEventFilter(this);
+}
+
+void CardPage::Watch(QWidget* widget, int slot) {
+    widget->setProperty("CardSlot", slot);
+    widget->setMouseTracking(true);
+    widget->installEventFilter(this);
+}
+
+bool CardPage::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+        return QObject::eventFilter(watched, event);
+    if (watched == Sheet) {
+        if (type == QEvent::MouseMove)
+            emit CardHovered(0);
+        return false;
+    }
+    const QVariant slot = watched->property("CardSlot");
+    if (!slot.isValid())
+        return QObject::eventFilter(watched, event);
+    // Every control of a card answers like its panel; the event goes no further.
+    if (type == QEvent::MouseMove)
+        emit CardHovered(slot.toInt());
+    else if (type == QEvent::MouseButtonRelease &&
+             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        emit CardClicked(slot.toInt());
+    return true;
+}
+
+void CardPage::BeginRefresh() {
+    PriorButton->setEnabled(false);
+    NextButton->setEnabled(false);
+}
+
+void CardPage::ShowPaging(int records, int page) {
+    if (records == 0) {
+        EmptyPicture->show();
+        HideSlotsFrom(1);
+        return;
+    }
+    EmptyPicture->hide();
+    NextButton->setEnabled(page + 1 < Cards::PageCount(records));
+    PriorButton->setEnabled(page > 0);
+}
+
+void CardPage::FillSlot(int slot, int tag, const QString& iconFile, const QColor& colour,
+                        const QString& under, const std::array<QString, 3>& values) {
+    CardSlot& card = Slots[slot - 1];
+    card.Panel->Tag = tag;
+    // Icons are read once per file and page; a missing file shows no icon.
+    const QString path = ProgramFolder + iconFile;
+    auto found = icons.constFind(path);
+    if (found == icons.constEnd())
+        found = icons.insert(path, LoadPicture(iconFile, QSize(41, 41)));
+    card.Image->setPixmap(*found);
+    card.Image->setProperty("IconFile", iconFile);
+    if (card.Under) {
+        card.Under->setText(under);
+        SetTextColour(card.Under, colour);
+    }
+    for (int line = 0; line < 3; ++line) {
+        card.Values[line]->setText(values[line]);
+        SetTextColour(card.Values[line], colour);
+    }
+    card.Panel->show();
+}
+
+void CardPage::HideSlot(int slot) {
+    Slots[slot - 1].Panel->hide();
+}
+
+void CardPage::HideSlotsFrom(int slot) {
+    for (int i = slot; i <= 15; ++i)
+        HideSlot(i);
+}
+
+void CardPage::Highlight(int slot) {
+    for (int i = 1; i <= 15; ++i) {
+        CardPanel* panel = Slots[i - 1].Panel;
+        const QColor colour = i == slot ? HotColour() : CoolColour();
+        if (panel->palette().color(QPalette::Window) == colour)
+            continue;
+        QPalette palette = panel->palette();
+        palette.setColor(QPalette::Window, colour);
+        panel->setPalette(palette);
+    }
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QColor>
+#include <QDate>
+#include <QString>
+
+// The figures, texts and SQL of the four card pages, as plain functions of their inputs.
+
+// The condition text of the last customer search (" And (...)" conditions, empty when none).
+extern QString SearchClause;
+
+namespace Cards {
+
+constexpr int SlotCount = 15;
+
+// Number of pages for n records (1 when there is none).
+int PageCount(int records);
+// "共 N 记录，第 p/P 页" for the 0-based page number p.
+QString PageStatusText(int records, int page);
+// Rows to skip for a 0-based page number.
+inline int PageOffset(int page) {
+    return page * SlotCount;
+}
+
+// The card thresholds of a page: one "+" up to first, two up to second, three above.
+struct IconScale {
+    const char* colourWord;
+    double first;
+    double second;
+};
+inline constexpr IconScale CustomerScale{"Blue", 30000, 100000};
+inline constexpr IconScale BillScale{"Purple", 3000, 10000};
+inline constexpr IconScale MoneyScale{"Green", 3000, 10000};
+inline constexpr IconScale AccountScale{"Yellow", 30000, 100000};
+
+// The icon file for an amount, relative to the program folder: "Res/Money0.ico" for 0,
+// otherwise "Res/" + colour word + one to three "+" + ".ico" by the absolute value.
+QString IconFile(double amount, const IconScale& scale);
+// Blue for a non-negative amount, red for a negative one.
+QColor ValueColour(double amount);
+// RoundAmountText of the value followed by " 元".
+QString AmountText(double value);
+// A name cut to the 18 GBK bytes a card has room for; a double-byte character is never split.
+QString CardName(const QString& name);
+// Category and voucher token joined by "‖".
+QString MoneyKindText(const QString& type, const QString& token);
+// "销售开单" -> "销售单", "采购开单" -> "采购单".
+QString BillTypeText(const QString& kind);
+// "收入单" for a receipt (sum >= 0), "支出单" for a payment.
+QString MoneyTypeText(double sum);
+// The first three characters of the contact, shown under a customer's icon.
+QString CustomerTypeText(const QString& contact);
+
+// The first and last day of a date's month.
+QDate MonthFirst(const QDate& date);
+QDate MonthLast(const QDate& date);
+
+// Whether a customer search condition tests document columns (outside its quoted texts).
+bool SearchNeedsBill(const QString& searchClause);
+
+// ---- List queries. Each page counts its records with one query and reads only the shown page.
+
+// The FROM/WHERE part of the customer list. A search that tests document dates keeps the
+// customers with at least one matching document; otherwise documents are not read at all.
+QString CustomerListBody(const QString& customerFilter, const QString& searchClause);
+QString BillListBody(const QString& dateClause, const QString& billFilter);
+QString MoneyListBody(const QString& dateClause, const QString& moneyFilter);
+QString AccountListBody(const QString& accountFilter);
+
+// "Select Count(*) As RecordTotal " + body.
+QString CountSql(const QString& listBody);
+// "Select * " + body + the ordering (with the key as the last ordering field, so that pages of
+// equal sort values are stable) + the page's Limit/Offset.
+QString PageSql(const QString& listBody, const QString& orderClause, const QString& keyColumn, int page);
+
+// ---- Totals of one card.
+QString CustomerGoodsSql(const QString& name, const QDate& workingDate);
+QString CustomerMoneySql(const QString& name, const QDate& workingDate);
+QString BillPaySql(qint64 billIndex);
+QString AccountBalanceSql(qint64 accountIndex, const QDate& workingDate);
+QString AccountMonthSql(qint64 accountIndex, const QDate& workingDate);
+// One aggregate over every listed account: RecordTotal, BaseTotal (Σ AccountBase) and MoneyTotal
+// (Σ of each account's vouchers up to the date, rounded per account to 2 decimals).
+QString AccountTotalsSql(const QString& accountFilter, const QDate& workingDate);
+// "合计：" + amount + " 元".
+QString AccountSumText(double total);
+
+} // namespace Cards
