@@ -5,6 +5,7 @@
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
 #include "signin/AskForm.h"
+#include "signin/LoginForm.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -40,6 +41,7 @@ bool OpenDatabase() {
 void CreateForms() {
     FormMain = new TFormMain;
     ShareDataModule = new TShareDataModule;
+    FormLogin = new TFormLogin(FormMain);
     FormAsk = new TFormAsk(FormMain);
 }
 
@@ -48,6 +50,7 @@ void DestroyForms() {
     delete FormMain;
     FormMain = nullptr;
     FormAsk = nullptr;
+    FormLogin = nullptr;
     delete ShareDataModule;
     ShareDataModule = nullptr;
 }

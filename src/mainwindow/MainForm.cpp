@@ -1,11 +1,19 @@
 #include "MainForm.h"
 
+#include "RoleViews.h"
+#include "foundation/JetSql.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
+#include "kit/Prompts.h"
+#include "signin/LoginForm.h"
 
+#include <QAction>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -13,6 +21,18 @@
 #include <QVBoxLayout>
 
 TFormMain* FormMain = nullptr;
+
+namespace {
+// The window's client area; the outer size the size rule restores.
+constexpr int ClientWidth = 786;
+constexpr int ClientHeight = 538;
+constexpr int LeftBarWidth = 97;
+const QRect NormalPlace(75, 90, 884, 571);
+
+QIcon PictureIcon(const QString& relativePath) {
+    return QIcon(QPixmap(ProgramFolder + relativePath));
+}
+} // namespace
 
 TFormMain::TFormMain(QWidget* parent)
     : QMainWindow(parent) {
@@ -22,13 +42,13 @@ TFormMain::TFormMain(QWidget* parent)
     setFont(font);
     auto* central = new QWidget(this);
     setCentralWidget(central);
-    central->setFixedSize(786, 538);
+    central->setFixedSize(ClientWidth, ClientHeight);
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     Panel1 = new QWidget(central);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedWidth(97);
+    Panel1->setFixedWidth(LeftBarWidth);
     Panel2 = new QWidget(central);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setFixedWidth(16);
@@ -37,62 +57,101 @@ TFormMain::TFormMain(QWidget* parent)
     layout->addWidget(Panel1);
     layout->addWidget(Panel2);
     layout->addWidget(Panel3, 1);
+    BuildActions();
     BuildLeftBar();
     BuildPages();
+    BuildMaintenancePage();
     BuildCardPages();
     BuildPreferenceBoxes();
     BuildSettingsPage();
     BuildReportPages();
-    setFixedSize(786, 538);
+    setFixedSize(ClientWidth, ClientHeight);
+}
+
+void TFormMain::BuildActions() {
+    const struct {
+        QAction** action;
+        const char* name;
+        QString caption;
+        const char* icon;
+    } actions[] = {
+        {&ActionLogin, "ActionLogin", QStringLiteral("软件导航"), nullptr},
+        {&ActionCustomerSearch, "ActionCustomerSearch", QStringLiteral("客户搜索"), "Res/Search.bmp"},
+        {&ActionCustomerReport, "ActionCustomerReport", QStringLiteral("客户报表"), "Res/Report.bmp"},
+        {&ActionBillReport, "ActionBillReport", QStringLiteral("查找单据"), "Res/Search.bmp"},
+        {&ActionPrintBillReport, "ActionPrintBillReport", QStringLiteral("打印列表"), "Res/Print.bmp"},
+        {&ActionAnalysis, "ActionAnalysis", QStringLiteral("经营报表"), "Res/Report.bmp"},
+        {&ActionBExecel, "ActionBExecel", QStringLiteral("导出Excel"), "Res/Excel.bmp"},
+        {&ActionAccountReport, "ActionAccountReport", QStringLiteral("帐户报表"), "Res/Report.bmp"},
+        {&ActionMoneyReport, "ActionMoneyReport", QStringLiteral("查找单据"), "Res/Search.bmp"},
+        {&ActionPrintMoneyReport, "ActionPrintMoneyReport", QStringLiteral("打印列表"), "Res/Print.bmp"},
+        {&ActionMExcel, "ActionMExcel", QStringLiteral("导出Excel"), "Res/Excel.bmp"},
+        {&ActionSave, "ActionSave", QStringLiteral("备份数据"), "Res/Backup.bmp"},
+        {&ActionLoad, "ActionLoad", QStringLiteral("恢复数据"), "Res/Restore.bmp"},
+        {&ActionDesign, "ActionDesign", QStringLiteral("单据设计"), "Res/Report.bmp"},
+    };
+    for (const auto& a : actions) {
+        *a.action = new QAction(a.caption, this);
+        (*a.action)->setObjectName(QString::fromLatin1(a.name));
+        if (a.icon != nullptr)
+            (*a.action)->setIcon(PictureIcon(QString::fromLatin1(a.icon)));
+    }
+    // The other actions are wired by the windows behind them.
+    connect(ActionLogin, &QAction::triggered, this, &TFormMain::ActionLoginExecute);
+    connect(ActionCustomerSearch, &QAction::triggered, this, &TFormMain::CustomerSearch);
 }
 
 void TFormMain::BuildLeftBar() {
-    auto* bar = new QVBoxLayout(Panel1);
-    bar->setContentsMargins(12, 12, 12, 12);
     Login = new QToolButton(Panel1);
     Login->setObjectName(QStringLiteral("Login"));
-    Login->setFixedSize(73, 73);
-    Login->setText(QStringLiteral("软件导航"));
+    Login->setGeometry(12, 12, 73, 73);
+    Login->setText(ActionLogin->text());
+    Login->setIconSize(QSize(48, 48));
     Login->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Login->setAutoRaise(true);
     Label2 = new QLabel(QStringLiteral("当前日期"), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(8, 104, 81, 16);
     DateTimePicker1 = new QDateEdit(Panel1);
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
     DateTimePicker1->setCalendarPopup(true);
     DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     DateTimePicker1->setDate(QDate::currentDate());
-    BitBtn1 = new QPushButton(QStringLiteral("<"), Panel1);
+    DateTimePicker1->setGeometry(4, 122, 89, 24);
+    BitBtn1 = new QPushButton(PictureIcon(QStringLiteral("Res/PrevDay.bmp")), QString(), Panel1);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setToolTip(QStringLiteral("前一天"));
-    BitBtn2 = new QPushButton(QStringLiteral(">"), Panel1);
+    BitBtn1->setGeometry(4, 150, 44, 28);
+    BitBtn2 = new QPushButton(PictureIcon(QStringLiteral("Res/NextDay.bmp")), QString(), Panel1);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setToolTip(QStringLiteral("后一天"));
-    auto* days = new QHBoxLayout;
-    days->addWidget(BitBtn1);
-    days->addWidget(BitBtn2);
+    BitBtn2->setGeometry(49, 150, 44, 28);
+    for (QPushButton* day : {BitBtn1, BitBtn2})
+        day->setIconSize(QSize(24, 24));
     ActionButtonSave2 = new QToolButton(Panel1);
     ActionButtonSave2->setObjectName(QStringLiteral("ActionButtonSave2"));
-    ActionButtonSave2->setFixedSize(73, 73);
-    ActionButtonSave2->setText(QStringLiteral("备份数据"));
-    bar->addWidget(Login, 0, Qt::AlignHCenter);
-    bar->addSpacing(16);
-    bar->addWidget(Label2);
-    bar->addWidget(DateTimePicker1);
-    bar->addLayout(days);
-    bar->addStretch();
-    bar->addWidget(ActionButtonSave2, 0, Qt::AlignHCenter);
+    ActionButtonSave2->setGeometry(12, ClientHeight - 73 - 12, 73, 73);
+    ActionButtonSave2->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ActionButtonSave2->setIconSize(QSize(32, 32));
+    ActionButtonSave2->setAutoRaise(true);
+    ActionButtonSave2->setDefaultAction(ActionSave);
 
+    // The strip that collapses and expands the left bar.
     auto* strip = new QVBoxLayout(Panel2);
     strip->setContentsMargins(0, 0, 0, 0);
     Image7 = new QLabel(Panel2);
     Image7->setObjectName(QStringLiteral("Image7"));
+    Image7->setPixmap(QPixmap(ProgramFolder + QStringLiteral("Res/LeftBar.bmp")));
+    Image7->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     Image7->setToolTip(QStringLiteral("LeftBar"));
+    Image7->setCursor(Qt::PointingHandCursor);
+    Image7->installEventFilter(this);
     strip->addWidget(Image7);
 
     connect(BitBtn1, &QPushButton::clicked, this, &TFormMain::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TFormMain::BitBtn2Click);
     connect(DateTimePicker1, &QDateEdit::userDateChanged, this, &TFormMain::DateTimePicker1Change);
-    connect(Login, &QToolButton::clicked, this, &TFormMain::ActionLoginExecute);
+    connect(Login, &QToolButton::clicked, ActionLogin, &QAction::trigger);
 }
 
 void TFormMain::BuildPages() {
@@ -119,6 +178,24 @@ void TFormMain::BuildPages() {
         *page.sheet = new QWidget(PageControl1);
         (*page.sheet)->setObjectName(QString::fromLatin1(page.name));
         PageControl1->addTab(*page.sheet, page.caption);
+    }
+}
+
+void TFormMain::BuildMaintenancePage() {
+    GroupBox1 = new QGroupBox(QStringLiteral("帐套数据操作"), TabSheet6);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(8, 8, 250, 120);
+    SpeedButtonSave = new QToolButton(GroupBox1);
+    SpeedButtonSave->setObjectName(QStringLiteral("SpeedButtonSave"));
+    SpeedButtonSave->setDefaultAction(ActionSave);
+    SpeedButtonSave->setGeometry(24, 28, 88, 73);
+    SpeedButtonLoad = new QToolButton(GroupBox1);
+    SpeedButtonLoad->setObjectName(QStringLiteral("SpeedButtonLoad"));
+    SpeedButtonLoad->setDefaultAction(ActionLoad);
+    SpeedButtonLoad->setGeometry(138, 28, 88, 73);
+    for (QToolButton* button : {SpeedButtonSave, SpeedButtonLoad}) {
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setIconSize(QSize(32, 32));
     }
 }
 
@@ -150,8 +227,55 @@ void TFormMain::FormShow() {
 }
 
 bool TFormMain::SignInAndSetUp() {
-    // The sign-in window and the role views are added on top of this frame.
+    if (Prompts::Get().ShowModal(FormLogin) != QDialog::Accepted)
+        return false;
+    ApplyRoleView();
     return true;
+}
+
+void TFormMain::ApplyRoleView() {
+    const RoleView view = RoleViewFor(CurrentRole, CurrentUser, CurrentRights);
+    if (view.Kind == RoleKind::Unknown)
+        return; // the window keeps its previous view
+    for (int page = 0; page < PageControl1->count(); ++page)
+        PageControl1->setTabVisible(page, view.VisibleTabs[static_cast<size_t>(page)]);
+    PageControl1->setCurrentIndex(view.ActivePage);
+
+    if (view.Kind == RoleKind::Administrator) {
+        // The filters and page numbers stay; the card pages are not refreshed.
+        for (int type = 1; type <= 4; ++type)
+            LoadPickList(type);
+        LoadPasswordBoxes();
+        SetLoginFace(CurrentRole, view.Glyph);
+        return;
+    }
+
+    CustomerFilter = view.Filters.Customer;
+    AccountFilter = view.Filters.Account;
+    BillFilter = view.Filters.Bill;
+    MoneyFilter = view.Filters.Money;
+    ReadViewPreferences();
+    RefreshAll();
+    if (view.Kind == RoleKind::Manager) {
+        SetLoginFace(CurrentRole, view.Glyph);
+        return;
+    }
+    Query& query = ShareDataModule->ADOQueryTemp;
+    if (OpenSql(query, QStringLiteral("Select * From Power Where PowerName = ") + SqlText(CurrentUser),
+                QStringLiteral("数据库打开失败")) &&
+        query.RecordCount() > 0) {
+        query.First();
+        SetLoginFace(query.FieldByName(QStringLiteral("PowerName")).AsString(),
+                     query.FieldByName(QStringLiteral("PowerPicture")).AsString());
+    }
+}
+
+void TFormMain::SetLoginFace(const QString& caption, const QString& pictureFile) {
+    Login->setText(caption);
+    QString path = pictureFile;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    LoginGlyph = path;
+    Login->setIcon(PictureIcon(path));
 }
 
 void TFormMain::RefreshAll() {
@@ -179,4 +303,43 @@ void TFormMain::DateTimePicker1Change() {
 
 void TFormMain::ActionLoginExecute() {
     SignInAndSetUp();
+}
+
+void TFormMain::Image7Click() {
+    const bool open = Image7->toolTip() == QStringLiteral("LeftBar");
+    Panel1->setFixedWidth(open ? 0 : LeftBarWidth);
+    Image7->setPixmap(QPixmap(
+        ProgramFolder + (open ? QStringLiteral("Res/RightBar.bmp") : QStringLiteral("Res/LeftBar.bmp"))));
+    Image7->setToolTip(open ? QStringLiteral("RightBar") : QStringLiteral("LeftBar"));
+}
+
+void TFormMain::FormResize() {
+    const bool enlarged =
+        frameGeometry().height() > 600 || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) != 0;
+    if (!enlarged)
+        return;
+    setWindowState(Qt::WindowNoState);
+    move(NormalPlace.topLeft());
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TFormMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A maximised window is put back once the window system has finished the change.
+    if (event->type() == QEvent::WindowStateChange &&
+        (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        QTimer::singleShot(0, this, &TFormMain::FormResize);
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Image7 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Image7Click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

@@ -1,11 +1,19 @@
 #pragma once
 
+#include "foundation/Query.h"
+
 #include <QDate>
 #include <QMainWindow>
 
 class CardPage;
+class DataGrid;
+class QAction;
+class QComboBox;
 class QDateEdit;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
@@ -47,10 +55,47 @@ public:
     QString MoneyDateClause() const;
     QString MoneyOrderClause() const;
 
+    // The eight boxes; each change is written to Kestrel.ini at once and refreshes its page.
+    QComboBox* ComboBox6;  // page 0: 按编号排 / 按名称排
+    QComboBox* ComboBox7;  // page 0: 按升序排 / 按降序排
+    QComboBox* ComboBox3;  // page 1: 当天单据 / 当月单据
+    QComboBox* ComboBox8;  // page 1: sort field
+    QComboBox* ComboBox10; // page 1: direction
+    QComboBox* ComboBox4;  // page 4: 当天单据 / 当月单据
+    QComboBox* ComboBox11; // page 4: sort field
+    QComboBox* ComboBox12; // page 4: direction
+    QLabel* Label8;
+    QLabel* Label9;
+    QLabel* Label11;
+    QLabel* Label10;
+    QLabel* Label18;
+
     // ---- Settings page (PickLists.cpp): pick lists and password boxes.
     void BuildSettingsPage();
+    // Pick lists by type: 1 业务种类, 2 款项类别, 3 款项凭证, 4 业务进度.
     void LoadPickList(int type);
+    void AddPickListValue(int type);
+    void RenamePickListValue(int type);
+    void DeletePickListValue(int type);
+    QListWidget* PickList(int type) const;
     void LoadPasswordBoxes();
+    QGroupBox* GroupBox2; // 用户权限管理
+    QComboBox* ComboBox1;
+    QLineEdit* Edit1;
+    QPushButton* Button10;
+    QGroupBox* GroupBox3; // 资料修改密码
+    QLineEdit* Edit2;
+    QPushButton* Button11;
+    QGroupBox* GroupBox4; // the pick lists
+    QListWidget* ListBox1;
+    QListWidget* ListBox2;
+    QListWidget* ListBox3;
+    QListWidget* ListBox4;
+    QGroupBox* GroupBox5; // 报表打印方式设置
+    QComboBox* ComboBox5;
+    QPushButton* Button15;
+    QGroupBox* GroupBox6;
+    QToolButton* DesignButton;
 
     // ---- Card pages (CardPages.cpp)
     void BuildCardPages();
@@ -102,6 +147,45 @@ public:
     void FillMoneyReport(const QString& sql);
     bool NewAccount();                        // 新增帐户
     bool OpenAccountWindow(int accountIndex); // account card clicked
+    // -- Result grid pages (MainFormReports.cpp) --
+    QString BillReportSql;          // base text of the last document query ("" until the first)
+    QString MoneyReportSql;         // base text of the last voucher query
+    Query BReportADOQuery;          // the document result, shown by DBGridEh2
+    Query MReportADOQuery;          // the voucher result, shown by DBGridEh1
+    DataGrid* DBGridEh2 = nullptr;  // page 2 业务报表
+    DataGrid* DBGridEh1 = nullptr;  // page 5 财务报表
+    QComboBox* ComboBox2 = nullptr; // page 2 排序方式
+    QComboBox* ComboBox9 = nullptr; // page 5 排序方式
+    void ActionBillReportExecute();
+    void ActionMoneyReportExecute();
+    void ComboBox2Change();
+    void ComboBox9Change();
+    void DBGridEh2DblClick();
+    void DBGridEh1DblClick();
+    void DBGridEh2GetCellParams(int row, int column, const QString& text, QColor* colour);
+    void DBGridEh1GetCellParams(int row, int column, const QString& text, QColor* colour);
+    void DBGridEh2TitleClick(int column);
+    void DBGridEh1TitleClick(int column);
+    // -- end of the result grid block --
+
+    // Actions of the window; each Part wires the ones it specifies.
+    QAction* ActionLogin;            // 软件导航
+    QAction* ActionCustomerSearch;   // 客户搜索
+    QAction* ActionCustomerReport;   // 客户报表
+    QAction* ActionBillReport;       // 查找单据 (documents)
+    QAction* ActionPrintBillReport;  // 打印列表
+    QAction* ActionAnalysis;         // 经营报表
+    QAction* ActionBExecel;          // 导出Excel
+    QAction* ActionAccountReport;    // 帐户报表
+    QAction* ActionMoneyReport;      // 查找单据 (vouchers)
+    QAction* ActionPrintMoneyReport; // 打印列表
+    QAction* ActionMExcel;           // 导出Excel
+    QAction* ActionSave;             // 备份数据
+    QAction* ActionLoad;             // 恢复数据
+    QAction* ActionDesign;           // 单据设计
+
+    // The picture file the Login button shows ("" before the first sign-in).
+    QString LoginGlyph;
 
     // Left bar.
     QWidget* Panel1;
@@ -123,6 +207,10 @@ public:
     QWidget* TabSheet4; // 5 财务报表
     QWidget* TabSheet5; // 6 软件设置
     QWidget* TabSheet6; // 7 数据维护
+    // Data maintenance page.
+    QGroupBox* GroupBox1; // 帐套数据操作
+    QToolButton* SpeedButtonSave;
+    QToolButton* SpeedButtonLoad;
 
 public slots:
     void FormShow();
@@ -130,13 +218,35 @@ public slots:
     void BitBtn2Click();
     void DateTimePicker1Change();
     void ActionLoginExecute();
+    void Image7Click();
+    void FormResize();
+    // View preferences: write the box's key, then refresh its page.
+    void ComboBox6Change();
+    void ComboBox7Change();
+    void ComboBox3Change();
+    void ComboBox8Change();
+    void ComboBox10Change();
+    void ComboBox4Change();
+    void ComboBox11Change();
+    void ComboBox12Change();
+    // Settings page.
+    void ComboBox1Change();
+    void Button10Click();
+    void Button11Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildActions();
     void BuildLeftBar();
     void BuildPages();
+    void BuildMaintenancePage();
+    void ApplyRoleView(); // the role set-up after a successful sign-in
+    void SetLoginFace(const QString& caption, const QString& pictureFile);
     bool shownOnce = false;
 };
 
