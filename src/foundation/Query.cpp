@@ -9,6 +9,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -32,6 +34,7 @@ QString Field::FieldName() const {
 
 QVariant Field::Value() const {
     query->RequireActive();
+    query->RequireColumn(column);
     if (query->state == Query::State::Insert || query->state == Query::State::Edit)
         return query->pending[column];
     query->RequireRow();
@@ -56,12 +59,15 @@ qint64 Field::AsInteger() const {
     if (v.isNull())
         return 0;
     bool ok = false;
-    const qint64 n = v.toLongLong(&ok);
-    if (ok)
-        return n;
+    // A double rounds as a dataset's float field does: halves to even.
+    if (v.typeId() != QMetaType::Double) {
+        const qint64 n = v.toLongLong(&ok);
+        if (ok)
+            return n;
+    }
     const double d = v.toDouble(&ok);
-    if (ok)
-        return static_cast<qint64>(d);
+    if (ok && std::isfinite(d))
+        return static_cast<qint64>(std::nearbyint(d));
     throw KestrelError(QStringLiteral("字段 %1 的值“%2”不是整数").arg(FieldName(), v.toString()));
 }
 
@@ -103,9 +109,17 @@ bool Field::AsBoolean() const {
 
 void Field::SetValue(const QVariant& value) {
     query->RequireActive();
+    query->RequireColumn(column);
     if (query->state != Query::State::Insert && query->state != Query::State::Edit)
         throw KestrelError(QStringLiteral("数据集不在编辑或插入状态"));
-    query->pending[column] = value;
+    // The engine would store a QDateTime as "yyyy-MM-ddTHH:mm:ss.zzz", which no date literal
+    // compares with.
+    if (value.typeId() == QMetaType::QDateTime)
+        query->pending[column] = StoredDateText(value.toDateTime());
+    else if (value.typeId() == QMetaType::QDate)
+        query->pending[column] = StoredDateText(value.toDate());
+    else
+        query->pending[column] = value;
     query->changed[column] = true;
 }
 
@@ -170,6 +184,21 @@ void Query::RequireRow() const {
         throw KestrelError(QStringLiteral("数据集中没有当前记录"));
 }
 
+void Query::RequireColumn(int column) const {
+    // A field taken from an earlier result of this query.
+    if (column < 0 || column >= names.size())
+        throw KestrelError(QStringLiteral("字段不在当前数据集中"));
+}
+
+void Query::CheckBrowseMode() {
+    if (state != State::Insert && state != State::Edit)
+        return;
+    if (std::find(changed.begin(), changed.end(), true) != changed.end())
+        Post();
+    else
+        Cancel();
+}
+
 QVariant& Query::Cell(int row, int column) {
     return cells[static_cast<size_t>(row) * names.size() + column];
 }
@@ -185,6 +214,7 @@ int Query::RecordCount() const {
 
 void Query::First() {
     RequireActive();
+    CheckBrowseMode();
     current = rows > 0 ? 0 : -1;
     eof = rows == 0;
     bof = true;
@@ -192,6 +222,7 @@ void Query::First() {
 
 void Query::Next() {
     RequireActive();
+    CheckBrowseMode();
     if (current + 1 < rows) {
         ++current;
         bof = false;
@@ -202,6 +233,7 @@ void Query::Next() {
 
 void Query::Prior() {
     RequireActive();
+    CheckBrowseMode();
     if (current > 0) {
         --current;
         eof = false;
@@ -212,6 +244,7 @@ void Query::Prior() {
 
 void Query::Last() {
     RequireActive();
+    CheckBrowseMode();
     current = rows - 1;
     eof = rows == 0;
     bof = rows == 0;
@@ -234,6 +267,7 @@ int Query::RecNo() const {
 
 void Query::MoveTo(int row) {
     RequireActive();
+    CheckBrowseMode();
     if (row < 0 || row >= rows)
         throw KestrelError(QStringLiteral("记录号超出范围"));
     current = row;
@@ -304,8 +338,7 @@ void Query::WriteTable(QString* table, QString* key) const {
 
 void Query::Insert() {
     RequireActive();
-    if (state != State::Browse)
-        throw KestrelError(QStringLiteral("数据集正在编辑中"));
+    CheckBrowseMode();
     QString table, key;
     WriteTable(&table, &key);
     pending.assign(names.size(), QVariant());
@@ -315,10 +348,8 @@ void Query::Insert() {
 
 void Query::Edit() {
     RequireActive();
-    if (state == State::Edit)
+    if (state == State::Edit || state == State::Insert)
         return;
-    if (state != State::Browse)
-        throw KestrelError(QStringLiteral("数据集正在编辑中"));
     RequireRow();
     QString table, key;
     WriteTable(&table, &key);
@@ -418,7 +449,12 @@ void Query::Post() {
 
 void Query::Delete() {
     RequireActive();
-    if (state != State::Browse)
+    // Deleting a row not yet stored just drops it; a pending change is dropped with its row.
+    if (state == State::Insert) {
+        Cancel();
+        return;
+    }
+    if (state == State::Edit)
         Cancel();
     RequireRow();
     QString table, key;

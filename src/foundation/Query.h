@@ -27,7 +27,8 @@ public:
     QDate AsDate() const;
     bool AsBoolean() const;
 
-    // Writing needs Insert or Edit first; the value is stored by Post.
+    // Writing needs Insert or Edit first; the value is stored by Post (or by moving to another
+    // row). Dates and times are stored in the program's date text form.
     void SetValue(const QVariant& value);
     void SetAsString(const QString& value) { SetValue(value); }
     void SetAsInteger(qint64 value) { SetValue(value); }
@@ -97,6 +98,9 @@ private:
     friend class Field;
     void RequireActive() const;
     void RequireRow() const;
+    void RequireColumn(int column) const;
+    // Before the cursor moves: a pending insert or change is stored, as a dataset does.
+    void CheckBrowseMode();
     QVariant& Cell(int row, int column);
     const QVariant& CellAt(int row, int column) const;
     void WriteTable(QString* table, QString* key) const;
