@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+class QPushButton;
+
+// The customer editor: adds, changes or deletes one customer.
+class TFormCustomer2 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormCustomer2(QWidget* parent = nullptr);
+
+    // Opening parameters.
+    bool EditExisting = false;
+    qint64 EditCustomerIndex = 0;
+
+    QLineEdit* CustomerName;
+    QLineEdit* CustomerOwe;
+    QLineEdit* CustomerPhone;
+    QLineEdit* CustomerFax;
+    QLineEdit* CustomerContact;
+    QLineEdit* CustomerHandPhone;
+    QLineEdit* CustomerEMail;
+    QLineEdit* CustomerWebsite;
+    QLineEdit* CustomerAddress;
+    QLineEdit* CustomerRemark;
+    QPushButton* BitBtn3; // 删除
+    QPushButton* BitBtn1; // 确定
+    QPushButton* BitBtn2; // 取消
+
+public slots:
+    void FormShow();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ClearFields();
+    bool NameTaken(const QString& name);
+    void SaveNew();
+    void SaveChange();
+    int showing = 0;
+};
+
+extern TFormCustomer2* FormCustomer2;

@@ -1,0 +1,109 @@
+#include "DocumentRules.h"
+
+#include "foundation/Connection.h"
+#include "foundation/JetSql.h"
+#include "foundation/PublicFunction.h"
+#include "foundation/Query.h"
+
+double SignedBillSum(const QString& kind, double amount) {
+    return kind == SaleKind ? amount : -amount;
+}
+
+int BillSerialSettingRow(const QString& kind) {
+    return kind == SaleKind ? 1 : 2;
+}
+
+QString BillByIndexSql(qint64 index) {
+    return QStringLiteral("Select * From Bill Where BillIndex = ") + SqlNumber(index);
+}
+
+QString VoucherListSql(qint64 billIndex) {
+    return QStringLiteral(
+               "Select MoneyIndex,MoneyCreateTime,MoneySerial,AccountName,MoneyIn,MoneyOut,MoneySum "
+               "From Account,MoneyTable Where (AccountIndex = MoneyAccount) And (MoneyBill = ") +
+           SqlNumber(billIndex) + QStringLiteral(")");
+}
+
+QString SettingSql(int row) {
+    return QStringLiteral("Select * From Setting Where SettingIndex = ") + SqlNumber(row);
+}
+
+bool IsDocumentAmountText(const QString& text) {
+    return IsAmountText(text, 4, false);
+}
+
+double DocumentAmountOf(const QString& text) {
+    return text.isEmpty() ? 0 : text.toDouble();
+}
+
+namespace {
+const QString BadSerial = QStringLiteral("单据编号格式有误，字母不能在数字后面");
+const QString BadAmount = QStringLiteral("金额格式有误，请重新输入");
+} // namespace
+
+FieldCheck CheckDocument(const QString& serial, const QString& customer, bool customerEnabled,
+                         const QString& reason, const QString& state, const QString& amount) {
+    if (!IsValidSerial(serial))
+        return {BadSerial, QStringLiteral("Edit1")};
+    if (customer.isEmpty())
+        return {QStringLiteral("请选择客户名称"), customerEnabled ? QStringLiteral("ComboBox5") : QString()};
+    if (reason.isEmpty())
+        return {QStringLiteral("请选择收支种类"), QStringLiteral("ComboBox2")};
+    if (state.isEmpty())
+        return {QStringLiteral("请选择业务进度"), QStringLiteral("ComboBox3")};
+    if (!IsDocumentAmountText(amount))
+        return {BadAmount, QStringLiteral("Edit2")};
+    return {};
+}
+
+FieldCheck CheckEarlyDocument(const QString& serial, const QString& amount) {
+    if (!IsValidSerial(serial))
+        return {BadSerial, QStringLiteral("Edit1")};
+    // The amount may still be empty; a text that is no amount is never stored as 0.
+    if (!amount.isEmpty() && !IsDocumentAmountText(amount))
+        return {BadAmount, QStringLiteral("Edit2")};
+    return {};
+}
+
+qint64 StoreBill(DbConnection& connection, qint64 billIndex, const BillFields& fields, bool writeKind,
+                 bool rememberSerial) {
+    Transaction tx(connection);
+    Query query(&connection);
+    query.Open(BillByIndexSql(billIndex == 1 ? 0 : billIndex));
+    if (billIndex == 1) {
+        query.Insert();
+    } else {
+        if (query.RecordCount() == 0)
+            return 0;
+        query.Edit();
+    }
+    if (writeKind || billIndex == 1)
+        query.FieldByName(QStringLiteral("BillKind")).SetAsString(fields.Kind);
+    query.FieldByName(QStringLiteral("BillRecordTime")).SetAsDate(QDate::currentDate());
+    query.FieldByName(QStringLiteral("BillCreateTime")).SetAsDate(fields.CreateTime);
+    query.FieldByName(QStringLiteral("BillSerial")).SetAsString(fields.Serial);
+    query.FieldByName(QStringLiteral("BillUser")).SetAsString(fields.User);
+    query.FieldByName(QStringLiteral("BillSum")).SetAsFloat(fields.Sum);
+    query.FieldByName(QStringLiteral("BillReason")).SetAsString(fields.Reason);
+    query.FieldByName(QStringLiteral("BillState")).SetAsString(fields.State);
+    query.FieldByName(QStringLiteral("BillRemark")).SetAsString(fields.Remark);
+    query.FieldByName(QStringLiteral("BillMan")).SetAsString(fields.Man);
+    query.Post();
+    const qint64 stored = query.FieldByName(QStringLiteral("BillIndex")).AsInteger();
+    if (rememberSerial)
+        query.ExecSql(QStringLiteral("Update Setting Set SettingValue = ") + SqlText(fields.Serial) +
+                      QStringLiteral(" Where SettingIndex = ") +
+                      SqlNumber(BillSerialSettingRow(fields.Kind)));
+    tx.Commit();
+    return stored;
+}
+
+void DeleteBillWithVouchers(DbConnection& connection, qint64 billIndex) {
+    if (billIndex <= 1) // the reserved row is never a document
+        return;
+    Transaction tx(connection);
+    Query query(&connection);
+    query.ExecSql(QStringLiteral("Delete From MoneyTable Where MoneyBill = ") + SqlNumber(billIndex));
+    query.ExecSql(QStringLiteral("Delete From Bill Where BillIndex = ") + SqlNumber(billIndex));
+    tx.Commit();
+}

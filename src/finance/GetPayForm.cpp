@@ -1,0 +1,301 @@
+#include "GetPayForm.h"
+
+#include "finance/VoucherRules.h"
+#include "foundation/JetSql.h"
+#include "foundation/PublicFunction.h"
+#include "foundation/ShareDM.h"
+#include "kit/Prompts.h"
+#include "mainwindow/MainForm.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+TFormGetPay* FormGetPay = nullptr;
+
+namespace {
+
+QComboBox* NewList(QWidget* parent, const char* name, bool editable) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setEditable(editable);
+    combo->setMinimumWidth(170);
+    return combo;
+}
+
+QLineEdit* NewEdit(QWidget* parent, const char* name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption, const QString& picture) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    button->setFixedSize(96, 32);
+    button->setProperty("picture", picture);
+    return button;
+}
+
+} // namespace
+
+TFormGetPay::TFormGetPay(QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("FormGetPay"));
+    setWindowTitle(QStringLiteral("FormGetPay"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setFixedSize(600, 60);
+    Edit4 = NewEdit(this, "Edit4");
+    ComboBox1 = NewList(this, "ComboBox1", false);
+    DateTimePicker1 = new QDateEdit(this);
+    DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+    DateTimePicker1->setCalendarPopup(true);
+    DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    ComboBox5 = NewList(this, "ComboBox5", true);
+    ComboBox5->setInsertPolicy(QComboBox::NoInsert);
+    Edit2 = NewEdit(this, "Edit2");
+    ComboBox2 = NewList(this, "ComboBox2", false);
+    ComboBox3 = NewList(this, "ComboBox3", false);
+    ComboBox4 = NewList(this, "ComboBox4", false);
+    Edit5 = NewEdit(this, "Edit5");
+    Edit5->setReadOnly(true);
+    Edit5->setFocusPolicy(Qt::NoFocus);
+    Edit5->setStyleSheet(QStringLiteral("QLineEdit { background: rgb(222, 222, 222); }"));
+    Edit3 = NewEdit(this, "Edit3");
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(10);
+    const struct {
+        const char* caption;
+        QWidget* control;
+        int row, column;
+    } fields[] = {
+        {"单据编号", Edit4, 0, 0},     {"帐户名称", ComboBox1, 0, 2}, {"录入时间", DateTimePicker1, 1, 0},
+        {"客户名称", ComboBox5, 1, 2}, {"金　　额", Edit2, 2, 0},     {"业务种类", ComboBox2, 2, 2},
+        {"款项类别", ComboBox3, 3, 0}, {"凭　　证", ComboBox4, 3, 2}, {"业 务 员", Edit5, 4, 0},
+    };
+    for (const auto& f : fields) {
+        auto* label = new QLabel(QString::fromUtf8(f.caption), this);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(label, f.row, f.column);
+        grid->addWidget(f.control, f.row, f.column + 1);
+    }
+    auto* remark = new QLabel(QStringLiteral("备　　注"), this);
+    remark->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(remark, 5, 0);
+    grid->addWidget(Edit3, 5, 1, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    PrintButton = NewButton(this, "PrintButton", QStringLiteral("打印"), QStringLiteral("Print.bmp"));
+    BitBtn1 = NewButton(this, "BitBtn1", QStringLiteral("保存"), QStringLiteral("Ok.bmp"));
+    BitBtn1->setDefault(true);
+    BitBtn3 = NewButton(this, "BitBtn3", QStringLiteral("删除"), QStringLiteral("Cancel.bmp"));
+    BitBtn2 = NewButton(this, "BitBtn2", QStringLiteral("取消"), QStringLiteral("Cancel.bmp"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(PrintButton);
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn3);
+    buttons->addWidget(BitBtn2);
+
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(24, 16, 24, 16);
+    body->setSpacing(16);
+    body->addLayout(grid);
+    body->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Image1);
+    layout->addLayout(body);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TFormGetPay::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TFormGetPay::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TFormGetPay::BitBtn3Click);
+}
+
+bool TFormGetPay::IsNewMode() const {
+    return OpenMode == NewMode;
+}
+
+void TFormGetPay::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ++showing;
+    FormShow();
+}
+
+void TFormGetPay::CloseLater() {
+    const int shown = showing;
+    QTimer::singleShot(0, this, [this, shown] {
+        if (isVisible() && shown == showing)
+            reject();
+    });
+}
+
+void TFormGetPay::FormShow() {
+    QString picture;
+    if (OpenKind == ReceiptKind)
+        picture = IsNewMode() ? QStringLiteral("NewGet.bmp") : QStringLiteral("EditGet.bmp");
+    else if (OpenKind == PaymentKind)
+        picture = IsNewMode() ? QStringLiteral("NewPay.bmp") : QStringLiteral("EditPay.bmp");
+    Image1->setPixmap(picture.isEmpty() ? QPixmap()
+                                        : QPixmap(ProgramFolder + QStringLiteral("Res/") + picture));
+    for (QPushButton* button : {PrintButton, BitBtn1, BitBtn3, BitBtn2}) {
+        const QPixmap icon(ProgramFolder + QStringLiteral("Res/") + button->property("picture").toString());
+        button->setIcon(icon);
+    }
+
+    Query& scratch = ShareDataModule->ADOQueryTemp;
+    LoadCombo(ComboBox1, scratch,
+              QStringLiteral("Select * From Account Where (AccountIndex > 1)") + AccountFilter, false,
+              QStringLiteral("AccountName"));
+    LoadCombo(ComboBox2, scratch, QStringLiteral("Select * From Parameter Where ParameterType = 1"), false,
+              QStringLiteral("ParameterValue"));
+    LoadCombo(ComboBox3, scratch, QStringLiteral("Select * From Parameter Where ParameterType = 2"), false,
+              QStringLiteral("ParameterValue"));
+    LoadCombo(ComboBox4, scratch, QStringLiteral("Select * From Parameter Where ParameterType = 3"), false,
+              QStringLiteral("ParameterValue"));
+    LoadCombo(ComboBox5, scratch,
+              QStringLiteral("Select * From Customer Where (CustomerIndex > 1)") + CustomerFilter, false,
+              QStringLiteral("CustomerName"));
+    ComboBox5->setEnabled(!CustomerFixed);
+
+    if (IsNewMode())
+        ShowNew();
+    else
+        ShowExisting();
+    Edit2->setFocus();
+}
+
+void TFormGetPay::ShowExisting() {
+    Query& query = ShareDataModule->ADOQueryTemp;
+    OpenSql(query, VoucherWithAccountSql(OpenMoneyIndex), QStringLiteral("帐款读入失败"));
+    if (!query.Active() || query.RecordCount() == 0) {
+        Prompts::Get().Information(QStringLiteral("找不到要修改的记录"));
+        CloseLater();
+        return;
+    }
+    SelectComboText(ComboBox1, query.FieldByName(QStringLiteral("AccountName")).AsString());
+    DateTimePicker1->setDate(query.FieldByName(QStringLiteral("MoneyCreateTime")).AsDate());
+    SelectComboText(ComboBox2, query.FieldByName(QStringLiteral("MoneyReason")).AsString());
+    Edit2->setText(RoundAmountText(std::fabs(query.FieldByName(QStringLiteral("MoneySum")).AsFloat())));
+    SelectComboText(ComboBox3, query.FieldByName(QStringLiteral("MoneyType")).AsString());
+    SelectComboText(ComboBox4, query.FieldByName(QStringLiteral("MoneyToken")).AsString());
+    ComboBox5->setEditText(query.FieldByName(QStringLiteral("MoneyUser")).AsString());
+    Edit3->setText(query.FieldByName(QStringLiteral("MoneyRemark")).AsString());
+    Edit4->setText(query.FieldByName(QStringLiteral("MoneySerial")).AsString());
+    Edit5->setText(query.FieldByName(QStringLiteral("MoneyMan")).AsString());
+    BitBtn3->show();
+    PrintButton->show();
+}
+
+void TFormGetPay::ShowNew() {
+    DateTimePicker1->setDate(FormMain->WorkingDate());
+    if (!CustomerFixed)
+        ComboBox5->setEditText(PresetCustomerName);
+    Edit2->setText(PresetAmount);
+    Edit3->setText(PresetRemark);
+    Edit4->clear();
+    Edit5->setText(CurrentUser);
+    BitBtn3->hide();
+    PrintButton->hide();
+    Query& query = ShareDataModule->ADOQueryTemp;
+    if (OpenCustomerIndex != 0) {
+        OpenSql(query,
+                QStringLiteral("Select * From Customer Where CustomerIndex = ") +
+                    SqlNumber(OpenCustomerIndex),
+                QStringLiteral("客户数据读入失败"));
+        if (query.Active() && query.RecordCount() > 0)
+            SelectComboText(ComboBox5, query.FieldByName(QStringLiteral("CustomerName")).AsString());
+    }
+    if (!PresetReason.isEmpty())
+        SelectComboText(ComboBox2, PresetReason);
+    OpenSql(query, SettingSql(VoucherSerialSettingRow(OpenKind)), QStringLiteral("数据库打开失败"));
+    if (query.Active() && query.RecordCount() > 0)
+        Edit4->setText(NextSerial(query.FieldByName(QStringLiteral("SettingValue")).AsString()));
+}
+
+void TFormGetPay::BitBtn1Click() {
+    VoucherInput input;
+    input.Account = ComboBox1->currentText();
+    input.Reason = ComboBox2->currentText();
+    input.Amount = Edit2->text();
+    input.Type = ComboBox3->currentText();
+    input.Token = ComboBox4->currentText();
+    input.Customer = ComboBox5->currentText();
+    input.Serial = Edit4->text();
+    input.CustomerEnabled = ComboBox5->isEnabled();
+    qint64 account = 0;
+    const FieldCheck check = CheckVoucher(
+        input, [](const QString& name) { return AccountIndexOf(ShareDataModule->ADOConnection1, name); },
+        &account);
+    if (!check.Passed()) {
+        Prompts::Get().Information(check.Message);
+        if (QWidget* focus = findChild<QWidget*>(check.Focus))
+            focus->setFocus();
+        return;
+    }
+
+    VoucherFields fields;
+    fields.Account = account;
+    fields.CreateTime = DateTimePicker1->date();
+    fields.User = input.Customer;
+    fields.Reason = input.Reason;
+    SetVoucherAmount(&fields, OpenKind, input.Amount.toDouble());
+    fields.Type = input.Type;
+    fields.Token = input.Token;
+    fields.Remark = Edit3->text();
+    fields.Serial = input.Serial;
+    fields.Man = Edit5->text();
+
+    DbConnection& connection = ShareDataModule->ADOConnection1;
+    if (IsNewMode()) {
+        InsertVoucher(connection, fields, OpenBillIndex, OpenKind);
+        Prompts::Get().Information(QStringLiteral("记录新增成功"));
+        accept();
+        return;
+    }
+    if (!ShareDataModule->AskEditPassword())
+        return;
+    if (!UpdateVoucher(connection, OpenMoneyIndex, fields)) {
+        Prompts::Get().Information(QStringLiteral("找不到要修改的记录"));
+        return;
+    }
+    Prompts::Get().Information(QStringLiteral("记录修改成功"));
+    accept();
+}
+
+void TFormGetPay::BitBtn2Click() {
+    reject();
+}
+
+void TFormGetPay::BitBtn3Click() {
+    if (!ShareDataModule->AskEditPassword())
+        return;
+    Query& query = ShareDataModule->ADOQueryTemp;
+    OpenSql(query, VoucherByIndexSql(OpenMoneyIndex), QStringLiteral("数据库打开失败"));
+    if (!query.Active() || query.RecordCount() == 0) {
+        Prompts::Get().Information(QStringLiteral("找不到要删除的记录"));
+        return;
+    }
+    if (!Prompts::Get().Question(QStringLiteral("确实要删除该记录吗？"), QStringLiteral("删除警告")))
+        return;
+    query.Delete();
+    accept();
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The receipt and payment voucher editor.
+class TFormGetPay : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormGetPay(QWidget* parent = nullptr);
+
+    // Opening parameters, set by the opener before every showing.
+    QString OpenMode;          // "新增" or "修改"
+    QString OpenKind;          // "财务收入单" or "财务支出单"
+    qint64 OpenMoneyIndex = 0; // edit mode: the voucher
+    qint64 OpenBillIndex = 0;  // new mode: the document it is booked against, 0 = none
+    qint64 OpenCustomerIndex = 0;
+    bool CustomerFixed = false;
+    QString PresetCustomerName;
+    QString PresetReason;
+    QString PresetAmount;
+    QString PresetRemark;
+    QString MoneyCapitals; // the amount in capitals, for printing
+
+    bool IsNewMode() const;
+
+    QLabel* Image1;
+    QLineEdit* Edit4;     // 单据编号
+    QComboBox* ComboBox1; // 帐户名称
+    QDateEdit* DateTimePicker1;
+    QComboBox* ComboBox5; // 客户名称
+    QLineEdit* Edit2;     // 金额
+    QComboBox* ComboBox2; // 业务种类
+    QComboBox* ComboBox3; // 款项类别
+    QComboBox* ComboBox4; // 凭证
+    QLineEdit* Edit5;     // 业务员
+    QLineEdit* Edit3;     // 备注
+    QPushButton* BitBtn1; // 保存
+    QPushButton* BitBtn3; // 删除
+    QPushButton* BitBtn2; // 取消
+    QPushButton* PrintButton;
+
+public slots:
+    void FormShow();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ShowExisting();
+    void ShowNew();
+    void CloseLater();
+    int showing = 0;
+};
+
+extern TFormGetPay* FormGetPay;
