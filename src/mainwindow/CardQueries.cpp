@@ -6,9 +6,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
-// The customer search window owns this condition; it is defined here until that window exists
-// (then this definition moves to it and only the declaration in CardQueries.h stays).
-QString SearchClause;
+// SearchClause is defined by the customer search window (customers/CustomerForm3.cpp).
 
 namespace Cards {
 
