@@ -12,10 +12,14 @@ constexpr int NameLimit = 255;
 constexpr int ValueLimit = 1023;
 constexpr qint64 FileLimit = 16 * 1024 * 1024;
 
-QStringList ReadLines(const QString& fileName) {
+QStringList ReadLines(const QString& fileName, bool* readable = nullptr) {
     QFile file(fileName);
+    if (readable)
+        *readable = !file.exists();
     if (file.size() > FileLimit || !file.open(QIODevice::ReadOnly))
         return {};
+    if (readable)
+        *readable = true;
     const QString text = FromGbk(file.readAll());
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& line : lines) {
@@ -46,6 +50,10 @@ bool IsKey(const QString& line, QString* key, QString* value) {
     return !key->isEmpty();
 }
 
+bool HasLineBreak(const QString& s) {
+    return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r'));
+}
+
 bool SameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
@@ -54,8 +62,9 @@ bool SameName(const QString& a, const QString& b) {
 
 QString ReadIniString(const QString& section, const QString& key, const QString& defaultValue,
                       const QString& fileName) {
-    const QString sectionName = GbkLeft(section, NameLimit);
-    const QString keyName = GbkLeft(key, NameLimit);
+    // Names are stored and matched without the spaces around them, as the file's lines are read.
+    const QString sectionName = GbkLeft(section, NameLimit).trimmed();
+    const QString keyName = GbkLeft(key, NameLimit).trimmed();
     const QString fallback = GbkLeft(defaultValue, NameLimit).trimmed();
     const QStringList lines = ReadLines(GbkLeft(fileName, NameLimit));
     bool inSection = false;
@@ -70,18 +79,26 @@ QString ReadIniString(const QString& section, const QString& key, const QString&
     return fallback;
 }
 
-bool WriteIniString(const QString& section, const QString& key, const QString& value,
+bool WriteIniString(const QString& sectionText, const QString& keyText, const QString& value,
                     const QString& fileName) {
+    const QString section = sectionText.trimmed();
+    const QString key = keyText.trimmed();
     bool sectionOk = false, keyOk = false, valueOk = false;
     const int sectionBytes = ToGbk(section, &sectionOk).size();
     const int keyBytes = ToGbk(key, &keyOk).size();
     const int valueBytes = ToGbk(value, &valueOk).size();
     if (!sectionOk || !keyOk || !valueOk || section.isEmpty() || key.isEmpty() || sectionBytes > NameLimit ||
         keyBytes > NameLimit || valueBytes > ValueLimit || ToGbk(fileName).size() > NameLimit ||
-        key.contains(QLatin1Char('=')) || value.contains(QLatin1Char('\n')))
+        key.contains(QLatin1Char('=')) || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
+        section.contains(QLatin1Char(']')) || key.trimmed().startsWith(QLatin1Char('[')) ||
+        key.trimmed().startsWith(QLatin1Char(';')) || key.trimmed().isEmpty())
         return false;
 
-    QStringList lines = ReadLines(fileName);
+    // A file that exists but cannot be read is not replaced by one holding only this key.
+    bool readable = false;
+    QStringList lines = ReadLines(fileName, &readable);
+    if (!readable)
+        return false;
     // Lines of a damaged file that have no text form are dropped rather than written back.
     lines.removeIf([](const QString& line) {
         return line.contains(QChar::ReplacementCharacter) || line.contains(QChar(0));
