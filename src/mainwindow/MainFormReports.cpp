@@ -1,17 +1,281 @@
 #include "MainForm.h"
+#include "finance/AccountForm.h"
+#include "finance/AccountForm2.h"
+#include "finance/AccountRules.h"
+#include "foundation/JetSql.h"
+#include "foundation/ShareDM.h"
+#include "kit/DataGrid.h"
+#include "kit/Prompts.h"
+#include "reports/BillReportForm.h"
+#include "reports/MoneyReportForm.h"
+#include "reports/ReportQueries.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 // The main window's result grids (pages 2 and 5) and the account windows.
 
-void TFormMain::BuildReportPages() {}
+namespace {
 
-void TFormMain::FillBillReport(const QString&) {}
+const QColor Blue(0, 0, 255);
+const QColor Red(255, 0, 0);
 
-void TFormMain::FillMoneyReport(const QString&) {}
-
-bool TFormMain::NewAccount() {
-    return false;
+std::vector<GridColumn> BillColumns() {
+    return {
+        {QStringLiteral("BillCreateTime"), QStringLiteral("创建时间"), 70, 0},
+        {QStringLiteral("BillSerial"), QStringLiteral("单据编号"), 80, 0},
+        {QStringLiteral("BillKind"), QStringLiteral("单据类型"), 80, 0},
+        {QStringLiteral("BillUser"), QStringLiteral("客户名称"), 120, 0},
+        {QStringLiteral("BillSum"), QStringLiteral("单据金额"), 70, 0},
+        {QStringLiteral("BillGet"), QStringLiteral("已收金额"), 70, 0},
+        {QStringLiteral("BillOwe"), QStringLiteral("未收金额"), 70, 0},
+        {QStringLiteral("BillMan"), QStringLiteral("业务员"), 60, 0},
+        {QStringLiteral("BillReason"), QStringLiteral("业务种类"), 70, 0},
+        {QStringLiteral("BillState"), QStringLiteral("业务进度"), 70, 0},
+        {QStringLiteral("BillRemark"), QStringLiteral("备注信息"), 120, 0},
+    };
 }
 
-bool TFormMain::OpenAccountWindow(int) {
-    return false;
+std::vector<GridColumn> MoneyColumns() {
+    return {
+        {QStringLiteral("MoneyCreateTime"), QStringLiteral("创建时间"), 70, 0},
+        {QStringLiteral("MoneySerial"), QStringLiteral("单据编号"), 65, 0},
+        {QStringLiteral("AccountName"), QStringLiteral("帐户名称"), 80, 0},
+        {QStringLiteral("MoneyUser"), QStringLiteral("客户名称"), 100, 0},
+        {QStringLiteral("MoneyIn"), QStringLiteral("收入"), 65, 0},
+        {QStringLiteral("MoneyOut"), QStringLiteral("支出"), 65, 0},
+        {QStringLiteral("MoneySum"), QStringLiteral("合计"), 65, 0},
+        {QStringLiteral("MoneyMan"), QStringLiteral("业务员"), 50, 0},
+        {QStringLiteral("MoneyReason"), QStringLiteral("收支种类"), 60, 0},
+        {QStringLiteral("MoneyType"), QStringLiteral("类别"), 60, 0},
+        {QStringLiteral("MoneyToken"), QStringLiteral("凭证"), 60, 0},
+        {QStringLiteral("MoneyRemark"), QStringLiteral("备注信息"), 100, 0},
+    };
+}
+
+QToolButton* ActionButton(QWidget* page, QAction* action, const QString& name) {
+    auto* button = new QToolButton(page);
+    button->setObjectName(name);
+    button->setDefaultAction(action);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setIconSize(QSize(24, 24));
+    button->setAutoRaise(true);
+    return button;
+}
+
+// One result page: a row of buttons with the sort box at the right, the grid below.
+DataGrid* BuildResultPage(QWidget* page, const std::vector<std::pair<QAction*, QString>>& actions,
+                          QComboBox* sortBox, const char* gridName) {
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(0, 0, 0, 0);
+    for (const auto& [action, name] : actions)
+        top->addWidget(ActionButton(page, action, name));
+    top->addStretch();
+    top->addWidget(new QLabel(QStringLiteral("排序方式"), page));
+    top->addWidget(sortBox);
+    auto* grid = new DataGrid(page);
+    grid->setObjectName(QString::fromLatin1(gridName));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    layout->addLayout(top);
+    layout->addWidget(grid, 1);
+    return grid;
+}
+
+QComboBox* SortBox(QWidget* page, const char* name, const QString& second) {
+    auto* box = new QComboBox(page);
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItems({QStringLiteral("按时间排"), second, QStringLiteral("按金额排")});
+    box->setCurrentIndex(0);
+    return box;
+}
+
+// Runs a result query into its grid and sets the footer: the count under the first column and
+// the sums under theirs. An empty or failed result leaves the footer blank.
+void RunIntoGrid(DataGrid* grid, Query& query, const QString& sql,
+                 const std::vector<std::pair<int, QColor>>& sums) {
+    query.SetConnection(&ShareDataModule->ADOConnection1);
+    grid->Reload([&] { OpenSql(query, sql, QStringLiteral("数据库打开失败")); });
+    grid->ClearFooter();
+    if (!query.Active() || query.RecordCount() == 0)
+        return;
+    grid->SetFooterText(0,
+                        QStringLiteral("共") + QString::number(query.RecordCount()) + QStringLiteral("条"));
+    for (const auto& [column, colour] : sums)
+        grid->SetFooterSum(column, colour);
+}
+
+// Red for an amount below 0 once rounded to a whole number; every drawn text is measured.
+void AmountCellParams(DataGrid* grid, int amountColumn, int row, int column, const QString& text,
+                      QColor* colour) {
+    if (column == amountColumn) {
+        const QVariant value = grid->Model()->Value(row, column);
+        *colour = JetRound(value.toDouble(), 0) < 0 ? Red : QColor(Qt::black);
+    }
+    grid->RememberWidth(column, text);
+}
+
+// The key of the grid's current row, or null when there is no result or no row.
+QVariant CurrentKey(DataGrid* grid, Query& query, const QString& keyField) {
+    if (!query.Active())
+        return QVariant();
+    const int row = grid->CurrentRow();
+    const int column = query.FieldIndex(keyField);
+    if (row < 0 || column < 0)
+        return QVariant();
+    return query.ValueAt(row, column);
+}
+
+} // namespace
+
+void TFormMain::BuildReportPages() {
+    ComboBox2 = SortBox(TabSheet2, "ComboBox2", QStringLiteral("按客户排"));
+    DBGridEh2 = BuildResultPage(TabSheet2,
+                                {{ActionBillReport, QStringLiteral("BillReportButton")},
+                                 {ActionPrintBillReport, QStringLiteral("PrintBillReportButton")},
+                                 {ActionAnalysis, QStringLiteral("AnalysisButton")},
+                                 {ActionBExecel, QStringLiteral("BExcelButton")}},
+                                ComboBox2, "DBGridEh2");
+    DBGridEh2->SetColumns(BillColumns());
+    DBGridEh2->SetQuery(&BReportADOQuery);
+    DBGridEh2->SetCellParamsHook([this](int row, int column, const QString& text, QColor* colour) {
+        DBGridEh2GetCellParams(row, column, text, colour);
+    });
+
+    ComboBox9 = SortBox(TabSheet4, "ComboBox9", QStringLiteral("按帐户排"));
+    DBGridEh1 = BuildResultPage(TabSheet4,
+                                {{ActionMoneyReport, QStringLiteral("MoneyReportButton")},
+                                 {ActionPrintMoneyReport, QStringLiteral("PrintMoneyReportButton")},
+                                 {ActionMExcel, QStringLiteral("MExcelButton")}},
+                                ComboBox9, "DBGridEh1");
+    DBGridEh1->SetColumns(MoneyColumns());
+    DBGridEh1->SetQuery(&MReportADOQuery);
+    DBGridEh1->SetCellParamsHook([this](int row, int column, const QString& text, QColor* colour) {
+        DBGridEh1GetCellParams(row, column, text, colour);
+    });
+
+    connect(ActionBillReport, &QAction::triggered, this, &TFormMain::ActionBillReportExecute);
+    connect(ActionMoneyReport, &QAction::triggered, this, &TFormMain::ActionMoneyReportExecute);
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TFormMain::ComboBox2Change);
+    connect(ComboBox9, &QComboBox::currentIndexChanged, this, &TFormMain::ComboBox9Change);
+    connect(DBGridEh2, &DataGrid::DblClick, this, &TFormMain::DBGridEh2DblClick);
+    connect(DBGridEh1, &DataGrid::DblClick, this, &TFormMain::DBGridEh1DblClick);
+    connect(DBGridEh2, &DataGrid::TitleClick, this, &TFormMain::DBGridEh2TitleClick);
+    connect(DBGridEh1, &DataGrid::TitleClick, this, &TFormMain::DBGridEh1TitleClick);
+}
+
+void TFormMain::ActionBillReportExecute() {
+    Prompts::Get().ShowModal(FormBillReport);
+}
+
+void TFormMain::ActionMoneyReportExecute() {
+    Prompts::Get().ShowModal(FormMoneyReport);
+}
+
+void TFormMain::FillBillReport(const QString& sql) {
+    if (!sql.isEmpty())
+        BillReportSql = sql;
+    if (BillReportSql.isEmpty())
+        return;
+    RunIntoGrid(DBGridEh2, BReportADOQuery,
+                BillReportRunText(BillReportSql, BillFilter, ComboBox2->currentIndex()),
+                {{4, Qt::black}, {5, Blue}, {6, Red}});
+}
+
+void TFormMain::FillMoneyReport(const QString& sql) {
+    if (!sql.isEmpty())
+        MoneyReportSql = sql;
+    if (MoneyReportSql.isEmpty())
+        return;
+    RunIntoGrid(DBGridEh1, MReportADOQuery,
+                MoneyReportRunText(MoneyReportSql, MoneyFilter, ComboBox9->currentIndex()),
+                {{4, Blue}, {5, Red}, {6, Qt::black}});
+}
+
+void TFormMain::ComboBox2Change() {
+    FillBillReport(QString());
+}
+
+void TFormMain::ComboBox9Change() {
+    FillMoneyReport(QString());
+}
+
+void TFormMain::DBGridEh2GetCellParams(int row, int column, const QString& text, QColor* colour) {
+    AmountCellParams(DBGridEh2, 4, row, column, text, colour);
+}
+
+void TFormMain::DBGridEh1GetCellParams(int row, int column, const QString& text, QColor* colour) {
+    AmountCellParams(DBGridEh1, 6, row, column, text, colour);
+}
+
+void TFormMain::DBGridEh2TitleClick(int column) {
+    DBGridEh2->WidenToWidest(column);
+}
+
+void TFormMain::DBGridEh1TitleClick(int column) {
+    DBGridEh1->WidenToWidest(column);
+}
+
+void TFormMain::DBGridEh2DblClick() {
+    const QVariant key = CurrentKey(DBGridEh2, BReportADOQuery, QStringLiteral("BillIndex"));
+    if (key.isNull()) {
+        Prompts::Get().Information(QStringLiteral("请先选中需要查看的记录"));
+        return;
+    }
+    // The editor's opener runs RefreshAll after a change, which re-runs this grid's query.
+    OpenBillEditor(key.toInt());
+}
+
+void TFormMain::DBGridEh1DblClick() {
+    const QVariant key = CurrentKey(DBGridEh1, MReportADOQuery, QStringLiteral("MoneyIndex"));
+    if (key.isNull()) {
+        Prompts::Get().Information(QStringLiteral("请先选中需要查看的记录"));
+        return;
+    }
+    OpenMoneyEditor(key.toInt());
+}
+
+bool TFormMain::NewAccount() {
+    FormAccount2->EditAccountName.clear();
+    if (Prompts::Get().ShowModal(FormAccount2) != QDialog::Accepted)
+        return false;
+    const QString name = FormAccount2->EditAccountName;
+    if (name.isEmpty()) {
+        Prompts::Get().Information(QStringLiteral("帐户名不得为空"));
+        return false;
+    }
+    if (AccountNameTaken(name)) {
+        Prompts::Get().Information(QStringLiteral("该帐户名已经存在，请重新操作"));
+        return false;
+    }
+    Query& temp = ShareDataModule->ADOQueryTemp;
+    temp.SetConnection(&ShareDataModule->ADOConnection1);
+    temp.Open(AccountByNameSql(name));
+    temp.Insert();
+    temp.FieldByName(QStringLiteral("AccountName")).SetAsString(name);
+    temp.FieldByName(QStringLiteral("AccountBase")).SetAsFloat(FormAccount2->EditAccountBase);
+    temp.FieldByName(QStringLiteral("AccountMan")).SetAsString(CurrentUser);
+    temp.Post();
+    Prompts::Get().Information(QStringLiteral("帐户　") + name + QStringLiteral("　新增成功"));
+    RefreshAll();
+    return true;
+}
+
+bool TFormMain::OpenAccountWindow(int accountIndex) {
+    Query& temp = ShareDataModule->ADOQueryTemp;
+    if (!OpenSql(temp,
+                 QStringLiteral("Select * From Account Where AccountIndex = ") + SqlNumber(accountIndex),
+                 QStringLiteral("数据库打开失败")) ||
+        temp.RecordCount() == 0)
+        return false;
+    FormAccount->CardAccountName = temp.FieldByName(QStringLiteral("AccountName")).AsString();
+    FormAccount->CardBalanceText = AccountBalanceText(accountIndex, WorkingDate());
+    Prompts::Get().ShowModal(FormAccount);
+    return FormAccount->AccountChanged;
 }

@@ -1,0 +1,158 @@
+#include "AccountForm.h"
+
+#include "finance/AccountForm2.h"
+#include "finance/AccountRules.h"
+#include "foundation/ShareDM.h"
+#include "kit/Prompts.h"
+#include "mainwindow/MainForm.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QLabel>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TFormAccount* FormAccount = nullptr;
+
+TFormAccount::TFormAccount(QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("FormAccount"));
+    setWindowTitle(QStringLiteral("FormAccount"));
+    setModal(true);
+    Label3 = new QLabel(this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label4 = new QLabel(this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    auto* labels = new QGridLayout;
+    labels->addWidget(new QLabel(QStringLiteral("帐户名称："), this), 0, 0);
+    labels->addWidget(Label3, 0, 1);
+    labels->addWidget(new QLabel(QStringLiteral("帐户余额："), this), 1, 0);
+    labels->addWidget(Label4, 1, 1);
+    labels->setColumnStretch(1, 1);
+
+    const struct {
+        QAction** action;
+        const char* name;
+        QString caption;
+        void (TFormAccount::*handler)();
+    } actions[] = {
+        {&ActionMonth, "ActionMonth", QStringLiteral("当月记录"), &TFormAccount::ActionMonthExecute},
+        {&ActionYear, "ActionYear", QStringLiteral("当年记录"), &TFormAccount::ActionYearExecute},
+        {&ActionAll, "ActionAll", QStringLiteral("所有记录"), &TFormAccount::ActionAllExecute},
+        {&ActionEdit, "ActionEdit", QStringLiteral("修改帐户"), &TFormAccount::ActionEditExecute},
+        {&ActionDelete, "ActionDelete", QStringLiteral("删除帐户"), &TFormAccount::ActionDeleteExecute},
+        {&ActionCancel, "ActionCancel", QStringLiteral("取消操作"), &TFormAccount::ActionCancelExecute},
+    };
+    auto* buttons = new QGridLayout;
+    int slot = 0;
+    for (const auto& a : actions) {
+        *a.action = new QAction(a.caption, this);
+        (*a.action)->setObjectName(QString::fromLatin1(a.name));
+        connect(*a.action, &QAction::triggered, this, a.handler);
+        auto* button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("SpeedButton%1").arg(slot + 1));
+        button->setDefaultAction(*a.action);
+        button->setMinimumSize(90, 28);
+        buttons->addWidget(button, slot / 3, slot % 3);
+        ++slot;
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 16, 20, 16);
+    layout->addLayout(labels);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    setFixedSize(340, 160);
+}
+
+void TFormAccount::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TFormAccount::FormShow() {
+    if (parentWidget())
+        move(parentWidget()->geometry().center() - rect().center());
+    AccountChanged = false;
+    Label3->setText(CardAccountName);
+    Label4->setText(CardBalanceText);
+}
+
+void TFormAccount::ShowStatement(StatementPeriod period) {
+    Query& temp = ShareDataModule->ADOQueryTemp;
+    if (!OpenSql(temp, AccountByNameSql(CardAccountName), QStringLiteral("数据库打开失败")) ||
+        temp.RecordCount() == 0)
+        return;
+    const qint64 index = temp.FieldByName(QStringLiteral("AccountIndex")).AsInteger();
+    FormMain->FillMoneyReport(AccountStatementText(index, period, FormMain->WorkingDate()));
+    FormMain->PageControl1->setCurrentIndex(TFormMain::PageMoneyReport);
+    reject();
+}
+
+void TFormAccount::ActionMonthExecute() {
+    ShowStatement(StatementPeriod::Month);
+}
+
+void TFormAccount::ActionYearExecute() {
+    ShowStatement(StatementPeriod::Year);
+}
+
+void TFormAccount::ActionAllExecute() {
+    ShowStatement(StatementPeriod::All);
+}
+
+void TFormAccount::ActionEditExecute() {
+    if (!ShareDataModule->AskEditPassword())
+        return;
+    FormAccount2->EditAccountName = CardAccountName;
+    if (Prompts::Get().ShowModal(FormAccount2) != QDialog::Accepted)
+        return;
+    const QString newName = FormAccount2->EditAccountName;
+    // An account without a name could no longer be told from the reserved row.
+    if (newName.isEmpty()) {
+        Prompts::Get().Information(QStringLiteral("帐户名不得为空"));
+        return;
+    }
+    Query& temp = ShareDataModule->ADOQueryTemp;
+    if (!OpenSql(temp, AccountByNameSql(CardAccountName), QStringLiteral("无法打开数据库")))
+        return;
+    const bool found = temp.RecordCount() > 0;
+    const qint64 index = found ? temp.FieldByName(QStringLiteral("AccountIndex")).AsInteger() : 0;
+    if (newName != CardAccountName && AccountNameTaken(newName, index)) {
+        Prompts::Get().Information(QStringLiteral("该帐户名已经存在，请重新操作"));
+        return;
+    }
+    if (!found) {
+        Prompts::Get().Information(QStringLiteral("找不到要修改的帐户"));
+    } else {
+        temp.Edit();
+        temp.FieldByName(QStringLiteral("AccountName")).SetAsString(newName);
+        temp.FieldByName(QStringLiteral("AccountBase")).SetAsFloat(FormAccount2->EditAccountBase);
+        temp.Post();
+        AccountChanged = true;
+        Prompts::Get().Information(QStringLiteral("帐户　") + newName + QStringLiteral("　修改成功"));
+    }
+    FormMain->RefreshAll();
+    accept();
+}
+
+void TFormAccount::ActionDeleteExecute() {
+    if (!ShareDataModule->AskEditPassword())
+        return;
+    // Read without the OpenSql wrapper: a failure ends the action with the database's message.
+    Query& temp = ShareDataModule->ADOQueryTemp;
+    temp.Open(AccountByNameSql(CardAccountName));
+    if (temp.RecordCount() == 0)
+        return;
+    if (!Prompts::Get().Question(QStringLiteral("删除帐户将删除该帐户下所有记录，确实要删除吗？"),
+                                 QStringLiteral("删除警告")))
+        return;
+    DeleteAccountWithVouchers(temp.FieldByName(QStringLiteral("AccountIndex")).AsInteger());
+    AccountChanged = true;
+    FormMain->RefreshAll();
+    accept();
+}
+
+void TFormAccount::ActionCancelExecute() {
+    reject();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QAction;
+class QLineEdit;
+class QPushButton;
+
+// The account editor: name and opening balance of a new or an existing account.
+class TFormAccount2 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormAccount2(QWidget* parent = nullptr);
+
+    // In: the account to edit, "" for a new one. Out after OK: the name typed.
+    QString EditAccountName;
+    // Out after OK: the opening balance typed.
+    double EditAccountBase = 0;
+
+    QLineEdit* Edit1; // 帐户名称
+    QLineEdit* Edit2; // 起初金额
+    QAction* ActionYes;
+    QAction* ActionCancel;
+    QPushButton* Button1;
+    QPushButton* Button2;
+
+public slots:
+    void FormShow();
+    void ActionYesExecute();
+    void ActionCancelExecute();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+extern TFormAccount2* FormAccount2;

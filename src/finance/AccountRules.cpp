@@ -1,0 +1,44 @@
+#include "AccountRules.h"
+
+#include "foundation/Connection.h"
+#include "foundation/JetSql.h"
+#include "foundation/PublicFunction.h"
+#include "foundation/ShareDM.h"
+#include "reports/ReportQueries.h"
+
+QString AccountByNameSql(const QString& name) {
+    return QStringLiteral("Select * From Account Where AccountName = ") + SqlText(name);
+}
+
+bool IsOpeningBalanceText(const QString& text) {
+    return IsAmountText(text, 1000);
+}
+
+bool AccountNameTaken(const QString& name, qint64 exceptIndex) {
+    Query query(&ShareDataModule->ADOConnection1);
+    query.Open(AccountByNameSql(name) + QStringLiteral(" And (AccountIndex <> ") + SqlNumber(exceptIndex) +
+               QStringLiteral(")"));
+    return query.RecordCount() > 0;
+}
+
+void DeleteAccountWithVouchers(qint64 accountIndex) {
+    if (accountIndex <= 1)
+        return; // the reserved row is never deleted
+    Transaction tx(ShareDataModule->ADOConnection1);
+    Query query(&ShareDataModule->ADOConnection1);
+    query.ExecSql(QStringLiteral("Delete From Account Where AccountIndex = ") + SqlNumber(accountIndex));
+    query.ExecSql(QStringLiteral("Delete From MoneyTable Where (MoneyAccount = ") + SqlNumber(accountIndex) +
+                  QStringLiteral(") And (MoneyIndex > 1)"));
+    tx.Commit();
+}
+
+QString AccountBalanceText(qint64 accountIndex, const QDate& upTo) {
+    Query query(&ShareDataModule->ADOConnection1);
+    query.Open(QStringLiteral("Select AccountBase From Account Where AccountIndex = ") +
+               SqlNumber(accountIndex));
+    double balance = query.RecordCount() > 0 ? query.FieldByName(QStringLiteral("AccountBase")).AsFloat() : 0;
+    query.Open(AccountBalanceSql(accountIndex, upTo));
+    if (query.RecordCount() > 0)
+        balance += query.FieldByName(QStringLiteral("TotalMoney")).AsFloat();
+    return RoundAmountText(balance) + QStringLiteral(" 元");
+}
