@@ -81,7 +81,7 @@ void TFormAccount2::FormShow() {
 }
 
 void TFormAccount2::ActionYesExecute() {
-    if (!IsOpeningBalanceText(Edit2->text())) {
+    if (!IsAccountBaseText(Edit2->text())) {
         Prompts::Get().Information(QStringLiteral("金额格式有误，请重新输入"));
         Edit2->setFocus();
         return;

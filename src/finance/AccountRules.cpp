@@ -10,7 +10,7 @@ QString AccountByNameSql(const QString& name) {
     return QStringLiteral("Select * From Account Where AccountName = ") + SqlText(name);
 }
 
-bool IsOpeningBalanceText(const QString& text) {
+bool IsAccountBaseText(const QString& text) {
     return IsAmountText(text, 1000);
 }
 

@@ -8,7 +8,7 @@
 // The account row of a name: "Select * From Account Where AccountName = '<name>'".
 QString AccountByNameSql(const QString& name);
 // An opening balance as typed: digits with at most one point and at least one digit.
-bool IsOpeningBalanceText(const QString& text);
+bool IsAccountBaseText(const QString& text);
 // Whether another account than exceptIndex (0: none) already has the name.
 bool AccountNameTaken(const QString& name, qint64 exceptIndex = 0);
 // Deletes the account and every voucher booked on it, all or nothing.

@@ -208,10 +208,10 @@ void GridIndicator::paintSection(QPainter* painter, const QRect& rect, int logic
 
 DataGrid::DataGrid(QWidget* parent)
     : QTableView(parent)
-    , model(new QueryGridModel(this)) {
+    , gridModel(new QueryGridModel(this)) {
     auto* indicator = new GridIndicator(this);
     setVerticalHeader(indicator);
-    setModel(model);
+    setModel(gridModel);
     setItemDelegate(new GridDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -240,11 +240,11 @@ DataGrid::DataGrid(QWidget* parent)
 }
 
 void DataGrid::SetQuery(Query* query) {
-    model->SetQuery(query);
+    gridModel->SetQuery(query);
 }
 
 void DataGrid::SetColumns(const std::vector<GridColumn>& columns) {
-    model->SetColumns(columns);
+    gridModel->SetColumns(columns);
     for (size_t i = 0; i < columns.size(); ++i)
         setColumnWidth(static_cast<int>(i), columns[i].Width);
     footer->Cells.assign(columns.size(), GridFooter::Cell());
@@ -252,11 +252,11 @@ void DataGrid::SetColumns(const std::vector<GridColumn>& columns) {
 }
 
 void DataGrid::BeginReload() {
-    model->BeginReload();
+    gridModel->BeginReload();
 }
 
 void DataGrid::EndReload() {
-    model->EndReload();
+    gridModel->EndReload();
     verticalHeader()->viewport()->update();
 }
 
@@ -273,7 +273,7 @@ void DataGrid::Reload(const std::function<void()>& reopen) {
 
 int DataGrid::CurrentRow() const {
     const QModelIndex index = currentIndex();
-    if (!index.isValid() || index.row() >= model->rowCount())
+    if (!index.isValid() || index.row() >= gridModel->rowCount())
         return -1;
     return index.row();
 }
@@ -293,9 +293,9 @@ void DataGrid::SetFooterText(int column, const QString& text, const QColor& colo
 
 double DataGrid::ColumnSum(int column) const {
     double sum = 0;
-    const int rows = model->rowCount();
+    const int rows = gridModel->rowCount();
     for (int row = 0; row < rows; ++row) {
-        const QVariant value = model->Value(row, column);
+        const QVariant value = gridModel->Value(row, column);
         if (!value.isNull())
             sum += value.toDouble();
     }
@@ -347,6 +347,8 @@ void DataGrid::updateGeometries() {
 }
 
 void DataGrid::PlaceFooter() {
+    if (!footer) // geometry updates arrive while the constructor is still running
+        return;
     // The footer sits between the rows and the horizontal scroll bar: the viewport gives up its
     // bottom strip to it.
     const QMargins margins = viewportMargins();

@@ -100,11 +100,11 @@ public:
     explicit DataGrid(QWidget* parent = nullptr);
 
     void SetQuery(Query* query);
-    Query* BoundQuery() const { return model->BoundQuery(); }
+    Query* BoundQuery() const { return gridModel->BoundQuery(); }
     void SetColumns(const std::vector<GridColumn>& columns);
-    QueryGridModel* Model() const { return model; }
-    GridColumn& Column(int column) { return model->Columns()[static_cast<size_t>(column)]; }
-    int ColumnCount() const { return static_cast<int>(model->Columns().size()); }
+    QueryGridModel* Model() const { return gridModel; }
+    GridColumn& Column(int column) { return gridModel->Columns()[static_cast<size_t>(column)]; }
+    int ColumnCount() const { return static_cast<int>(gridModel->Columns().size()); }
 
     // Reopening the bound query: call Reload around it, or BeginReload/EndReload.
     void BeginReload();
@@ -147,8 +147,8 @@ protected:
 private:
     void PlaceFooter();
 
-    QueryGridModel* model;
-    GridFooter* footer;
+    QueryGridModel* gridModel;
+    GridFooter* footer = nullptr;
     CellParamsHook cellParams;
     int footerHeight = 20;
 };
