@@ -319,7 +319,8 @@ void TFormMain::FormResize() {
     if (!enlarged)
         return;
     setWindowState(Qt::WindowNoState);
-    move(NormalPlace.topLeft());
+    // The window system restores the old place on leaving the maximised state; move after it.
+    QTimer::singleShot(0, this, [this] { move(NormalPlace.topLeft()); });
 }
 
 void TFormMain::resizeEvent(QResizeEvent* event) {

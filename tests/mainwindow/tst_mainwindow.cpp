@@ -1,0 +1,278 @@
+#include "SignInScripts.h"
+#include "foundation/IniFile.h"
+#include "foundation/ShareDM.h"
+#include "mainwindow/MainForm.h"
+#include "mainwindow/RoleViews.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+// The main window's frame and its set-up for each role after a sign-in.
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void frameAndActions();
+    void managerRoles_data();
+    void managerRoles();
+    void administrator();
+    void salesmanRights_data();
+    void salesmanRights();
+    void salesmanWithQuoteSeesOnlyHisRows();
+    void cancelledSignInChangesNothing();
+    void firstShowWithCancelledSignInClosesWindow();
+    void leftBarToggles();
+    void maximisingSnapsBack();
+    void dayButtonsMoveWorkingDate();
+
+private:
+    static QList<bool> VisibleTabs() {
+        QList<bool> tabs;
+        for (int i = 0; i < FormMain->PageControl1->count(); ++i)
+            tabs << FormMain->PageControl1->isTabVisible(i);
+        return tabs;
+    }
+};
+
+void TestMainWindow::frameAndActions() {
+    TestProgram program;
+    QCOMPARE(FormMain->windowTitle(), QStringLiteral("岚峰商业管理软件"));
+    QCOMPARE(FormMain->Panel1->width(), 97);
+    QCOMPARE(FormMain->Panel2->width(), 16);
+    QCOMPARE(FormMain->Login->size(), QSize(73, 73));
+    QCOMPARE(FormMain->Login->text(), QStringLiteral("软件导航"));
+    QCOMPARE(FormMain->Label2->text(), QStringLiteral("当前日期"));
+    QCOMPARE(FormMain->ActionButtonSave2->size(), QSize(73, 73));
+    QCOMPARE(FormMain->Image7->toolTip(), QStringLiteral("LeftBar"));
+    const QStringList pages = {QStringLiteral("客户管理"), QStringLiteral("业务单据"),
+                               QStringLiteral("业务报表"), QStringLiteral("帐户管理"),
+                               QStringLiteral("财务单据"), QStringLiteral("财务报表"),
+                               QStringLiteral("软件设置"), QStringLiteral("数据维护")};
+    QCOMPARE(FormMain->PageControl1->count(), 8);
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(FormMain->PageControl1->tabText(i), pages[i]);
+    const QList<QPair<QAction*, QString>> actions = {
+        {FormMain->ActionLogin, QStringLiteral("软件导航")},
+        {FormMain->ActionCustomerSearch, QStringLiteral("客户搜索")},
+        {FormMain->ActionCustomerReport, QStringLiteral("客户报表")},
+        {FormMain->ActionBillReport, QStringLiteral("查找单据")},
+        {FormMain->ActionPrintBillReport, QStringLiteral("打印列表")},
+        {FormMain->ActionAnalysis, QStringLiteral("经营报表")},
+        {FormMain->ActionBExecel, QStringLiteral("导出Excel")},
+        {FormMain->ActionAccountReport, QStringLiteral("帐户报表")},
+        {FormMain->ActionMoneyReport, QStringLiteral("查找单据")},
+        {FormMain->ActionPrintMoneyReport, QStringLiteral("打印列表")},
+        {FormMain->ActionMExcel, QStringLiteral("导出Excel")},
+        {FormMain->ActionSave, QStringLiteral("备份数据")},
+        {FormMain->ActionLoad, QStringLiteral("恢复数据")},
+        {FormMain->ActionDesign, QStringLiteral("单据设计")},
+    };
+    for (const auto& [action, caption] : actions)
+        QCOMPARE(action->text(), caption);
+    QCOMPARE(FormMain->GroupBox1->title(), QStringLiteral("帐套数据操作"));
+    QCOMPARE(FormMain->SpeedButtonSave->defaultAction(), FormMain->ActionSave);
+    QCOMPARE(FormMain->SpeedButtonLoad->defaultAction(), FormMain->ActionLoad);
+    QCOMPARE(FormMain->ActionButtonSave2->defaultAction(), FormMain->ActionSave);
+}
+
+void TestMainWindow::managerRoles_data() {
+    QTest::addColumn<QString>("role");
+    QTest::addColumn<QString>("glyph");
+    QTest::newRow("财务主管") << QStringLiteral("财务主管") << QStringLiteral("Res/YellowFish.bmp");
+    QTest::newRow("财务总监") << QStringLiteral("财务总监") << QStringLiteral("Res/OrangeFish.bmp");
+    QTest::newRow("总经理") << QStringLiteral("总经理") << QStringLiteral("Res/GreenFish.bmp");
+}
+
+void TestMainWindow::managerRoles() {
+    QFETCH(QString, role);
+    QFETCH(QString, glyph);
+    TestProgram program;
+    // Left over from a salesman signed in before: a manager sees everything again.
+    CustomerFilter = QStringLiteral(" And (CustomerMan = 'x')");
+    AccountFilter = BillFilter = MoneyFilter = CustomerFilter;
+    FormMain->CustomerPage = 2;
+    QueueRoleSignIn(program, role, QString());
+    QVERIFY(FormMain->SignInAndSetUp());
+    QCOMPARE(VisibleTabs(), QList<bool>({true, true, true, true, true, true, false, false}));
+    QCOMPARE(FormMain->PageControl1->currentIndex(), 0);
+    QVERIFY(CustomerFilter.isEmpty() && AccountFilter.isEmpty() && BillFilter.isEmpty() &&
+            MoneyFilter.isEmpty());
+    QCOMPARE(FormMain->Login->text(), role);
+    QCOMPARE(FormMain->LoginGlyph, glyph);
+    QVERIFY(!FormMain->Login->icon().isNull());
+    QCOMPARE(FormMain->CustomerPage, 2); // page numbers survive a sign-in
+    QCOMPARE(CurrentUser, role);
+    QVERIFY(program.Prompts().Texts().isEmpty());
+}
+
+void TestMainWindow::administrator() {
+    TestProgram program;
+    program.Exec(QStringLiteral("Update Power Set PowerKey = 'boss' Where PowerName = '管理员'"));
+    program.Exec(QStringLiteral("Update Power Set PowerKey = 'edit' Where PowerName = '修改'"));
+    WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("客户排序方式"), QStringLiteral("1"),
+                   IniFileName);
+    // A salesman's filters stay set under the administrator.
+    CustomerFilter = QStringLiteral(" And (CustomerMan = '张三')");
+    QueueRoleSignIn(program, QStringLiteral("管理员"), QStringLiteral("boss"));
+    QVERIFY(FormMain->SignInAndSetUp());
+    QCOMPARE(VisibleTabs(), QList<bool>({false, false, false, false, false, false, true, true}));
+    QCOMPARE(FormMain->PageControl1->currentIndex(), 6);
+    QCOMPARE(CustomerFilter, QStringLiteral(" And (CustomerMan = '张三')"));
+    QCOMPARE(FormMain->Login->text(), QStringLiteral("管理员"));
+    QCOMPARE(FormMain->LoginGlyph, QStringLiteral("Res/BlueFish.bmp"));
+    // The settings page is loaded; the view preferences are not read.
+    QCOMPARE(FormMain->ListBox1->count(), 4);
+    QCOMPARE(FormMain->ListBox4->count(), 4);
+    QCOMPARE(FormMain->ComboBox1->currentText(), QStringLiteral("管理员"));
+    QCOMPARE(FormMain->Edit1->text(), QStringLiteral("boss"));
+    QCOMPARE(FormMain->Edit2->text(), QStringLiteral("edit"));
+    QCOMPARE(FormMain->ComboBox6->currentIndex(), 0);
+    QVERIFY(program.Prompts().Texts().isEmpty());
+}
+
+void TestMainWindow::salesmanRights_data() {
+    QTest::addColumn<QString>("rights");
+    QTest::addColumn<QList<bool>>("tabs");
+    QTest::addColumn<int>("page");
+    const QList<bool> none = {false, false, false, false, false, false, false, false};
+    const QList<bool> business = {true, true, true, false, false, false, false, false};
+    const QList<bool> finance = {false, false, false, true, true, true, false, false};
+    const QList<bool> both = {true, true, true, true, true, true, false, false};
+    QTest::newRow("no rights") << QString() << none << 3;
+    QTest::newRow("业务管理 only") << QStringLiteral("业务管理；") << business << 0;
+    QTest::newRow("财务管理 only") << QStringLiteral("财务管理；") << finance << 3;
+    QTest::newRow("both") << QStringLiteral("业务管理；财务管理；") << both << 0;
+    QTest::newRow("token inside other text") << QStringLiteral("xx业务管理yy财务管理") << both << 0;
+    QTest::newRow("partial token") << QStringLiteral("业务；财务") << none << 3;
+}
+
+void TestMainWindow::salesmanRights() {
+    QFETCH(QString, rights);
+    QFETCH(QList<bool>, tabs);
+    QFETCH(int, page);
+    TestProgram program;
+    SetSlot(program, 4, QStringLiteral("张三"), QStringLiteral("pw"), rights, QStringLiteral("Faces/12.bmp"));
+    QueueSalesmanSignIn(program, 4, QStringLiteral("pw"));
+    QVERIFY(FormMain->SignInAndSetUp());
+    QCOMPARE(VisibleTabs(), tabs);
+    // Without 业务管理 the window is on 帐户管理, even when that tab is hidden.
+    QCOMPARE(RoleViewFor(CurrentRole, CurrentUser, CurrentRights).ActivePage, page);
+    QCOMPARE(FormMain->PageControl1->currentIndex(), page);
+    QCOMPARE(CustomerFilter, QStringLiteral(" And (CustomerMan = '张三')"));
+    QCOMPARE(AccountFilter, QStringLiteral(" And (AccountMan = '财务主管' Or AccountMan = '张三')"));
+    QCOMPARE(BillFilter, QStringLiteral(" And (BillMan = '张三')"));
+    QCOMPARE(MoneyFilter, QStringLiteral(" And (MoneyMan = '张三')"));
+    QCOMPARE(FormMain->Login->text(), QStringLiteral("张三"));
+    QCOMPARE(FormMain->LoginGlyph, QStringLiteral("Faces/12.bmp"));
+    QVERIFY(program.Prompts().Texts().isEmpty());
+}
+
+void TestMainWindow::salesmanWithQuoteSeesOnlyHisRows() {
+    TestProgram program;
+    const QString name = QStringLiteral("O'Brien");
+    SetSlot(program, 1, name, QString(), QStringLiteral("业务管理；财务管理；"));
+    SetSlot(program, 2, QStringLiteral("O"), QString(), QString());
+    program.Exec(QStringLiteral("Insert Into Customer (CustomerName, CustomerOwe, CustomerMan) Values "
+                                "('甲', 0, 'O''Brien'), ('乙', 0, 'O'), ('丙', 0, '总经理')"));
+    program.Exec(
+        QStringLiteral("Insert Into Account (AccountName, AccountBase, AccountMan) Values "
+                       "('现金', 0, '财务主管'), ('他的', 0, 'O''Brien'), ('别人的', 0, '财务总监')"));
+    QueueSalesmanSignIn(program, 1, QString());
+    QVERIFY(FormMain->SignInAndSetUp());
+    QVERIFY(program.Prompts().Texts().isEmpty());
+    QCOMPARE(FormMain->Login->text(), name);
+    QCOMPARE(program.Scalar(
+                 QStringLiteral("Select Group_Concat(CustomerName) From Customer Where (CustomerIndex > 1)") +
+                 CustomerFilter),
+             QStringLiteral("甲"));
+    QCOMPARE(program.Scalar(
+                 QStringLiteral("Select Group_Concat(AccountName) From (Select AccountName From Account "
+                                "Where (AccountIndex > 1)") +
+                 AccountFilter + QStringLiteral(" Order By AccountIndex)")),
+             QStringLiteral("现金,他的"));
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Bill Where (BillIndex > 1)") + BillFilter),
+             QStringLiteral("0"));
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From MoneyTable Where (MoneyIndex > 1)") +
+                            MoneyFilter),
+             QStringLiteral("0"));
+}
+
+void TestMainWindow::cancelledSignInChangesNothing() {
+    TestProgram program;
+    QueueRoleSignIn(program, QStringLiteral("总经理"), QString());
+    QVERIFY(FormMain->SignInAndSetUp());
+    program.Prompts().QueueModal(OnLogin([](TFormLogin* login) { login->ImageUp4Click(); }));
+    FormMain->ActionLogin->trigger();
+    QCOMPARE(program.Prompts().PendingScripts(), 0);
+    QCOMPARE(CurrentRole, QStringLiteral("总经理"));
+    QCOMPARE(FormMain->Login->text(), QStringLiteral("总经理"));
+    QCOMPARE(VisibleTabs(), QList<bool>({true, true, true, true, true, true, false, false}));
+    // The Login button runs the sign-in too; a second user replaces the first.
+    QueueRoleSignIn(program, QStringLiteral("财务主管"), QString());
+    QTest::mouseClick(FormMain->Login, Qt::LeftButton);
+    QCOMPARE(FormMain->Login->text(), QStringLiteral("财务主管"));
+    QCOMPARE(CurrentUser, QStringLiteral("财务主管"));
+}
+
+void TestMainWindow::firstShowWithCancelledSignInClosesWindow() {
+    TestProgram program;
+    program.Prompts().QueueModal(OnLogin([](TFormLogin* login) {
+        QTest::mouseClick(login->ImageTitle, Qt::LeftButton);
+        QTest::mouseClick(login->ImageUp4, Qt::LeftButton);
+    }));
+    FormMain->SetWorkingDate(QDate(2001, 1, 1));
+    FormMain->show();
+    QTRY_COMPARE(program.Prompts().PendingScripts(), 0);
+    QTRY_VERIFY(!FormMain->isVisible());
+    QCOMPARE(FormMain->WorkingDate(), QDate::currentDate());
+    QVERIFY(CurrentRole.isEmpty());
+}
+
+void TestMainWindow::leftBarToggles() {
+    TestProgram program;
+    FormMain->show();
+    QTest::mouseClick(FormMain->Image7, Qt::LeftButton);
+    QCOMPARE(FormMain->Panel1->width(), 0);
+    QCOMPARE(FormMain->Image7->toolTip(), QStringLiteral("RightBar"));
+    const QImage right(program.Folder() + QStringLiteral("Res/RightBar.bmp"));
+    QCOMPARE(FormMain->Image7->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+             right.convertToFormat(QImage::Format_RGB32));
+    QTest::mouseClick(FormMain->Image7, Qt::LeftButton);
+    QCOMPARE(FormMain->Panel1->width(), 97);
+    QCOMPARE(FormMain->Image7->toolTip(), QStringLiteral("LeftBar"));
+    const QImage left(program.Folder() + QStringLiteral("Res/LeftBar.bmp"));
+    QCOMPARE(FormMain->Image7->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+             left.convertToFormat(QImage::Format_RGB32));
+    FormMain->hide();
+}
+
+void TestMainWindow::maximisingSnapsBack() {
+    TestProgram program;
+    FormMain->move(300, 200);
+    FormMain->show();
+    const QSize normal = FormMain->size();
+    FormMain->showMaximized();
+    QTRY_VERIFY(!(FormMain->windowState() & Qt::WindowMaximized));
+    QTRY_COMPARE(FormMain->pos(), QPoint(75, 90));
+    QCOMPARE(FormMain->size(), normal);
+    FormMain->hide();
+}
+
+void TestMainWindow::dayButtonsMoveWorkingDate() {
+    TestProgram program;
+    FormMain->SetWorkingDate(QDate(2024, 3, 1));
+    FormMain->BitBtn1->click();
+    QCOMPARE(FormMain->WorkingDate(), QDate(2024, 2, 29));
+    FormMain->BitBtn2->click();
+    FormMain->BitBtn2->click();
+    QCOMPARE(FormMain->WorkingDate(), QDate(2024, 3, 2));
+    QVERIFY(program.Prompts().Texts().isEmpty());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
