@@ -434,6 +434,8 @@ bool TFormBuySell::Refuse(const QString& message, const QString& focus) {
 }
 
 void TFormBuySell::BitBtn1Click() {
+    if (BitBtn1->isHidden()) // locked until the edit password is given
+        return;
     const FieldCheck check = CheckDocument(Edit1->text(), ComboBox5->currentText(), ComboBox5->isEnabled(),
                                            ComboBox2->currentText(), ComboBox3->currentText(), Edit2->text());
     if (!check.Passed()) {
@@ -481,6 +483,8 @@ void TFormBuySell::reject() {
 }
 
 void TFormBuySell::BitBtn3Click() {
+    if (BitBtn3->isHidden())
+        return;
     Query& query = ShareDataModule->ADOQueryTemp;
     OpenSql(query, BillByIndexSql(OpenBillIndex), QStringLiteral("数据库打开失败"));
     if (OpenBillIndex <= 1 || !query.Active() || query.RecordCount() == 0) {

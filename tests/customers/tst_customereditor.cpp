@@ -1,0 +1,330 @@
+#include "customers/CustomerForm2.h"
+#include "documents/EditorScripts.h"
+#include "foundation/ShareDM.h"
+#include "mainwindow/MainForm.h"
+
+#include <QLabel>
+#include <QTest>
+
+// The customer editor: adding, changing with the rename carried into documents and vouchers,
+// deleting.
+class TestCustomerEditor : public QObject {
+    Q_OBJECT
+private slots:
+    void newCustomer();
+    void newCustomerRefused_data();
+    void newCustomerRefused();
+    void openingBalance_data();
+    void openingBalance();
+    void renameCarriesDocumentsAndVouchers();
+    void renameThatOnlyChangesLetterCaseIsRefused();
+    void unchangedNameSkipsTheCascade();
+    void renameThatFailsHalfwayChangesNothing();
+    void deleteKeepsTheDocuments();
+    void vanishedCustomer();
+};
+
+namespace {
+
+// Opens the editor on a stored customer, runs `inside`, returns whether it closed with OK.
+bool EditCustomer(int index, std::function<void(TFormCustomer2*)> inside) {
+    FormCustomer2->EditExisting = true;
+    FormCustomer2->EditCustomerIndex = index;
+    auto* prompts = static_cast<ScriptedPrompts*>(&Prompts::Get());
+    prompts->QueueModal(On<TFormCustomer2>(std::move(inside)));
+    return Prompts::Get().ShowModal(FormCustomer2) == QDialog::Accepted;
+}
+
+void AddNamedDocuments(TestProgram& program, const QString& name, int account) {
+    const QDate today = FormMain->WorkingDate();
+    const int bill = AddBill(program, QStringLiteral("销售开单"), name, 100, QStringLiteral("甲"), today);
+    AddBill(program, QStringLiteral("采购开单"), name, -40, QStringLiteral("乙"), today);
+    AddVoucher(program, account, bill, name, 60, QStringLiteral("甲"), today);
+    AddVoucher(program, account, 0, name, -10, QStringLiteral("乙"), today);
+}
+
+int Count(TestProgram& program, const QString& sql) {
+    return program.Scalar(sql).toInt();
+}
+
+} // namespace
+
+void TestCustomerEditor::newCustomer() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    bool deleteEnabled = true;
+    QString focused;
+    program.Prompts().QueueModal(On<TFormCustomer2>([&](TFormCustomer2* form) {
+        deleteEnabled = form->BitBtn3->isEnabled();
+        focused = FocusOf(form);
+        form->CustomerName->setText(QStringLiteral("O'Brien 贸易"));
+        form->CustomerOwe->setText(QStringLiteral("-20.5"));
+        form->CustomerPhone->setText(QStringLiteral("0571-1"));
+        form->CustomerFax->setText(QStringLiteral("0571-2"));
+        form->CustomerContact->setText(QStringLiteral("王'五"));
+        form->CustomerHandPhone->setText(QStringLiteral("139"));
+        form->CustomerEMail->setText(QStringLiteral("a@b.c"));
+        form->CustomerWebsite->setText(QStringLiteral("b.c"));
+        form->CustomerAddress->setText(QStringLiteral("杭州"));
+        form->CustomerRemark->setText(QStringLiteral("备注"));
+        form->BitBtn1->click();
+    }));
+    QVERIFY(FormMain->NewCustomer());
+    QVERIFY(!deleteEnabled); // nothing of its own to delete while adding
+    QCOMPARE(focused, QStringLiteral("CustomerName"));
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("客户　O'Brien 贸易　新增成功")});
+    QCOMPARE(
+        RowOf(QStringLiteral("Select CustomerName, CustomerOwe, CustomerPhone, CustomerFax, CustomerContact, "
+                             "CustomerHandPhone, CustomerEMail, CustomerWebsite, CustomerAddress, "
+                             "CustomerRemark, CustomerMan From Customer Where CustomerIndex > 1")),
+        QStringList({QStringLiteral("O'Brien 贸易"), QStringLiteral("-20.5"), QStringLiteral("0571-1"),
+                     QStringLiteral("0571-2"), QStringLiteral("王'五"), QStringLiteral("139"),
+                     QStringLiteral("a@b.c"), QStringLiteral("b.c"), QStringLiteral("杭州"),
+                     QStringLiteral("备注"), QStringLiteral("张三")}));
+    // The main window refreshed its cards.
+    QCOMPARE(FormMain->findChild<QLabel*>(QStringLiteral("CustomerName1"))->text(),
+             QStringLiteral("O'Brien 贸易"));
+    QCOMPARE(FormMain->findChild<QLabel*>(QStringLiteral("CustomerOwe1"))->text(),
+             QStringLiteral("-20.5 元"));
+}
+
+void TestCustomerEditor::newCustomerRefused_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("owe");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("empty name") << ""
+                                << "1"
+                                << "客户名不得为空"
+                                << "CustomerName";
+    QTest::newRow("name taken") << "O'Brien"
+                                << ""
+                                << "该客户名已经存在，请重新操作"
+                                << "CustomerName";
+    QTest::newRow("name taken, other case") << "o'brien"
+                                            << ""
+                                            << "该客户名已经存在，请重新操作"
+                                            << "CustomerName";
+    QTest::newRow("balance abc") << "新客户"
+                                 << "abc"
+                                 << "金额格式有误，请重新输入"
+                                 << "CustomerOwe";
+    QTest::newRow("balance 1.2.3") << "新客户"
+                                   << "1.2.3"
+                                   << "金额格式有误，请重新输入"
+                                   << "CustomerOwe";
+    QTest::newRow("balance -") << "新客户"
+                               << "-"
+                               << "金额格式有误，请重新输入"
+                               << "CustomerOwe";
+    QTest::newRow("balance 1,000") << "新客户"
+                                   << "1,000"
+                                   << "金额格式有误，请重新输入"
+                                   << "CustomerOwe";
+}
+
+void TestCustomerEditor::newCustomerRefused() {
+    QFETCH(QString, name);
+    QFETCH(QString, owe);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    AddCustomer(program, QStringLiteral("O'Brien"));
+    QString focused;
+    bool open = false;
+    program.Prompts().QueueModal(On<TFormCustomer2>([&](TFormCustomer2* form) {
+        form->CustomerName->setText(name);
+        form->CustomerOwe->setText(owe);
+        form->BitBtn1->click();
+        open = form->isVisible();
+        focused = FocusOf(form);
+    }));
+    QVERIFY(!FormMain->NewCustomer());
+    QVERIFY(open);
+    QCOMPARE(program.Prompts().Texts(), QStringList{message});
+    QCOMPARE(focused, focus);
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Customer")), QStringLiteral("2"));
+}
+
+void TestCustomerEditor::openingBalance_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shownAgain");
+    QTest::newRow("empty") << ""
+                           << "0"
+                           << "0";
+    QTest::newRow("negative") << "-5"
+                              << "-5"
+                              << "-5";
+    QTest::newRow("decimal") << "1234.5678"
+                             << "1234.5678"
+                             << "1234.5678";
+    QTest::newRow("leading point") << ".5"
+                                   << "0.5"
+                                   << "0.5";
+}
+
+void TestCustomerEditor::openingBalance() {
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(QString, shownAgain);
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    program.Prompts().QueueModal(On<TFormCustomer2>([&](TFormCustomer2* form) {
+        form->CustomerName->setText(QStringLiteral("客户"));
+        form->CustomerOwe->setText(typed);
+        form->BitBtn1->click();
+    }));
+    QVERIFY(FormMain->NewCustomer());
+    QCOMPARE(program.Scalar(QStringLiteral("Select CustomerOwe From Customer Where CustomerIndex > 1")),
+             stored);
+    QString shown;
+    QVERIFY(!EditCustomer(LastKey(program, QStringLiteral("Customer")).toInt(),
+                          [&](TFormCustomer2* form) { shown = form->CustomerOwe->text(); }));
+    QCOMPARE(shown, shownAgain);
+}
+
+void TestCustomerEditor::renameCarriesDocumentsAndVouchers() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int account = AddAccount(program, QStringLiteral("现金"));
+    const int abc = AddCustomer(program, QStringLiteral("abc"), QStringLiteral("李四"));
+    AddCustomer(program, QStringLiteral("abcd"));
+    AddNamedDocuments(program, QStringLiteral("abc"), account);
+    AddNamedDocuments(program, QStringLiteral("abcd"), account);
+
+    QString nameShown;
+    QVERIFY(EditCustomer(abc, [&](TFormCustomer2* form) {
+        nameShown = form->CustomerName->text();
+        form->CustomerName->setText(QStringLiteral("abc'新"));
+        form->CustomerPhone->setText(QStringLiteral("12345"));
+        form->BitBtn1->click();
+    }));
+    QCOMPARE(nameShown, QStringLiteral("abc"));
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("客户资料修改成功")});
+    QCOMPARE(RowOf(QStringLiteral("Select CustomerName, CustomerPhone, CustomerMan From Customer Where "
+                                  "CustomerIndex = %1")
+                       .arg(abc)),
+             QStringList({QStringLiteral("abc'新"), QStringLiteral("12345"), QStringLiteral("李四")}));
+    // Every document and voucher of the old name, whoever entered it, and nothing else.
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From Bill Where BillUser = 'abc''新'")), 2);
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From MoneyTable Where MoneyUser = 'abc''新'")),
+             2);
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From Bill Where BillUser = 'abc'")), 0);
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From MoneyTable Where MoneyUser = 'abc'")), 0);
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From Bill Where BillUser = 'abcd'")), 2);
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From MoneyTable Where MoneyUser = 'abcd'")), 2);
+}
+
+void TestCustomerEditor::renameThatOnlyChangesLetterCaseIsRefused() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int account = AddAccount(program, QStringLiteral("现金"));
+    const int abc = AddCustomer(program, QStringLiteral("abc"));
+    AddNamedDocuments(program, QStringLiteral("abc"), account);
+    QString focused;
+    QVERIFY(!EditCustomer(abc, [&](TFormCustomer2* form) {
+        form->CustomerName->setText(QStringLiteral("ABC"));
+        form->BitBtn1->click();
+        focused = FocusOf(form);
+    }));
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("该客户名已经存在，请重新操作")});
+    QCOMPARE(focused, QStringLiteral("CustomerName"));
+    QCOMPARE(
+        program.Scalar(QStringLiteral("Select CustomerName From Customer Where CustomerIndex = %1").arg(abc)),
+        QStringLiteral("abc"));
+    QCOMPARE(
+        Count(program, QStringLiteral("Select Count(*) From Bill Where BillUser = 'ABC' Collate Binary")), 0);
+}
+
+void TestCustomerEditor::unchangedNameSkipsTheCascade() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int account = AddAccount(program, QStringLiteral("现金"));
+    const int abc = AddCustomer(program, QStringLiteral("abc"));
+    AddNamedDocuments(program, QStringLiteral("abc"), account);
+    // Any write to documents or vouchers would fail now.
+    program.Exec(QStringLiteral("Create Trigger NoBillWrites Before Update On Bill Begin "
+                                "Select Raise(Abort, 'no bill writes'); End"));
+    program.Exec(QStringLiteral("Create Trigger NoMoneyWrites Before Update On MoneyTable Begin "
+                                "Select Raise(Abort, 'no money writes'); End"));
+    QVERIFY(EditCustomer(abc, [&](TFormCustomer2* form) {
+        form->CustomerOwe->setText(QStringLiteral("-7"));
+        form->BitBtn1->click();
+    }));
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("客户资料修改成功")});
+    QCOMPARE(
+        program.Scalar(QStringLiteral("Select CustomerOwe From Customer Where CustomerIndex = %1").arg(abc)),
+        QStringLiteral("-7"));
+}
+
+void TestCustomerEditor::renameThatFailsHalfwayChangesNothing() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int account = AddAccount(program, QStringLiteral("现金"));
+    const int abc = AddCustomer(program, QStringLiteral("abc"));
+    AddNamedDocuments(program, QStringLiteral("abc"), account);
+    // The documents are renamed first; the vouchers then fail.
+    program.Exec(QStringLiteral("Create Trigger NoMoneyWrites Before Update On MoneyTable Begin "
+                                "Select Raise(Abort, 'vouchers locked'); End"));
+    bool open = false;
+    QVERIFY(!EditCustomer(abc, [&](TFormCustomer2* form) {
+        form->CustomerName->setText(QStringLiteral("新名"));
+        form->BitBtn1->click();
+        open = form->isVisible();
+    }));
+    QVERIFY(open);
+    QCOMPARE(program.Prompts().Texts().size(), 1);
+    QCOMPARE(program.Prompts().Messages.back().Kind, QStringLiteral("error"));
+    QVERIFY(program.Prompts().Messages.back().Text.contains(QStringLiteral("vouchers locked")));
+    QCOMPARE(
+        program.Scalar(QStringLiteral("Select CustomerName From Customer Where CustomerIndex = %1").arg(abc)),
+        QStringLiteral("abc"));
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From Bill Where BillUser = 'abc'")), 2);
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From Bill Where BillUser = '新名'")), 0);
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From MoneyTable Where MoneyUser = 'abc'")), 2);
+}
+
+void TestCustomerEditor::deleteKeepsTheDocuments() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int account = AddAccount(program, QStringLiteral("现金"));
+    const int abc = AddCustomer(program, QStringLiteral("abc"));
+    AddNamedDocuments(program, QStringLiteral("abc"), account);
+    program.Prompts().QueueAnswer(false);
+    QVERIFY(!EditCustomer(abc, [](TFormCustomer2* form) { form->BitBtn3->click(); }));
+    QCOMPARE(
+        Count(program, QStringLiteral("Select Count(*) From Customer Where CustomerIndex = %1").arg(abc)), 1);
+    program.Prompts().QueueAnswer(true);
+    QVERIFY(EditCustomer(abc, [](TFormCustomer2* form) { form->BitBtn3->click(); }));
+    QCOMPARE(program.Prompts().Messages.back().Title, QStringLiteral("删除警告"));
+    QCOMPARE(program.Prompts().Messages.back().Text, QStringLiteral("确实要删除该记录吗？"));
+    QCOMPARE(
+        Count(program, QStringLiteral("Select Count(*) From Customer Where CustomerIndex = %1").arg(abc)), 0);
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From Bill Where BillUser = 'abc'")), 2);
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From MoneyTable Where MoneyUser = 'abc'")), 2);
+}
+
+void TestCustomerEditor::vanishedCustomer() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int abc = AddCustomer(program, QStringLiteral("abc"));
+    // Gone before the editor opens: it says so and closes.
+    QVERIFY(!EditCustomer(abc + 1, [](TFormCustomer2*) {}));
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("找不到要修改的记录")});
+    // Gone while it is open: saving and deleting say so and store nothing.
+    program.Prompts().Clear();
+    QVERIFY(!EditCustomer(abc, [&](TFormCustomer2* form) {
+        program.Exec(QStringLiteral("Delete From Customer Where CustomerIndex = %1").arg(abc));
+        form->CustomerName->setText(QStringLiteral("xyz"));
+        form->BitBtn1->click();
+        form->BitBtn3->click();
+    }));
+    QCOMPARE(program.Prompts().Texts(),
+             QStringList({QStringLiteral("找不到要修改的客户"), QStringLiteral("找不到要删除的记录")}));
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From Customer")), 1);
+}
+
+QTEST_MAIN(TestCustomerEditor)
+#include "tst_customereditor.moc"
