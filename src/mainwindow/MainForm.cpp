@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -23,8 +24,9 @@
 TFormMain* FormMain = nullptr;
 
 namespace {
-// The window's client area; the outer size the size rule restores.
-constexpr int ClientWidth = 786;
+// The window's client area. The card pages carry a right column at x 672 of their sheet, so the
+// window is as wide as the place the size rule restores (884).
+constexpr int ClientWidth = 884;
 constexpr int ClientHeight = 538;
 constexpr int LeftBarWidth = 97;
 const QRect NormalPlace(75, 90, 884, 571);
@@ -61,6 +63,7 @@ TFormMain::TFormMain(QWidget* parent)
     BuildLeftBar();
     BuildPages();
     BuildMaintenancePage();
+    BuildPageActions();
     BuildCardPages();
     BuildPreferenceBoxes();
     BuildSettingsPage();
@@ -117,7 +120,7 @@ void TFormMain::BuildLeftBar() {
     DateTimePicker1->setCalendarPopup(true);
     DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     DateTimePicker1->setDate(QDate::currentDate());
-    DateTimePicker1->setGeometry(4, 122, 89, 24);
+    DateTimePicker1->setGeometry(2, 122, 93, 24);
     BitBtn1 = new QPushButton(PictureIcon(QStringLiteral("Res/PrevDay.bmp")), QString(), Panel1);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setToolTip(QStringLiteral("前一天"));
@@ -199,6 +202,27 @@ void TFormMain::BuildMaintenancePage() {
     }
 }
 
+void TFormMain::BuildPageActions() {
+    const struct {
+        QWidget* page;
+        const char* name;
+        QAction* action;
+        int y;
+    } buttons[] = {
+        {TabSheet8, "CustomerSearch", ActionCustomerSearch, 8},
+        {TabSheet8, "BigReport", ActionCustomerReport, 50},
+        {TabSheet3, "MoneyMonth", ActionAccountReport, 8},
+    };
+    for (const auto& b : buttons) {
+        auto* button = new QToolButton(b.page);
+        button->setObjectName(QString::fromLatin1(b.name));
+        button->setDefaultAction(b.action);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setIconSize(QSize(24, 24));
+        button->setGeometry(672, b.y, 90, 36);
+    }
+}
+
 QDate TFormMain::WorkingDate() const {
     return DateTimePicker1->date();
 }
@@ -211,6 +235,8 @@ void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownOnce) {
         shownOnce = true;
+        if (QScreen* desk = screen())
+            move(desk->availableGeometry().center() - QPoint(width() / 2, height() / 2));
         // Start-up runs once the window is on screen, so the sign-in shows over it.
         QTimer::singleShot(0, this, &TFormMain::FormShow);
     }

@@ -245,7 +245,8 @@ private:
     void BuildLeftBar();
     void BuildPages();
     void BuildMaintenancePage();
-    void ApplyRoleView(); // the role set-up after a successful sign-in
+    void BuildPageActions(); // the action buttons at the top of the right column of pages 0 and 3
+    void ApplyRoleView();    // the role set-up after a successful sign-in
     void SetLoginFace(const QString& caption, const QString& pictureFile);
     bool shownOnce = false;
 };

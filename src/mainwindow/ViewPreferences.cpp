@@ -41,9 +41,9 @@ void StorePreference(const QComboBox* combo) {
 void TFormMain::BuildPreferenceBoxes() {
     const QList<PreferenceBox>& boxes = PreferenceBoxes();
     // The right column of each card page, under the page's action buttons.
-    Label8 = MakeLabel(TabSheet8, "Label8", QStringLiteral("排序方式"), 120);
-    ComboBox6 = MakeBox(TabSheet8, boxes[0], 138);
-    ComboBox7 = MakeBox(TabSheet8, boxes[1], 166);
+    Label8 = MakeLabel(TabSheet8, "Label8", QStringLiteral("排序方式"), 100);
+    ComboBox6 = MakeBox(TabSheet8, boxes[0], 118);
+    ComboBox7 = MakeBox(TabSheet8, boxes[1], 146);
     Label9 = MakeLabel(TabSheet1, "Label9", QStringLiteral("单据日期"), 8);
     ComboBox3 = MakeBox(TabSheet1, boxes[2], 26);
     Label11 = MakeLabel(TabSheet1, "Label11", QStringLiteral("排序方式"), 60);

@@ -42,6 +42,8 @@ private:
 void TestMainWindow::frameAndActions() {
     TestProgram program;
     QCOMPARE(FormMain->windowTitle(), QStringLiteral("岚峰商业管理软件"));
+    QCOMPARE(FormMain->centralWidget()->size(), QSize(884, 538));
+    QCOMPARE(FormMain->minimumSize(), FormMain->maximumSize()); // the user cannot resize it
     QCOMPARE(FormMain->Panel1->width(), 97);
     QCOMPARE(FormMain->Panel2->width(), 16);
     QCOMPARE(FormMain->Login->size(), QSize(73, 73));
@@ -78,6 +80,13 @@ void TestMainWindow::frameAndActions() {
     QCOMPARE(FormMain->SpeedButtonSave->defaultAction(), FormMain->ActionSave);
     QCOMPARE(FormMain->SpeedButtonLoad->defaultAction(), FormMain->ActionLoad);
     QCOMPARE(FormMain->ActionButtonSave2->defaultAction(), FormMain->ActionSave);
+    // The right column of the card pages lies inside the sheets.
+    FormMain->show();
+    const QRect sheet = FormMain->PageControl1->currentWidget()->rect();
+    for (QWidget* box :
+         {static_cast<QWidget*>(FormMain->ComboBox7), static_cast<QWidget*>(FormMain->ComboBox12)})
+        QVERIFY(sheet.contains(box->geometry()));
+    FormMain->hide();
 }
 
 void TestMainWindow::managerRoles_data() {
