@@ -1,6 +1,7 @@
 #include "CardPage.h"
 #include "CardQueries.h"
 #include "MainForm.h"
+#include "customers/CustomerForm3.h"
 #include "foundation/ShareDM.h"
 
 #include <QLabel>

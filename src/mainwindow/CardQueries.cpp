@@ -120,7 +120,11 @@ QString PageSql(const QString& listBody, const QString& orderClause, const QStri
     if (orderClause.trimmed().isEmpty())
         order = QStringLiteral(" Order By ") + keyColumn;
     else if (!orderClause.contains(namesKey))
-        order += QStringLiteral(",") + keyColumn;
+        // In the direction of the last field, so that an index on the sort field still serves.
+        order += QStringLiteral(",") + keyColumn +
+                 (orderClause.trimmed().endsWith(QStringLiteral(" Desc"), Qt::CaseInsensitive)
+                      ? QStringLiteral(" Desc")
+                      : QString());
     return QStringLiteral("Select * ") + listBody + order +
            QStringLiteral(" Limit %1 Offset %2").arg(SlotCount).arg(PageOffset(page));
 }

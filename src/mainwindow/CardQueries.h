@@ -6,9 +6,6 @@
 
 // The figures, texts and SQL of the four card pages, as plain functions of their inputs.
 
-// The condition text of the last customer search (" And (...)" conditions, empty when none).
-extern QString SearchClause;
-
 namespace Cards {
 
 constexpr int SlotCount = 15;
