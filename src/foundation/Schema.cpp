@@ -66,7 +66,7 @@ const char* const indexes[] = {
     "CREATE INDEX IX_BillSerial ON Bill (BillSerial)",
     "CREATE INDEX IX_MoneyUser ON MoneyTable (MoneyUser, MoneyCreateTime)",
     "CREATE INDEX IX_MoneyBill ON MoneyTable (MoneyBill)",
-    "CREATE INDEX IX_MoneyAccount ON MoneyTable (MoneyAccount, MoneyCreateTime)",
+    "CREATE INDEX IX_MoneyAccount ON MoneyTable (MoneyAccount, MoneyCreateTime, MoneySum)",
     "CREATE INDEX IX_MoneyCreateTime ON MoneyTable (MoneyCreateTime)",
     "CREATE INDEX IX_MoneyMan ON MoneyTable (MoneyMan)",
     "CREATE INDEX IX_MoneySerial ON MoneyTable (MoneySerial)",
