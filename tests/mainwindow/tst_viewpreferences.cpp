@@ -218,12 +218,10 @@ void TestViewPreferences::badStoredValueShowsFirstItem_data() {
 void TestViewPreferences::badStoredValueShowsFirstItem() {
     QFETCH(QString, stored);
     TestProgram program;
-    // The sort field of the customer page is damaged; its direction and the other keys are fine.
+    // The sort field of the customer page is damaged; its direction and a later key are fine.
     QVERIFY(WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("客户排序方式"), stored, IniFileName));
     QVERIFY(WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("客户排序方向"), QStringLiteral("0"),
                            IniFileName));
-    QVERIFY(
-        WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("财务单据排序方式"), stored, IniFileName));
     QVERIFY(WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("财务单据排序方向"), QStringLiteral("0"),
                            IniFileName));
     program.Exec(QStringLiteral("Insert Into Customer (CustomerName, CustomerOwe, CustomerMan) Values "
@@ -232,8 +230,7 @@ void TestViewPreferences::badStoredValueShowsFirstItem() {
     QVERIFY(FormMain->SignInAndSetUp());
     QCOMPARE(FormMain->ComboBox6->currentIndex(), 0);
     QCOMPARE(FormMain->ComboBox7->currentIndex(), 0);
-    QCOMPARE(FormMain->ComboBox11->currentIndex(), 0);
-    QCOMPARE(FormMain->ComboBox12->currentIndex(), 0);
+    QCOMPARE(FormMain->ComboBox12->currentIndex(), 0); // keys after the damaged one are still read
     QCOMPARE(FormMain->CustomerOrderClause(), QStringLiteral(" Order By CustomerIndex Asc"));
     // The rest of the set-up ran: the cards are shown and the Login button names the user.
     QVERIFY(program.Prompts().Texts().isEmpty());
