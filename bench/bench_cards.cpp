@@ -165,10 +165,10 @@ int main(int argc, char* argv[]) {
     Out() << "customer list queries (by name, descending):\n";
     const QString body = Cards::CustomerListBody(QString(), QString());
     TimeQuery(QStringLiteral("count"), Cards::CountSql(body));
-    TimeQuery(QStringLiteral("page 1"), Cards::PageSql(body, QStringLiteral(" Order By CustomerName Desc"),
-                                                       QStringLiteral("CustomerIndex"), 0));
-    TimeQuery(QStringLiteral("page 601"), Cards::PageSql(body, QStringLiteral(" Order By CustomerName Desc"),
-                                                         QStringLiteral("CustomerIndex"), 600));
+    TimeQuery(QStringLiteral("page 1"), Cards::PageSql(QStringLiteral("Customer"), body,
+                                                       QStringLiteral(" Order By CustomerName Desc"), 0));
+    TimeQuery(QStringLiteral("page 601"), Cards::PageSql(QStringLiteral("Customer"), body,
+                                                         QStringLiteral(" Order By CustomerName Desc"), 600));
     TimeQuery(QStringLiteral("one indexed pass over Customer (keys by name)"),
               QStringLiteral(
                   "Select CustomerIndex From Customer Where (CustomerIndex > 1) Order By CustomerName Desc"));

@@ -75,13 +75,13 @@ bool CountRecords(const QString& listBody, const QString& failure, int* records)
 }
 
 // Reads the rows of the shown page into the list query. A page beyond the end reads nothing.
-bool ReadPage(const QString& listBody, const QString& orderClause, const QString& key, int page, int records,
-              const QString& failure) {
+bool ReadPage(const QString& table, const QString& listBody, const QString& orderClause, int page,
+              int records, const QString& failure) {
     if (Cards::PageOffset(page) >= records) {
         ListQuery().Close();
         return true;
     }
-    return OpenSql(ListQuery(), Cards::PageSql(listBody, orderClause, key, page), failure);
+    return OpenSql(ListQuery(), Cards::PageSql(table, listBody, orderClause, page), failure);
 }
 
 // The first field of a one-row total, 0 when null; false after the failure message.
@@ -95,11 +95,11 @@ bool Total(const QString& sql, const QString& failure, double* value) {
 
 // Shows the records of the list query in slots 1.. and hides the rest; fill returns false
 // when a card's total failed, which stops the refresh at that card.
-template <typename Fill> void FillSlots(CardPage& page, Fill fill) {
+template <typename Fill> void FillSlots(CardPage& page, Fill fill, int firstRow = 0) {
     Query& list = ListQuery();
     int slot = 1;
-    if (list.Active()) {
-        for (list.First(); !list.Eof() && slot <= Cards::SlotCount; list.Next(), ++slot) {
+    if (list.Active() && firstRow < list.RecordCount()) {
+        for (list.MoveTo(firstRow); !list.Eof() && slot <= Cards::SlotCount; list.Next(), ++slot) {
             if (!fill(list, slot))
                 return;
         }
@@ -165,8 +165,7 @@ void TFormMain::ShowCustomerCards() {
     const QString body = Cards::CustomerListBody(CustomerFilter, SearchClause);
     int records = 0;
     if (!CountRecords(body, failure, &records) ||
-        !ReadPage(body, CustomerOrderClause(), QStringLiteral("CustomerIndex"), CustomerPage, records,
-                  failure))
+        !ReadPage(QStringLiteral("Customer"), body, CustomerOrderClause(), CustomerPage, records, failure))
         return;
     page.Status->setText(Cards::PageStatusText(records, CustomerPage));
     page.ShowPaging(records, CustomerPage);
@@ -193,7 +192,7 @@ void TFormMain::ShowBillCards() {
     const QString body = Cards::BillListBody(BillDateClause(), BillFilter);
     int records = 0;
     if (!CountRecords(body, failure, &records) ||
-        !ReadPage(body, BillOrderClause(), QStringLiteral("BillIndex"), BillPage, records, failure))
+        !ReadPage(QStringLiteral("Bill"), body, BillOrderClause(), BillPage, records, failure))
         return;
     page.Status->setText(Cards::PageStatusText(records, BillPage));
     page.ShowPaging(records, BillPage);
@@ -218,7 +217,7 @@ void TFormMain::ShowMoneyCards() {
     const QString body = Cards::MoneyListBody(MoneyDateClause(), MoneyFilter);
     int records = 0;
     if (!CountRecords(body, failure, &records) ||
-        !ReadPage(body, MoneyOrderClause(), QStringLiteral("MoneyIndex"), MoneyPage, records, failure))
+        !ReadPage(QStringLiteral("MoneyTable"), body, MoneyOrderClause(), MoneyPage, records, failure))
         return;
     page.Status->setText(Cards::PageStatusText(records, MoneyPage));
     page.ShowPaging(records, MoneyPage);
@@ -236,32 +235,31 @@ void TFormMain::ShowMoneyCards() {
 void TFormMain::ShowAccountCards() {
     CardPage& page = *AccountCards;
     page.BeginRefresh();
-    const QString failure = QStringLiteral("刷新帐户时出错");
     const QDate date = WorkingDate();
-    // The count and the total over every listed account, in one aggregate.
-    if (!OpenSql(ListQuery(), Cards::AccountTotalsSql(AccountFilter, date), failure))
+    // Accounts are few: the list is read whole with every balance, for the total over all pages.
+    Query& list = ListQuery();
+    if (!OpenSql(list, Cards::AccountListSql(AccountFilter, date), QStringLiteral("刷新帐户时出错")))
         return;
-    const int records = static_cast<int>(ListQuery().FieldByName(QStringLiteral("RecordTotal")).AsInteger());
-    const double total = ListQuery().FieldByName(QStringLiteral("BaseTotal")).AsFloat() +
-                         ListQuery().FieldByName(QStringLiteral("MoneyTotal")).AsFloat();
-    const QString body = Cards::AccountListBody(AccountFilter);
-    if (!ReadPage(body, QString(), QStringLiteral("AccountIndex"), AccountPage, records, failure))
-        return;
+    const int records = list.RecordCount();
+    double total = 0;
+    for (list.First(); !list.Eof(); list.Next())
+        total += Number(list, "AccountBase") + Number(list, "TotalMoney");
     page.Status->setText(Cards::AccountSumText(total));
     page.ShowPaging(records, AccountPage);
-    FillSlots(page, [&](Query& row, int slot) {
-        const int index = Key(row, "AccountIndex");
-        double moved = 0;
-        double month = 0;
-        if (!Total(Cards::AccountBalanceSql(index, date), QStringLiteral("统计帐户金额时出错"), &moved) ||
-            !Total(Cards::AccountMonthSql(index, date), QStringLiteral("统计帐户金额时出错"), &month))
-            return false;
-        const double balance = Number(row, "AccountBase") + moved;
-        page.FillSlot(slot, index, Cards::IconFile(balance, Cards::AccountScale), Cards::ValueColour(balance),
-                      QString(),
-                      {Text(row, "AccountName"), Cards::AmountText(balance), Cards::AmountText(month)});
-        return true;
-    });
+    FillSlots(
+        page,
+        [&](Query& row, int slot) {
+            const int index = Key(row, "AccountIndex");
+            double month = 0;
+            if (!Total(Cards::AccountMonthSql(index, date), QStringLiteral("统计帐户金额时出错"), &month))
+                return false;
+            const double balance = Number(row, "AccountBase") + Number(row, "TotalMoney");
+            page.FillSlot(slot, index, Cards::IconFile(balance, Cards::AccountScale),
+                          Cards::ValueColour(balance), QString(),
+                          {Text(row, "AccountName"), Cards::AmountText(balance), Cards::AmountText(month)});
+            return true;
+        },
+        Cards::PageOffset(AccountPage));
 }
 
 void TFormMain::CustomerPriorClick() {

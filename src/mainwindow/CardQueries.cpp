@@ -2,6 +2,7 @@
 
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
+#include "foundation/Schema.h"
 
 #include <QRegularExpression>
 #include <cmath>
@@ -113,7 +114,8 @@ QString CountSql(const QString& listBody) {
     return QStringLiteral("Select Count(*) As RecordTotal ") + listBody;
 }
 
-QString PageSql(const QString& listBody, const QString& orderClause, const QString& keyColumn, int page) {
+QString PageSql(const QString& table, const QString& listBody, const QString& orderClause, int page) {
+    const QString keyColumn = Schema::KeyColumn(table);
     const QRegularExpression namesKey(QStringLiteral("\\b%1\\b").arg(keyColumn),
                                       QRegularExpression::CaseInsensitiveOption);
     QString order = orderClause;
@@ -125,8 +127,8 @@ QString PageSql(const QString& listBody, const QString& orderClause, const QStri
                  (orderClause.trimmed().endsWith(QStringLiteral(" Desc"), Qt::CaseInsensitive)
                       ? QStringLiteral(" Desc")
                       : QString());
-    return QStringLiteral("Select * ") + listBody + order +
-           QStringLiteral(" Limit %1 Offset %2").arg(SlotCount).arg(PageOffset(page));
+    return QStringLiteral("Select * From %1 Where %2 In (Select %2 ").arg(table, keyColumn) + listBody +
+           order + QStringLiteral(" Limit %1 Offset %2)").arg(SlotCount).arg(PageOffset(page)) + order;
 }
 
 QString CustomerGoodsSql(const QString& name, const QDate& workingDate) {
@@ -148,13 +150,6 @@ QString BillPaySql(qint64 billIndex) {
            SqlNumber(billIndex);
 }
 
-QString AccountBalanceSql(qint64 accountIndex, const QDate& workingDate) {
-    return QStringLiteral(
-               "Select ROUND(Sum(MoneySum),2) As TotalMoney From MoneyTable Where (MoneyAccount = ") +
-           SqlNumber(accountIndex) + QStringLiteral(") And (MoneyCreateTime <= ") + DateText(workingDate) +
-           QStringLiteral(")");
-}
-
 QString AccountMonthSql(qint64 accountIndex, const QDate& workingDate) {
     return QStringLiteral(
                "Select ROUND(Sum(MoneySum),2) As TotalMoney From MoneyTable Where (MoneyAccount = ") +
@@ -163,13 +158,12 @@ QString AccountMonthSql(qint64 accountIndex, const QDate& workingDate) {
            QStringLiteral(")");
 }
 
-QString AccountTotalsSql(const QString& accountFilter, const QDate& workingDate) {
+QString AccountListSql(const QString& accountFilter, const QDate& workingDate) {
     return QStringLiteral(
-               "Select Count(*) As RecordTotal, Sum(AccountBase) As BaseTotal, Sum(AccountMoney) As "
-               "MoneyTotal From (Select AccountBase, (Select ROUND(Sum(MoneySum),2) From MoneyTable "
-               "Where (MoneyAccount = Account.AccountIndex) And (MoneyCreateTime <= ") +
-           DateText(workingDate) + QStringLiteral(")) As AccountMoney ") + AccountListBody(accountFilter) +
-           QStringLiteral(") As Listed");
+               "Select Account.*, (Select ROUND(Sum(MoneySum),2) From MoneyTable Where (MoneyAccount = "
+               "Account.AccountIndex) And (MoneyCreateTime <= ") +
+           DateText(workingDate) + QStringLiteral(")) As TotalMoney ") + AccountListBody(accountFilter) +
+           QStringLiteral(" Order By AccountIndex");
 }
 
 QString AccountSumText(double total) {

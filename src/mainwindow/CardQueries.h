@@ -66,19 +66,19 @@ QString AccountListBody(const QString& accountFilter);
 
 // "Select Count(*) As RecordTotal " + body.
 QString CountSql(const QString& listBody);
-// "Select * " + body + the ordering (with the key as the last ordering field, so that pages of
-// equal sort values are stable) + the page's Limit/Offset.
-QString PageSql(const QString& listBody, const QString& orderClause, const QString& keyColumn, int page);
+// The rows of one page of a list, in the list's order. The ordering gets the key as its last
+// field, so that rows of equal sort values fall on one page only; the page's keys are found
+// first, so that only fifteen whole rows are read.
+QString PageSql(const QString& table, const QString& listBody, const QString& orderClause, int page);
 
 // ---- Totals of one card.
 QString CustomerGoodsSql(const QString& name, const QDate& workingDate);
 QString CustomerMoneySql(const QString& name, const QDate& workingDate);
 QString BillPaySql(qint64 billIndex);
-QString AccountBalanceSql(qint64 accountIndex, const QDate& workingDate);
 QString AccountMonthSql(qint64 accountIndex, const QDate& workingDate);
-// One aggregate over every listed account: RecordTotal, BaseTotal (Σ AccountBase) and MoneyTotal
-// (Σ of each account's vouchers up to the date, rounded per account to 2 decimals).
-QString AccountTotalsSql(const QString& accountFilter, const QDate& workingDate);
+// Every listed account in key order with its vouchers up to the date (TotalMoney, rounded to
+// 2 decimals, null when none), in one query: the page total needs every account's balance.
+QString AccountListSql(const QString& accountFilter, const QDate& workingDate);
 // "合计：" + amount + " 元".
 QString AccountSumText(double total);
 
