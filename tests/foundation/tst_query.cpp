@@ -50,6 +50,8 @@ private slots:
     void schemaTextComparesWithoutCase();
     void schemaIndexes();
     void connectionUsesItsDataSource();
+    void connectionRefusesOtherDatabases_data();
+    void connectionRefusesOtherDatabases();
 
 private:
     void Exec(const QString& sql);
@@ -912,6 +914,33 @@ void TestQuery::connectionUsesItsDataSource() {
     missing.ConnectionString = BuildConnectionString(dir->filePath(QStringLiteral("None.mdb")), QString());
     QVERIFY(!missing.Open());
     QVERIFY(!QFile::exists(dir->filePath(QStringLiteral("None.mdb"))));
+}
+
+void TestQuery::connectionRefusesOtherDatabases_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a table missing") << QStringLiteral("Drop Table PrintBigFont")
+                                     << QStringLiteral("不是本软件的数据库");
+    QTest::newRow("no schema version")
+        << QStringLiteral("PRAGMA user_version = 0") << QStringLiteral("不是本软件的数据库");
+    QTest::newRow("newer schema version")
+        << QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version + 1) << QStringLiteral("更新版本");
+}
+
+void TestQuery::connectionRefusesOtherDatabases() {
+    QFETCH(QString, change);
+    QFETCH(QString, message);
+    Exec(change);
+    connection->Close();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    QVERIFY(!connection->Open());
+    QVERIFY2(connection->LastError().contains(message), qPrintable(connection->LastError()));
+    QVERIFY(!connection->Connected());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
 }
 
 QTEST_GUILESS_MAIN(TestQuery)

@@ -374,6 +374,9 @@ public:
             throw KestrelError(QStringLiteral("处理事件时出错"));
         return QObject::event(e);
     }
+    void Fail() { throw KestrelError(QStringLiteral("成员出错")); }
+    void Toggled(bool on) { toggles << on; }
+    QList<bool> toggles;
 };
 } // namespace
 
@@ -386,19 +389,28 @@ void TestShareDM::errorInAnEventIsReported() {
     QCOMPARE(program.Prompts().Messages.size(), size_t(1));
     QVERIFY(program.Prompts().LastText().contains(QStringLiteral("处理事件时出错")));
 
-    // A button whose click handler fails: the message is shown and the button works again.
+    // A button whose click handler fails: the error ends the handler, the message is shown and the
+    // button works again; nothing unwinds through the event code.
     QPushButton button;
     int clicks = 0;
-    QObject::connect(&button, &QPushButton::clicked, [&] {
+    QObject::connect(&button, &QPushButton::clicked, &button, Guarded([&] {
         ++clicks;
         throw KestrelError(QStringLiteral("按钮出错"));
-    });
+    }));
+    // A member handler, with and without the signal's argument.
+    FailingObject target;
+    QObject::connect(&button, &QPushButton::clicked, &target, Guarded(&target, &FailingObject::Fail));
+    QObject::connect(&button, &QPushButton::toggled, &target, Guarded(&target, &FailingObject::Toggled));
+    button.setCheckable(true);
     button.show();
     QTest::mouseClick(&button, Qt::LeftButton);
     QTest::mouseClick(&button, Qt::LeftButton);
     QCOMPARE(clicks, 2);
-    QCOMPARE(program.Prompts().Messages.size(), size_t(3));
-    QVERIFY(program.Prompts().LastText().contains(QStringLiteral("按钮出错")));
+    QCOMPARE(target.toggles, QList<bool>({true, false}));
+    QCOMPARE(program.Prompts().Messages.size(), size_t(5));
+    QCOMPARE(program.Prompts().Messages[1].Kind, QStringLiteral("error"));
+    QVERIFY(program.Prompts().Messages[1].Text.contains(QStringLiteral("按钮出错")));
+    QVERIFY(program.Prompts().Messages[2].Text.contains(QStringLiteral("成员出错")));
 }
 
 // The program's own application object, so that events run under its handler as in the program.

@@ -1,3 +1,4 @@
+#include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
 #include "mainwindow/MainForm.h"
@@ -14,6 +15,9 @@ private slots:
     void unusableDatabaseIsReportedAndLeftUntouched_data();
     void unusableDatabaseIsReportedAndLeftUntouched();
     void shippedDatabaseOpens();
+    void programFolderAndFiles_data();
+    void programFolderAndFiles();
+    void firstShowWithNobodySigningIn();
 };
 
 void TestStartup::missingDatabaseEndsStartUp() {
@@ -59,6 +63,43 @@ void TestStartup::shippedDatabaseOpens() {
     QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Power Where PowerIndex <= 16")),
              QStringLiteral("16"));
     QVERIFY(program.Prompts().Messages.empty());
+}
+
+void TestStartup::programFolderAndFiles_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("without separator") << QStringLiteral("/opt/岚峰") << QStringLiteral("/opt/岚峰/");
+    QTest::newRow("with separator") << QStringLiteral("/opt/kestrel/") << QStringLiteral("/opt/kestrel/");
+    QTest::newRow("dot segments") << QStringLiteral("/opt/a/../kestrel") << QStringLiteral("/opt/kestrel/");
+}
+
+void TestStartup::programFolderAndFiles() {
+    QFETCH(QString, folder);
+    QFETCH(QString, expected);
+    const QString before = ProgramFolder;
+    SetProgramFolder(folder);
+    QCOMPARE(ProgramFolder, expected);
+    QCOMPARE(IniFileName, expected + QStringLiteral("Kestrel.ini"));
+    SetProgramFolder(before);
+}
+
+void TestStartup::firstShowWithNobodySigningIn() {
+    TestProgram program;
+    // The database opened is the one beside the program, with the connection string of old.
+    QCOMPARE(
+        ShareDataModule->ADOConnection1.ConnectionString,
+        BuildConnectionString(program.Folder() + QStringLiteral("Kestrel.mdb"), QStringLiteral("Qolmarn")));
+    FormMain->SetWorkingDate(QDate(2001, 1, 1));
+    FormMain->show();
+    program.Prompts().QueueModal([](QDialog*) {}); // the sign-in window, closed without signing in
+    FormMain->FormShow();
+    QCOMPARE(program.Prompts().PendingScripts(), 0);
+    QVERIFY(ShareDataModule->ADOConnection1.Connected());
+    QCOMPARE(FormMain->WorkingDate(), QDate::currentDate());
+    QVERIFY(!FormMain->isVisible());
+    QVERIFY(program.Prompts().Texts().isEmpty());
+    // Nothing is written to the configuration file at start-up.
+    QVERIFY(!QFile::exists(IniFileName));
 }
 
 QTEST_MAIN(TestStartup)
