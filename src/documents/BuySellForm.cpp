@@ -179,9 +179,9 @@ TFormBuySell::TFormBuySell(QWidget* parent)
     DBGridEh1Footer = new QTableWidget(GroupBox1);
     DBGridEh1Footer->setObjectName(QStringLiteral("DBGridEh1Footer"));
     SetUpGrid(DBGridEh1Footer, true);
-    Button1 = NewButton(GroupBox1, "Button1", QStringLiteral("新增"), QString(), 70);
-    Button2 = NewButton(GroupBox1, "Button2", QStringLiteral("修改"), QString(), 70);
-    Button3 = NewButton(GroupBox1, "Button3", QStringLiteral("删除"), QString(), 70);
+    Button1 = NewButton(GroupBox1, "Button1", QStringLiteral("新增"), QString(), 58);
+    Button2 = NewButton(GroupBox1, "Button2", QStringLiteral("修改"), QString(), 58);
+    Button3 = NewButton(GroupBox1, "Button3", QStringLiteral("删除"), QString(), 58);
     auto* gridColumn = new QVBoxLayout;
     gridColumn->setSpacing(0);
     gridColumn->addWidget(DBGridEh1);
@@ -191,9 +191,11 @@ TFormBuySell::TFormBuySell(QWidget* parent)
     voucherButtons->addWidget(Button2);
     voucherButtons->addWidget(Button3);
     voucherButtons->addStretch();
+    // The editor is as wide as its header picture: the grid and its buttons fit into 600 pixels.
     auto* group = new QHBoxLayout(GroupBox1);
+    group->setContentsMargins(6, 6, 6, 6);
+    group->setSpacing(4);
     group->addLayout(gridColumn);
-    group->addStretch();
     group->addLayout(voucherButtons);
 
     SpeedButton4 =
@@ -213,7 +215,7 @@ TFormBuySell::TFormBuySell(QWidget* parent)
     buttons->addWidget(BitBtn2);
 
     auto* body = new QVBoxLayout;
-    body->setContentsMargins(16, 12, 16, 12);
+    body->setContentsMargins(8, 12, 8, 12);
     body->setSpacing(10);
     body->addLayout(fields);
     body->addWidget(GroupBox1);
