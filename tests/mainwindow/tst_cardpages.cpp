@@ -1,4 +1,6 @@
 #include "customers/CustomerForm3.h"
+#include "documents/BuySellForm.h"
+#include "finance/GetPayForm.h"
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
@@ -195,6 +197,7 @@ private slots:
     void failingListKeepsCardsAndDisablesButtons();
     void highlightFollowsTheMouse();
     void clickOnAnyControlOfACardReportsItsSlot();
+    void clickedCardsOpenTheirRecords();
 };
 
 void TestCardPages::pureFigures() {
@@ -700,6 +703,23 @@ void TestCardPages::clickOnAnyControlOfACardReportsItsSlot() {
     QCOMPARE(clicked[0][0].toInt(), 3);
     QCOMPARE(clicked[1][0].toInt(), 4);
     QCOMPARE(clicked[2][0].toInt(), 1);
+}
+
+void TestCardPages::clickedCardsOpenTheirRecords() {
+    CardFixture cards;
+    cards.Bill(QStringLiteral("甲"), 100);
+    const int bill = cards.Bill(QStringLiteral("乙"), -200);
+    cards.Money(QStringLiteral("甲"), 50);
+    const int voucher = cards.Money(QStringLiteral("乙"), -60);
+    FormMain->RefreshAll();
+    qint64 openedBill = 0;
+    qint64 openedVoucher = 0;
+    cards.program.Prompts().QueueModal([&](QDialog*) { openedBill = FormBuySell->OpenBillIndex; });
+    cards.program.Prompts().QueueModal([&](QDialog*) { openedVoucher = FormGetPay->OpenMoneyIndex; });
+    QTest::mouseClick(Label(QStringLiteral("BillType2")), Qt::LeftButton);
+    QTest::mouseClick(Label(QStringLiteral("MoneyImage2")), Qt::LeftButton);
+    QCOMPARE(openedBill, qint64(bill));
+    QCOMPARE(openedVoucher, qint64(voucher));
 }
 
 QTEST_MAIN(TestCardPages)
