@@ -85,8 +85,8 @@ TFormGetPay::TFormGetPay(QWidget* parent)
         int row, column;
     } fields[] = {
         {"单据编号", Edit4, 0, 0},     {"帐户名称", ComboBox1, 0, 2}, {"录入时间", DateTimePicker1, 1, 0},
-        {"客户名称", ComboBox5, 1, 2}, {"金　　额", Edit2, 2, 0},     {"业务种类", ComboBox2, 2, 2},
-        {"款项类别", ComboBox3, 3, 0}, {"凭　　证", ComboBox4, 3, 2}, {"业 务 员", Edit5, 4, 0},
+        {"客户名称", ComboBox5, 1, 2}, {"金额", Edit2, 2, 0},         {"业务种类", ComboBox2, 2, 2},
+        {"款项类别", ComboBox3, 3, 0}, {"凭证", ComboBox4, 3, 2},     {"业务员", Edit5, 4, 0},
     };
     for (const auto& f : fields) {
         auto* label = new QLabel(QString::fromUtf8(f.caption), this);
@@ -94,7 +94,7 @@ TFormGetPay::TFormGetPay(QWidget* parent)
         grid->addWidget(label, f.row, f.column);
         grid->addWidget(f.control, f.row, f.column + 1);
     }
-    auto* remark = new QLabel(QStringLiteral("备　　注"), this);
+    auto* remark = new QLabel(QStringLiteral("备注"), this);
     remark->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(remark, 5, 0);
     grid->addWidget(Edit3, 5, 1, 1, 3);
