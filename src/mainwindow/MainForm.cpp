@@ -4,6 +4,7 @@
 #include "foundation/JetSql.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "signin/LoginForm.h"
 
@@ -100,8 +101,8 @@ void TFormMain::BuildActions() {
             (*a.action)->setIcon(PictureIcon(QString::fromLatin1(a.icon)));
     }
     // The other actions are wired by the windows behind them.
-    connect(ActionLogin, &QAction::triggered, this, &TFormMain::ActionLoginExecute);
-    connect(ActionCustomerSearch, &QAction::triggered, this, &TFormMain::CustomerSearch);
+    connect(ActionLogin, &QAction::triggered, this, Guarded(this, &TFormMain::ActionLoginExecute));
+    connect(ActionCustomerSearch, &QAction::triggered, this, Guarded(this, &TFormMain::CustomerSearch));
 }
 
 void TFormMain::BuildLeftBar() {
@@ -151,9 +152,10 @@ void TFormMain::BuildLeftBar() {
     Image7->installEventFilter(this);
     strip->addWidget(Image7);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TFormMain::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TFormMain::BitBtn2Click);
-    connect(DateTimePicker1, &QDateEdit::userDateChanged, this, &TFormMain::DateTimePicker1Change);
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TFormMain::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(this, &TFormMain::BitBtn2Click));
+    connect(DateTimePicker1, &QDateEdit::userDateChanged, this,
+            Guarded(this, &TFormMain::DateTimePicker1Change));
     connect(Login, &QToolButton::clicked, ActionLogin, &QAction::trigger);
 }
 
@@ -238,7 +240,7 @@ void TFormMain::showEvent(QShowEvent* event) {
         if (QScreen* desk = screen())
             move(desk->availableGeometry().center() - QPoint(width() / 2, height() / 2));
         // Start-up runs once the window is on screen, so the sign-in shows over it.
-        QTimer::singleShot(0, this, &TFormMain::FormShow);
+        QTimer::singleShot(0, this, Guarded(this, &TFormMain::FormShow));
     }
 }
 
@@ -346,7 +348,7 @@ void TFormMain::FormResize() {
         return;
     setWindowState(Qt::WindowNoState);
     // The window system restores the old place on leaving the maximised state; move after it.
-    QTimer::singleShot(0, this, [this] { move(NormalPlace.topLeft()); });
+    QTimer::singleShot(0, this, Guarded([this] { move(NormalPlace.topLeft()); }));
 }
 
 void TFormMain::resizeEvent(QResizeEvent* event) {

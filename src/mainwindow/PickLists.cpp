@@ -2,6 +2,7 @@
 #include "PickListRules.h"
 #include "foundation/JetSql.h"
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "signin/AskForm.h"
 
@@ -142,15 +143,16 @@ void TFormMain::BuildSettingsPage() {
             MakeButton(GroupBox4, l.buttons[1], QStringLiteral("修改"), QRect(l.place.x() + 46, y, 44, 24));
         auto* remove =
             MakeButton(GroupBox4, l.buttons[2], QStringLiteral("删除"), QRect(l.place.x() + 92, y, 44, 24));
-        connect(add, &QPushButton::clicked, this, [this, type] { AddPickListValue(type); });
-        connect(change, &QPushButton::clicked, this, [this, type] { RenamePickListValue(type); });
-        connect(remove, &QPushButton::clicked, this, [this, type] { DeletePickListValue(type); });
-        connect(box, &QListWidget::itemDoubleClicked, this, [this, type] { RenamePickListValue(type); });
+        connect(add, &QPushButton::clicked, this, Guarded([this, type] { AddPickListValue(type); }));
+        connect(change, &QPushButton::clicked, this, Guarded([this, type] { RenamePickListValue(type); }));
+        connect(remove, &QPushButton::clicked, this, Guarded([this, type] { DeletePickListValue(type); }));
+        connect(box, &QListWidget::itemDoubleClicked, this,
+                Guarded([this, type] { RenamePickListValue(type); }));
     }
 
-    connect(ComboBox1, &QComboBox::activated, this, &TFormMain::ComboBox1Change);
-    connect(Button10, &QPushButton::clicked, this, &TFormMain::Button10Click);
-    connect(Button11, &QPushButton::clicked, this, &TFormMain::Button11Click);
+    connect(ComboBox1, &QComboBox::activated, this, Guarded(this, &TFormMain::ComboBox1Change));
+    connect(Button10, &QPushButton::clicked, this, Guarded(this, &TFormMain::Button10Click));
+    connect(Button11, &QPushButton::clicked, this, Guarded(this, &TFormMain::Button11Click));
 }
 
 QListWidget* TFormMain::PickList(int type) const {

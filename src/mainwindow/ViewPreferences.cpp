@@ -2,6 +2,7 @@
 #include "PreferenceRules.h"
 #include "foundation/IniFile.h"
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -56,14 +57,14 @@ void TFormMain::BuildPreferenceBoxes() {
     ComboBox12 = MakeBox(TabSheet7, boxes[7], 106);
 
     // Only a user's pick counts as a change; setting a box from the program writes nothing.
-    connect(ComboBox6, &QComboBox::activated, this, &TFormMain::ComboBox6Change);
-    connect(ComboBox7, &QComboBox::activated, this, &TFormMain::ComboBox7Change);
-    connect(ComboBox3, &QComboBox::activated, this, &TFormMain::ComboBox3Change);
-    connect(ComboBox8, &QComboBox::activated, this, &TFormMain::ComboBox8Change);
-    connect(ComboBox10, &QComboBox::activated, this, &TFormMain::ComboBox10Change);
-    connect(ComboBox4, &QComboBox::activated, this, &TFormMain::ComboBox4Change);
-    connect(ComboBox11, &QComboBox::activated, this, &TFormMain::ComboBox11Change);
-    connect(ComboBox12, &QComboBox::activated, this, &TFormMain::ComboBox12Change);
+    connect(ComboBox6, &QComboBox::activated, this, Guarded(this, &TFormMain::ComboBox6Change));
+    connect(ComboBox7, &QComboBox::activated, this, Guarded(this, &TFormMain::ComboBox7Change));
+    connect(ComboBox3, &QComboBox::activated, this, Guarded(this, &TFormMain::ComboBox3Change));
+    connect(ComboBox8, &QComboBox::activated, this, Guarded(this, &TFormMain::ComboBox8Change));
+    connect(ComboBox10, &QComboBox::activated, this, Guarded(this, &TFormMain::ComboBox10Change));
+    connect(ComboBox4, &QComboBox::activated, this, Guarded(this, &TFormMain::ComboBox4Change));
+    connect(ComboBox11, &QComboBox::activated, this, Guarded(this, &TFormMain::ComboBox11Change));
+    connect(ComboBox12, &QComboBox::activated, this, Guarded(this, &TFormMain::ComboBox12Change));
 }
 
 void TFormMain::ReadViewPreferences() {

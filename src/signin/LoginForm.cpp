@@ -2,6 +2,7 @@
 
 #include "foundation/JetSql.h"
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "signin/AskForm.h"
 
@@ -89,7 +90,7 @@ TFormLogin::TFormLogin(QWidget* parent)
                                        QRect(24 + column * 86, 120 + row * 98, 73, 73));
         face->setIconSize(QSize(48, 48));
         Man[static_cast<size_t>(i)] = face;
-        connect(face, &QToolButton::clicked, this, [this, i] { ManClick(i + 1); });
+        connect(face, &QToolButton::clicked, this, Guarded([this, i] { ManClick(i + 1); }));
     }
 
     const struct {
@@ -119,18 +120,18 @@ TFormLogin::TFormLogin(QWidget* parent)
         (*r.button)->setDefaultAction(*r.action);
         x += (r.action == &ActionManage) ? 86 * 4 : 86;
     }
-    connect(ActionManage, &QAction::triggered, this, &TFormLogin::ActionManageExecute);
-    connect(Action1, &QAction::triggered, this, &TFormLogin::Action1Execute);
-    connect(Action2, &QAction::triggered, this, &TFormLogin::Action2Execute);
-    connect(Action3, &QAction::triggered, this, &TFormLogin::Action3Execute);
-    connect(Action4, &QAction::triggered, this, &TFormLogin::Action4Execute);
+    connect(ActionManage, &QAction::triggered, this, Guarded(this, &TFormLogin::ActionManageExecute));
+    connect(Action1, &QAction::triggered, this, Guarded(this, &TFormLogin::Action1Execute));
+    connect(Action2, &QAction::triggered, this, Guarded(this, &TFormLogin::Action2Execute));
+    connect(Action3, &QAction::triggered, this, Guarded(this, &TFormLogin::Action3Execute));
+    connect(Action4, &QAction::triggered, this, Guarded(this, &TFormLogin::Action4Execute));
 }
 
 void TFormLogin::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (QScreen* desk = screen())
         move(desk->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-    FormShow();
+    RunGuarded([this] { FormShow(); });
 }
 
 void TFormLogin::FormShow() {
