@@ -41,7 +41,11 @@ TFormMain::TFormMain(QWidget* parent)
     : QMainWindow(parent) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("岚峰商业管理软件"));
-    QFont font(QStringLiteral("SimSun"), 9);
+    // 宋体 9 pt where it is installed, otherwise the CJK font the program installs with.
+    QFont font;
+    font.setFamilies(
+        {QStringLiteral("SimSun"), QStringLiteral("NSimSun"), QStringLiteral("WenQuanYi Micro Hei")});
+    font.setPointSize(9);
     setFont(font);
     auto* central = new QWidget(this);
     setCentralWidget(central);
