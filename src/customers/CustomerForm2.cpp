@@ -4,6 +4,7 @@
 #include "foundation/KestrelError.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 
 #include <QGridLayout>
@@ -90,9 +91,9 @@ TFormCustomer2::TFormCustomer2(QWidget* parent)
     layout->addStretch();
     layout->addLayout(buttons);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TFormCustomer2::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TFormCustomer2::BitBtn2Click);
-    connect(BitBtn3, &QPushButton::clicked, this, &TFormCustomer2::BitBtn3Click);
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TFormCustomer2::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(this, &TFormCustomer2::BitBtn2Click));
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded(this, &TFormCustomer2::BitBtn3Click));
 }
 
 void TFormCustomer2::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "customers/CustomerRules.h"
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 #include "mainwindow/MainForm.h"
 
 #include <QCheckBox>
@@ -76,9 +77,9 @@ TFormCustomer3::TFormCustomer3(QWidget* parent)
     layout->addLayout(buttons);
     setFixedWidth(420);
 
-    connect(CheckBox1, &QCheckBox::clicked, this, &TFormCustomer3::CheckBox1Click);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TFormCustomer3::ActionYesExecute);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TFormCustomer3::ActionCancelExecute);
+    connect(CheckBox1, &QCheckBox::clicked, this, Guarded(this, &TFormCustomer3::CheckBox1Click));
+    connect(SpeedButton1, &QToolButton::clicked, this, Guarded(this, &TFormCustomer3::ActionYesExecute));
+    connect(SpeedButton2, &QToolButton::clicked, this, Guarded(this, &TFormCustomer3::ActionCancelExecute));
 }
 
 void TFormCustomer3::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "documents/BuySellForm.h"
 #include "documents/DocumentRules.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
 
@@ -29,8 +30,8 @@ TFormBill::TFormBill(QWidget* parent)
         layout->addWidget(button);
     }
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    connect(SellButton, &QPushButton::clicked, this, &TFormBill::ActionSellExecute);
-    connect(BuyButton, &QPushButton::clicked, this, &TFormBill::ActionBuyExecute);
+    connect(SellButton, &QPushButton::clicked, this, Guarded(this, &TFormBill::ActionSellExecute));
+    connect(BuyButton, &QPushButton::clicked, this, Guarded(this, &TFormBill::ActionBuyExecute));
 }
 
 void TFormBill::ActionSellExecute() {

@@ -7,6 +7,7 @@
 #include "foundation/KestrelError.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
 
@@ -227,14 +228,15 @@ TFormBuySell::TFormBuySell(QWidget* parent)
     layout->addLayout(body);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TFormBuySell::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TFormBuySell::BitBtn2Click);
-    connect(BitBtn3, &QPushButton::clicked, this, &TFormBuySell::BitBtn3Click);
-    connect(Button1, &QPushButton::clicked, this, &TFormBuySell::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TFormBuySell::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TFormBuySell::Button3Click);
-    connect(DBGridEh1, &QTableWidget::cellDoubleClicked, this, &TFormBuySell::DBGridEh1DblClick);
-    connect(SpeedButton4, &QToolButton::clicked, this, &TFormBuySell::ActionEditExecute);
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TFormBuySell::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(this, &TFormBuySell::BitBtn2Click));
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded(this, &TFormBuySell::BitBtn3Click));
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, &TFormBuySell::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, Guarded(this, &TFormBuySell::Button2Click));
+    connect(Button3, &QPushButton::clicked, this, Guarded(this, &TFormBuySell::Button3Click));
+    connect(DBGridEh1, &QTableWidget::cellDoubleClicked, this,
+            Guarded(this, &TFormBuySell::DBGridEh1DblClick));
+    connect(SpeedButton4, &QToolButton::clicked, this, Guarded(this, &TFormBuySell::ActionEditExecute));
 }
 
 bool TFormBuySell::IsNewMode() const {

@@ -3,6 +3,7 @@
 #include "finance/AccountForm2.h"
 #include "finance/AccountRules.h"
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
 
@@ -49,7 +50,7 @@ TFormAccount::TFormAccount(QWidget* parent)
     for (const auto& a : actions) {
         *a.action = new QAction(a.caption, this);
         (*a.action)->setObjectName(QString::fromLatin1(a.name));
-        connect(*a.action, &QAction::triggered, this, a.handler);
+        connect(*a.action, &QAction::triggered, this, Guarded(this, a.handler));
         auto* button = new QToolButton(this);
         button->setObjectName(QStringLiteral("SpeedButton%1").arg(slot + 1));
         button->setDefaultAction(*a.action);

@@ -3,6 +3,7 @@
 #include "finance/AccountRules.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 
 #include <QAction>
@@ -48,8 +49,8 @@ TFormAccount2::TFormAccount2(QWidget* parent)
 
     connect(Button1, &QPushButton::clicked, ActionYes, &QAction::trigger);
     connect(Button2, &QPushButton::clicked, ActionCancel, &QAction::trigger);
-    connect(ActionYes, &QAction::triggered, this, &TFormAccount2::ActionYesExecute);
-    connect(ActionCancel, &QAction::triggered, this, &TFormAccount2::ActionCancelExecute);
+    connect(ActionYes, &QAction::triggered, this, Guarded(this, &TFormAccount2::ActionYesExecute));
+    connect(ActionCancel, &QAction::triggered, this, Guarded(this, &TFormAccount2::ActionCancelExecute));
 }
 
 void TFormAccount2::showEvent(QShowEvent* event) {

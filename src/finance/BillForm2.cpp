@@ -2,6 +2,7 @@
 
 #include "finance/GetPayForm.h"
 #include "finance/VoucherRules.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
 
@@ -29,8 +30,8 @@ TFormBill2::TFormBill2(QWidget* parent)
         layout->addWidget(button);
     }
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    connect(GetButton, &QPushButton::clicked, this, &TFormBill2::ActionGetExecute);
-    connect(PayButton, &QPushButton::clicked, this, &TFormBill2::ActionPayExecute);
+    connect(GetButton, &QPushButton::clicked, this, Guarded(this, &TFormBill2::ActionGetExecute));
+    connect(PayButton, &QPushButton::clicked, this, Guarded(this, &TFormBill2::ActionPayExecute));
 }
 
 void TFormBill2::ActionGetExecute() {

@@ -4,6 +4,7 @@
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
 
@@ -125,9 +126,9 @@ TFormGetPay::TFormGetPay(QWidget* parent)
     layout->addLayout(body);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TFormGetPay::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TFormGetPay::BitBtn2Click);
-    connect(BitBtn3, &QPushButton::clicked, this, &TFormGetPay::BitBtn3Click);
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TFormGetPay::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(this, &TFormGetPay::BitBtn2Click));
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded(this, &TFormGetPay::BitBtn3Click));
 }
 
 bool TFormGetPay::IsNewMode() const {

@@ -56,6 +56,11 @@ bool DbConnection::Open() {
     return true;
 }
 
+sqlite3* DbConnection::Handle() const {
+    const QSqlDatabase db = Database();
+    return *static_cast<sqlite3* const*>(db.driver()->handle().data());
+}
+
 void DbConnection::Close() {
     if (QSqlDatabase::contains(name)) {
         QSqlDatabase db = QSqlDatabase::database(name, false);

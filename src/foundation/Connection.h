@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+struct sqlite3;
+
 // The one connection to the database file. Its connection string keeps the form the program has
 // always used; the Data Source names the SQLite file, the database password has no counterpart.
 class DbConnection {
@@ -21,6 +23,8 @@ public:
     bool Connected() const;
     QString LastError() const { return lastError; }
     QSqlDatabase Database() const;
+    // The engine's own handle of the open connection; raises KestrelError when it is closed.
+    sqlite3* Handle() const;
     QString Name() const { return name; }
 
 private:

@@ -11,6 +11,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <cmath>
+#include <sqlite3.h>
 
 namespace {
 
@@ -38,7 +39,7 @@ QVariant Field::Value() const {
     if (query->state == Query::State::Insert || query->state == Query::State::Edit)
         return query->pending[column];
     query->RequireRow();
-    return query->CellAt(query->current, column);
+    return query->result.Value(query->current, column);
 }
 
 bool Field::IsNull() const {
@@ -143,19 +144,30 @@ void Query::Open(const QString& sql) {
 
 void Query::Open() {
     Close();
-    QSqlQuery query(DatabaseOf(connection));
-    query.setForwardOnly(true);
-    if (!query.exec(ToEngineSql(SQL)))
-        throw KestrelError(QStringLiteral("查询失败：") + query.lastError().text());
-    const QSqlRecord record = query.record();
-    const int columns = record.count();
-    for (int i = 0; i < columns; ++i)
-        names << record.fieldName(i);
-    while (query.next()) {
-        for (int i = 0; i < columns; ++i)
-            cells.push_back(query.value(i));
-        ++rows;
+    if (!connection)
+        throw KestrelError(QStringLiteral("查询没有数据库连接"));
+    // The rows are read from the engine directly: a large result loads at close to the engine's
+    // own speed, and is kept compactly.
+    sqlite3* db = connection->Handle();
+    const QByteArray text = ToEngineSql(SQL).toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &statement, nullptr) !=
+            SQLITE_OK ||
+        !statement) {
+        const QString problem = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(statement);
+        throw KestrelError(QStringLiteral("查询失败：") + problem);
     }
+    const int code = result.Load(statement);
+    for (int i = 0; i < result.ColumnCount(); ++i)
+        names << QString::fromUtf8(sqlite3_column_name(statement, i)).remove(QLatin1Char('"'));
+    sqlite3_finalize(statement);
+    if (code != SQLITE_DONE) {
+        const QString problem = QString::fromUtf8(sqlite3_errstr(code));
+        Close();
+        throw KestrelError(QStringLiteral("查询失败：") + problem);
+    }
+    const int rows = result.RowCount();
     state = State::Browse;
     current = rows > 0 ? 0 : -1;
     eof = rows == 0;
@@ -165,10 +177,9 @@ void Query::Open() {
 void Query::Close() {
     state = State::Inactive;
     names.clear();
-    cells.clear();
+    result.Clear();
     pending.clear();
     changed.clear();
-    rows = 0;
     current = -1;
     eof = bof = true;
     editRow = -1;
@@ -180,7 +191,7 @@ void Query::RequireActive() const {
 }
 
 void Query::RequireRow() const {
-    if (current < 0 || current >= rows)
+    if (current < 0 || current >= result.RowCount())
         throw KestrelError(QStringLiteral("数据集中没有当前记录"));
 }
 
@@ -199,31 +210,23 @@ void Query::CheckBrowseMode() {
         Cancel();
 }
 
-QVariant& Query::Cell(int row, int column) {
-    return cells[static_cast<size_t>(row) * names.size() + column];
-}
-
-const QVariant& Query::CellAt(int row, int column) const {
-    return cells[static_cast<size_t>(row) * names.size() + column];
-}
-
 int Query::RecordCount() const {
     RequireActive();
-    return rows;
+    return result.RowCount();
 }
 
 void Query::First() {
     RequireActive();
     CheckBrowseMode();
-    current = rows > 0 ? 0 : -1;
-    eof = rows == 0;
+    current = result.RowCount() > 0 ? 0 : -1;
+    eof = result.RowCount() == 0;
     bof = true;
 }
 
 void Query::Next() {
     RequireActive();
     CheckBrowseMode();
-    if (current + 1 < rows) {
+    if (current + 1 < result.RowCount()) {
         ++current;
         bof = false;
     } else {
@@ -245,9 +248,9 @@ void Query::Prior() {
 void Query::Last() {
     RequireActive();
     CheckBrowseMode();
-    current = rows - 1;
-    eof = rows == 0;
-    bof = rows == 0;
+    current = result.RowCount() - 1;
+    eof = result.RowCount() == 0;
+    bof = result.RowCount() == 0;
 }
 
 bool Query::Eof() const {
@@ -268,7 +271,7 @@ int Query::RecNo() const {
 void Query::MoveTo(int row) {
     RequireActive();
     CheckBrowseMode();
-    if (row < 0 || row >= rows)
+    if (row < 0 || row >= result.RowCount())
         throw KestrelError(QStringLiteral("记录号超出范围"));
     current = row;
     eof = false;
@@ -309,9 +312,10 @@ Field Query::Fields(int index) {
 }
 
 QVariant Query::ValueAt(int row, int column) const {
-    if (state == State::Inactive || row < 0 || row >= rows || column < 0 || column >= names.size())
+    if (state == State::Inactive || row < 0 || row >= result.RowCount() || column < 0 ||
+        column >= names.size())
         return QVariant();
-    return CellAt(row, column);
+    return result.Value(row, column);
 }
 
 QString Query::TableOf(const QString& sql) {
@@ -355,8 +359,7 @@ void Query::Edit() {
     WriteTable(&table, &key);
     if (FieldIndex(key) < 0)
         throw KestrelError(QStringLiteral("查询结果中没有关键字段 %1，不能修改").arg(key));
-    pending.assign(cells.begin() + static_cast<long>(current) * names.size(),
-                   cells.begin() + static_cast<long>(current + 1) * names.size());
+    pending = result.Row(current);
     changed.assign(names.size(), false);
     editRow = current;
     state = State::Edit;
@@ -420,11 +423,10 @@ void Query::Post() {
             if (keyColumn >= 0)
                 row[keyColumn] = newKey;
         }
-        cells.insert(cells.end(), row.begin(), row.end());
-        ++rows;
-        current = rows - 1;
+        result.AppendRow(row);
+        current = result.RowCount() - 1;
         eof = false;
-        bof = rows == 1;
+        bof = current == 0;
     } else {
         if (!columns.isEmpty()) {
             QStringList sets;
@@ -434,11 +436,11 @@ void Query::Post() {
                               .arg(table, sets.join(QStringLiteral(", ")), key));
             for (const QVariant& v : values)
                 query.addBindValue(v);
-            query.addBindValue(CellAt(editRow, keyColumn));
+            query.addBindValue(result.Value(editRow, keyColumn));
             if (!query.exec())
                 throw KestrelError(QStringLiteral("保存数据失败：") + query.lastError().text());
             for (int i = 0; i < names.size(); ++i)
-                Cell(editRow, i) = pending[i];
+                result.SetValue(editRow, i, pending[i]);
         }
     }
     state = State::Browse;
@@ -464,12 +466,11 @@ void Query::Delete() {
         throw KestrelError(QStringLiteral("查询结果中没有关键字段 %1，不能删除").arg(key));
     QSqlQuery query(DatabaseOf(connection));
     query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, key));
-    query.addBindValue(CellAt(current, keyColumn));
+    query.addBindValue(result.Value(current, keyColumn));
     if (!query.exec())
         throw KestrelError(QStringLiteral("删除数据失败：") + query.lastError().text());
-    const auto width = static_cast<long>(names.size());
-    cells.erase(cells.begin() + current * width, cells.begin() + (current + 1) * width);
-    --rows;
+    result.EraseRow(current);
+    const int rows = result.RowCount();
     if (rows == 0) {
         current = -1;
         eof = bof = true;

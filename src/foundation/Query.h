@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ResultRows.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -101,15 +103,12 @@ private:
     void RequireColumn(int column) const;
     // Before the cursor moves: a pending insert or change is stored, as a dataset does.
     void CheckBrowseMode();
-    QVariant& Cell(int row, int column);
-    const QVariant& CellAt(int row, int column) const;
     void WriteTable(QString* table, QString* key) const;
 
     DbConnection* connection = nullptr;
     State state = State::Inactive;
     QStringList names;
-    std::vector<QVariant> cells; // rows * names.size()
-    int rows = 0;
+    ResultRows result;
     int current = -1;
     bool eof = true;
     bool bof = true;

@@ -3,6 +3,7 @@
 #include "MainForm.h"
 #include "customers/CustomerForm3.h"
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -144,11 +145,11 @@ void TFormMain::BuildCardPages() {
          &TFormMain::MoneyImageClick},
     };
     for (const auto& p : pages) {
-        connect(p.page->PriorButton, &QPushButton::clicked, this, p.prior);
-        connect(p.page->NextButton, &QPushButton::clicked, this, p.next);
+        connect(p.page->PriorButton, &QPushButton::clicked, this, Guarded(this, p.prior));
+        connect(p.page->NextButton, &QPushButton::clicked, this, Guarded(this, p.next));
         const auto add = p.add;
-        connect(p.page->NewButton, &QPushButton::clicked, this, [this, add] { (this->*add)(); });
-        connect(p.page, &CardPage::CardClicked, this, p.open);
+        connect(p.page->NewButton, &QPushButton::clicked, this, Guarded([this, add] { (this->*add)(); }));
+        connect(p.page, &CardPage::CardClicked, this, Guarded(this, p.open));
         CardPage* page = p.page;
         connect(page, &CardPage::CardHovered, this, [this, page](int slot) { HighlightCard(page, slot); });
     }

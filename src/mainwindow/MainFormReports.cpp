@@ -5,6 +5,7 @@
 #include "foundation/JetSql.h"
 #include "foundation/ShareDM.h"
 #include "kit/DataGrid.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "reports/BillReportForm.h"
 #include "reports/MoneyReportForm.h"
@@ -160,14 +161,15 @@ void TFormMain::BuildReportPages() {
         DBGridEh1GetCellParams(row, column, text, colour);
     });
 
-    connect(ActionBillReport, &QAction::triggered, this, &TFormMain::ActionBillReportExecute);
-    connect(ActionMoneyReport, &QAction::triggered, this, &TFormMain::ActionMoneyReportExecute);
-    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TFormMain::ComboBox2Change);
-    connect(ComboBox9, &QComboBox::currentIndexChanged, this, &TFormMain::ComboBox9Change);
-    connect(DBGridEh2, &DataGrid::DblClick, this, &TFormMain::DBGridEh2DblClick);
-    connect(DBGridEh1, &DataGrid::DblClick, this, &TFormMain::DBGridEh1DblClick);
-    connect(DBGridEh2, &DataGrid::TitleClick, this, &TFormMain::DBGridEh2TitleClick);
-    connect(DBGridEh1, &DataGrid::TitleClick, this, &TFormMain::DBGridEh1TitleClick);
+    connect(ActionBillReport, &QAction::triggered, this, Guarded(this, &TFormMain::ActionBillReportExecute));
+    connect(ActionMoneyReport, &QAction::triggered, this,
+            Guarded(this, &TFormMain::ActionMoneyReportExecute));
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this, Guarded(this, &TFormMain::ComboBox2Change));
+    connect(ComboBox9, &QComboBox::currentIndexChanged, this, Guarded(this, &TFormMain::ComboBox9Change));
+    connect(DBGridEh2, &DataGrid::DblClick, this, Guarded(this, &TFormMain::DBGridEh2DblClick));
+    connect(DBGridEh1, &DataGrid::DblClick, this, Guarded(this, &TFormMain::DBGridEh1DblClick));
+    connect(DBGridEh2, &DataGrid::TitleClick, this, Guarded(this, &TFormMain::DBGridEh2TitleClick));
+    connect(DBGridEh1, &DataGrid::TitleClick, this, Guarded(this, &TFormMain::DBGridEh1TitleClick));
 }
 
 void TFormMain::ActionBillReportExecute() {

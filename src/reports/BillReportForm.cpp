@@ -1,6 +1,7 @@
 #include "BillReportForm.h"
 
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
 #include "reports/CriteriaWidgets.h"
@@ -111,12 +112,13 @@ TFormBillReport::TFormBillReport(QWidget* parent)
     layout->addLayout(body);
     setFixedSize(420, 440);
 
-    connect(ActionYes, &QAction::triggered, this, &TFormBillReport::ActionYesExecute);
-    connect(ActionCancel, &QAction::triggered, this, &TFormBillReport::ActionCancelExecute);
-    connect(Button1, &QPushButton::clicked, this, &TFormBillReport::Button1Click);
-    connect(CheckBox1, &QCheckBox::toggled, this, &TFormBillReport::CheckBox1Click);
-    connect(CheckBox2, &QCheckBox::toggled, this, &TFormBillReport::CheckBox2Click);
-    connect(ComboBox5, &QComboBox::currentIndexChanged, this, &TFormBillReport::ComboBox5Change);
+    connect(ActionYes, &QAction::triggered, this, Guarded(this, &TFormBillReport::ActionYesExecute));
+    connect(ActionCancel, &QAction::triggered, this, Guarded(this, &TFormBillReport::ActionCancelExecute));
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, &TFormBillReport::Button1Click));
+    connect(CheckBox1, &QCheckBox::toggled, this, Guarded(this, &TFormBillReport::CheckBox1Click));
+    connect(CheckBox2, &QCheckBox::toggled, this, Guarded(this, &TFormBillReport::CheckBox2Click));
+    connect(ComboBox5, &QComboBox::currentIndexChanged, this,
+            Guarded(this, &TFormBillReport::ComboBox5Change));
 }
 
 void TFormBillReport::showEvent(QShowEvent* event) {

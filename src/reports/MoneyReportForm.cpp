@@ -1,6 +1,7 @@
 #include "MoneyReportForm.h"
 
 #include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
 #include "reports/CriteriaWidgets.h"
@@ -102,12 +103,13 @@ TFormMoneyReport::TFormMoneyReport(QWidget* parent)
     layout->addLayout(body);
     setFixedSize(420, 520);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TFormMoneyReport::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TFormMoneyReport::BitBtn2Click);
-    connect(Button1, &QPushButton::clicked, this, &TFormMoneyReport::Button1Click);
-    connect(CheckBox1, &QCheckBox::toggled, this, &TFormMoneyReport::CheckBox1Click);
-    connect(CheckBox2, &QCheckBox::toggled, this, &TFormMoneyReport::CheckBox2Click);
-    connect(ComboBox5, &QComboBox::currentIndexChanged, this, &TFormMoneyReport::ComboBox5Change);
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TFormMoneyReport::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(this, &TFormMoneyReport::BitBtn2Click));
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, &TFormMoneyReport::Button1Click));
+    connect(CheckBox1, &QCheckBox::toggled, this, Guarded(this, &TFormMoneyReport::CheckBox1Click));
+    connect(CheckBox2, &QCheckBox::toggled, this, Guarded(this, &TFormMoneyReport::CheckBox2Click));
+    connect(ComboBox5, &QComboBox::currentIndexChanged, this,
+            Guarded(this, &TFormMoneyReport::ComboBox5Change));
 }
 
 void TFormMoneyReport::showEvent(QShowEvent* event) {

@@ -1,5 +1,7 @@
 #include "AskForm.h"
 
+#include "kit/ErrorHandler.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,8 +58,8 @@ TFormAsk::TFormAsk(QWidget* parent)
     layout->addWidget(Edit1);
     layout->addLayout(buttons);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TFormAsk::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TFormAsk::BitBtn2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TFormAsk::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(this, &TFormAsk::BitBtn2Click));
 }
 
 void TFormAsk::SetPasswordChar(QChar c) {

@@ -33,6 +33,7 @@ private slots:
     void movingStoresPendingChange();
     void deleteRows();
     void deleteDuringInsertDropsOnlyTheNewRow();
+    void largeResultKeepsEveryValue();
     void writesNeedATableWithAKey_data();
     void writesNeedATableWithAKey();
     void execSqlGivesRowsAffected();
@@ -478,6 +479,57 @@ void TestQuery::deleteRows() {
         Scalar(QStringLiteral("Select Group_Concat(BillSum) From (Select BillSum From Bill Where BillMan "
                               "= '赵六' Order By BillSum)")),
         QStringLiteral("0.0,2.0"));
+}
+
+// A result of many rows is kept in several blocks of cells; reading, changing and deleting rows
+// across a block's end must keep every value in its row and column.
+void TestQuery::largeResultKeepsEveryValue() {
+    Exec(QStringLiteral(
+        "With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 9000) "
+        "Insert Into Customer (CustomerName, CustomerOwe, CustomerRemark) "
+        "Select 'O''Brien 客户' || i, i + 0.25, Case When i % 2 = 0 Then Null Else 'r' || i End "
+        "From n"));
+    Query q(connection.get());
+    // Eight columns: the first block of 65536 cells holds rows 0 to 8191.
+    q.Open(QStringLiteral("Select CustomerIndex, CustomerName, CustomerOwe, CustomerRemark, CustomerMan, "
+                          "CustomerOwe * 2 As Twice, CustomerPhone, CustomerAddress From Customer "
+                          "Where CustomerIndex > 1 Order By CustomerOwe"));
+    QCOMPARE(q.RecordCount(), 9000);
+    QCOMPARE(q.FieldNames().at(5), QStringLiteral("Twice"));
+    const auto check = [&](int row, int i) {
+        QCOMPARE(q.ValueAt(row, 1).toString(), QStringLiteral("O'Brien 客户") + QString::number(i));
+        QCOMPARE(q.ValueAt(row, 2).toDouble(), i + 0.25);
+        if (i % 2 == 0)
+            QVERIFY(q.ValueAt(row, 3).isNull());
+        else
+            QCOMPARE(q.ValueAt(row, 3).toString(), QStringLiteral("r") + QString::number(i));
+    };
+    const int boundary = 65536 / 8; // the first row of the second block
+    for (int row : {0, boundary - 1, boundary, 8999})
+        check(row, row + 1);
+    QCOMPARE(q.ValueAt(boundary, 5).toDouble(), 2 * (boundary + 1.25));
+
+    // A change past the first block is stored and shown in its row only.
+    q.MoveTo(boundary + 1);
+    q.Edit();
+    q.FieldByName(QStringLiteral("CustomerRemark")).SetAsString(QStringLiteral("改过 'x'"));
+    q.Post();
+    QCOMPARE(q.ValueAt(boundary + 1, 3).toString(), QStringLiteral("改过 'x'"));
+    check(boundary, boundary + 1);
+    check(boundary + 2, boundary + 3);
+    QCOMPARE(Scalar(QStringLiteral("Select CustomerRemark From Customer Where CustomerOwe = %1")
+                        .arg(boundary + 2.25)),
+             QStringLiteral("改过 'x'"));
+
+    // Deleting a row of the first block moves every later row up by one, across the block's end.
+    q.MoveTo(10);
+    q.Delete();
+    QCOMPARE(q.RecordCount(), 8999);
+    check(9, 10);
+    check(10, 12);
+    check(boundary - 1, boundary + 1);
+    QCOMPARE(q.ValueAt(boundary, 3).toString(), QStringLiteral("改过 'x'"));
+    check(8998, 9000);
 }
 
 void TestQuery::deleteDuringInsertDropsOnlyTheNewRow() {

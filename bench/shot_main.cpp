@@ -1,11 +1,13 @@
-// Shows the customer card page of a small sample database as 总经理 and saves a picture of the
-// main window, to look at the cards: kestrel_shot_cards OUTPUT.png [PAGE-INDEX [WORKING-DATE]]
+// Shows a page of the main window on a small sample database as 总经理 and saves a picture of it,
+// to look at the cards and the result grids (filled with every document and every voucher):
+//   kestrel_shot_main OUTPUT.png [PAGE-INDEX [WORKING-DATE]]
 #include "foundation/JetSql.h"
 #include "foundation/Schema.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
+#include "reports/ReportQueries.h"
 
 #include <QApplication>
 #include <QDir>
@@ -80,7 +82,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        QTextStream(stderr) << "usage: kestrel_shot_cards OUTPUT.png [PAGE-INDEX [WORKING-DATE]]\n";
+        QTextStream(stderr) << "usage: kestrel_shot_main OUTPUT.png [PAGE-INDEX [WORKING-DATE]]\n";
         return 2;
     }
     QTemporaryDir folder;
@@ -99,6 +101,8 @@ int main(int argc, char* argv[]) {
     FormMain->ReadViewPreferences();
     FormMain->SetWorkingDate(args.size() > 3 ? QDate::fromString(args[3], Qt::ISODate) : QDate(2024, 6, 15));
     FormMain->RefreshAll();
+    FormMain->FillBillReport(BillReportSelect() + QStringLiteral("(BillIndex > 1)"));
+    FormMain->FillMoneyReport(MoneyReportSelect());
     FormMain->PageControl1->setCurrentIndex(args.size() > 2 ? args[2].toInt() : 0);
     // Not shown: showing runs the start-up sign-in. A grab lays the window out and paints it.
     FormMain->layout()->activate();
