@@ -16,7 +16,12 @@ QString CustomerByNameSql(const QString& name) {
 }
 
 bool IsCustomerBalanceText(const QString& text) {
-    return text.isEmpty() || IsAmountText(text, std::numeric_limits<int>::max(), true);
+    if (text.isEmpty())
+        return true;
+    // A number too long for a double (hundreds of digits) is no amount either.
+    bool ok = false;
+    text.toDouble(&ok);
+    return ok && IsAmountText(text, std::numeric_limits<int>::max(), true);
 }
 
 double CustomerBalanceOf(const QString& text) {

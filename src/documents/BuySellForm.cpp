@@ -502,6 +502,8 @@ void TFormBuySell::BitBtn3Click() {
 }
 
 void TFormBuySell::Button1Click() {
+    if (Button1->isHidden()) // locked until the edit password is given
+        return;
     if (OpenBillIndex == 1) {
         const FieldCheck check = CheckEarlyDocument(Edit1->text(), Edit2->text());
         if (!check.Passed()) {

@@ -29,7 +29,10 @@ QString SettingSql(int row) {
 }
 
 bool IsDocumentAmountText(const QString& text) {
-    return IsAmountText(text, 4, false);
+    // A number too long for a double (hundreds of digits) is no amount either.
+    bool ok = false;
+    text.toDouble(&ok);
+    return ok && IsAmountText(text, 4, false);
 }
 
 double DocumentAmountOf(const QString& text) {

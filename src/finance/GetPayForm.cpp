@@ -287,6 +287,9 @@ void TFormGetPay::BitBtn2Click() {
 }
 
 void TFormGetPay::BitBtn3Click() {
+    // A new voucher has nothing stored to delete; OpenMoneyIndex may still name an earlier one.
+    if (BitBtn3->isHidden())
+        return;
     if (!ShareDataModule->AskEditPassword())
         return;
     Query& query = ShareDataModule->ADOQueryTemp;

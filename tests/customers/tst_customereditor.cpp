@@ -121,6 +121,9 @@ void TestCustomerEditor::newCustomerRefused_data() {
                                    << "1,000"
                                    << "金额格式有误，请重新输入"
                                    << "CustomerOwe";
+    QTest::newRow("balance too long for a number")
+        << "新客户" << QString(400, QLatin1Char('9')) << "金额格式有误，请重新输入"
+        << "CustomerOwe";
 }
 
 void TestCustomerEditor::newCustomerRefused() {

@@ -26,6 +26,9 @@ private slots:
     void storedDocumentIsLockedUntilThePassword();
     void saveChecks_data();
     void saveChecks();
+    void earlyStoreRefused_data();
+    void earlyStoreRefused();
+    void vouchersOfAStoredPurchase();
 };
 
 namespace {
@@ -309,7 +312,8 @@ void TestDocumentEditor::storedDocumentIsLockedUntilThePassword() {
         amountShown = form->Edit2->text();
         manShown = form->Edit4->text();
         footerRows = Footer(form, 0);
-        form->Button3Click(); // the handlers do nothing while locked
+        form->Button1Click(); // the handlers do nothing while locked
+        form->Button3Click();
         form->BitBtn1Click();
         vouchersWhileLocked =
             program.Scalar(QStringLiteral("Select Count(*) From MoneyTable Where MoneyBill = %1").arg(bill))
@@ -400,6 +404,9 @@ void TestDocumentEditor::saveChecks_data() {
                                   << "甲"
                                   << "1.2.3"
                                   << "" << badAmount << "Edit2";
+    QTest::newRow("amount too long for a number")
+        << "XS1"
+        << "甲" << QString(400, QLatin1Char('9')) << "" << badAmount << "Edit2";
     QTest::newRow("five decimals") << "XS1"
                                    << "甲"
                                    << "1.23456"
@@ -449,6 +456,124 @@ void TestDocumentEditor::saveChecks() {
         FormMain->NewBill();
         QCOMPARE(proposed, NextSerial(serial));
     }
+}
+
+void TestDocumentEditor::earlyStoreRefused_data() {
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");
+    const QString badAmount = QStringLiteral("金额格式有误，请重新输入");
+    QTest::newRow("serial 12A") << "12A"
+                                << "100"
+                                << "单据编号格式有误，字母不能在数字后面"
+                                << "Edit1";
+    QTest::newRow("amount abc") << "XS1"
+                                << "abc" << badAmount << "Edit2";
+    QTest::newRow("amount negative") << "XS1"
+                                     << "-5" << badAmount << "Edit2";
+    QTest::newRow("five decimals") << "XS1"
+                                   << "1.23456" << badAmount << "Edit2";
+    QTest::newRow("too long for a number") << "XS1" << QString(400, QLatin1Char('9')) << badAmount << "Edit2";
+}
+
+void TestDocumentEditor::earlyStoreRefused() {
+    QFETCH(QString, serial);
+    QFETCH(QString, amount);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    AddAccount(program, QStringLiteral("现金"));
+    QString focused;
+    qint64 index = 0;
+    program.Prompts().QueueModal(On<TFormBill>([](TFormBill* chooser) { chooser->SellButton->click(); }));
+    program.Prompts().QueueModal(On<TFormBuySell>([&](TFormBuySell* form) {
+        form->Edit1->setText(serial);
+        form->ComboBox5->setEditText(QStringLiteral("甲"));
+        form->Edit2->setText(amount);
+        form->Button1->click(); // refused before anything is stored or the voucher editor opens
+        focused = FocusOf(form);
+        index = form->OpenBillIndex;
+    }));
+    QVERIFY(!FormMain->NewBill());
+    QCOMPARE(program.Prompts().Texts(), QStringList{message});
+    QCOMPARE(focused, focus);
+    QCOMPARE(index, qint64(1));
+    QCOMPARE(program.Prompts().UnexpectedModals, 0);
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Bill")), QStringLiteral("1"));
+    QCOMPARE(program.Scalar(QStringLiteral("Select SettingValue From Setting Where SettingIndex = 1")),
+             QStringLiteral("XS100000"));
+}
+
+void TestDocumentEditor::vouchersOfAStoredPurchase() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int account = AddAccount(program, QStringLiteral("现金"));
+    const QDate today = FormMain->WorkingDate();
+    const int bill = AddBill(program, QStringLiteral("采购开单"), QStringLiteral("供应商"), -100,
+                             QStringLiteral("李四"), today);
+    const int first =
+        AddVoucher(program, account, bill, QStringLiteral("供应商"), -30, QStringLiteral("李四"), today);
+    FormMain->RefreshAll();
+
+    SeenVoucher added;
+    QString changedMode, changedKind, changedAmountShown;
+    qint64 changedIndex = 0;
+    QStringList footerAfterAdd, footerAfterChange;
+    program.Prompts().QueueModal(On<TFormBuySell>([&](TFormBuySell* form) {
+        form->SpeedButton4->click(); // no edit password set: unlocked at once
+        form->Button1->click();      // a payment of this purchase; the document is stored already
+        footerAfterAdd = {Footer(form, 0), Footer(form, 3), Footer(form, 4), Footer(form, 5)};
+        for (int row = 0; row < form->DBGridEh1->rowCount(); ++row) {
+            if (Cell(form, row, 5) == QLatin1String("-30"))
+                form->DBGridEh1->selectRow(row);
+        }
+        form->DBGridEh1DblClick(); // acts as 修改
+        footerAfterChange = {Footer(form, 0), Footer(form, 3), Footer(form, 4), Footer(form, 5)};
+        form->BitBtn2->click(); // leaves the document itself as it was
+    }));
+    program.Prompts().QueueModal(SaveVoucher(QStringLiteral("40"), &added));
+    program.Prompts().QueueModal(On<TFormGetPay>([&](TFormGetPay* form) {
+        changedMode = form->OpenMode;
+        changedKind = form->OpenKind;
+        changedIndex = form->OpenMoneyIndex;
+        changedAmountShown = form->Edit2->text();
+        form->Edit2->setText(QStringLiteral("35"));
+        form->BitBtn1->click();
+    }));
+    // Unlocked: the opener refreshes although the document was not saved.
+    QVERIFY(FormMain->OpenBillEditor(bill));
+    QCOMPARE(program.Prompts().PendingScripts(), 0);
+    QCOMPARE(program.Prompts().Texts(),
+             QStringList({QStringLiteral("记录新增成功"), QStringLiteral("记录修改成功")}));
+
+    QCOMPARE(added.Kind, QStringLiteral("财务支出单"));
+    QCOMPARE(added.Bill, qint64(bill));
+    QCOMPARE(added.Customer, QStringLiteral("供应商"));
+    QCOMPARE(added.Remark, QStringLiteral("采购开单：XS000007"));
+    QCOMPARE(footerAfterAdd, QStringList({QStringLiteral("2条"), QStringLiteral("0"), QStringLiteral("70"),
+                                          QStringLiteral("-70")}));
+    QCOMPARE(changedMode, QStringLiteral("修改"));
+    QCOMPARE(changedKind, QStringLiteral("财务支出单"));
+    QCOMPARE(changedIndex, qint64(first));
+    QCOMPARE(changedAmountShown, QStringLiteral("30"));
+    QCOMPARE(footerAfterChange, QStringList({QStringLiteral("2条"), QStringLiteral("0"), QStringLiteral("75"),
+                                             QStringLiteral("-75")}));
+
+    // No second document; Cancel of a stored document keeps it and its vouchers.
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Bill")), QStringLiteral("2"));
+    QCOMPARE(RowOf(QStringLiteral("Select BillSum, BillMan From Bill Where BillIndex = %1").arg(bill)),
+             QStringList({QStringLiteral("-100"), QStringLiteral("李四")}));
+    QCOMPARE(
+        program.Scalar(QStringLiteral("Select Sum(MoneySum) From MoneyTable Where MoneyBill = %1").arg(bill)),
+        QStringLiteral("-75"));
+    QCOMPARE(RowOf(QStringLiteral("Select MoneyIn, MoneyOut, MoneySum, MoneyBill From MoneyTable Where "
+                                  "MoneyIndex = %1")
+                       .arg(first)),
+             QStringList(
+                 {QStringLiteral("0"), QStringLiteral("35"), QStringLiteral("-35"), QString::number(bill)}));
+    QCOMPARE(CardText(QStringLiteral("BillPay1")), QStringLiteral("75 元"));
 }
 
 QTEST_MAIN(TestDocumentEditor)

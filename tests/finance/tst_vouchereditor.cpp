@@ -22,6 +22,7 @@ private slots:
     void newVoucherSigns();
     void voucherEditedRefusedAndDeleted();
     void voucherWithoutItsAccountCannotBeOpened();
+    void newVoucherHasNothingToDelete();
 };
 
 namespace {
@@ -74,6 +75,8 @@ void TestVoucherEditor::saveChecks_data() {
     QTest::newRow("point alone") << none << none << "."
                                  << "甲"
                                  << "" << bad << "Edit2";
+    QTest::newRow("too long for a number") << none << none << QString(400, QLatin1Char('9')) << "甲"
+                                           << "" << bad << "Edit2";
     QTest::newRow("12.34567") << none << none << "12.34567"
                               << "甲"
                               << "" << tooLong << "Edit2";
@@ -329,6 +332,32 @@ void TestVoucherEditor::voucherWithoutItsAccountCannotBeOpened() {
     program.Prompts().QueueModal(On<TFormGetPay>([](TFormGetPay*) {}));
     QVERIFY(!FormMain->OpenMoneyEditor(voucher));
     QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("找不到要修改的记录")});
+}
+
+void TestVoucherEditor::newVoucherHasNothingToDelete() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int cash = AddAccount(program, QStringLiteral("现金"));
+    const int voucher =
+        AddVoucher(program, cash, 0, QStringLiteral("甲"), 10, QString(), FormMain->WorkingDate());
+    // An existing voucher was shown last, so OpenMoneyIndex still names it.
+    program.Prompts().QueueModal(On<TFormGetPay>([](TFormGetPay*) {}));
+    QVERIFY(!FormMain->OpenMoneyEditor(voucher));
+    QCOMPARE(FormGetPay->OpenMoneyIndex, qint64(voucher));
+    // A new voucher's delete handler (its button is hidden) must not reach that voucher.
+    bool deleteHidden = false;
+    program.Prompts().QueueModal(Choose(true));
+    program.Prompts().QueueModal(On<TFormGetPay>([&](TFormGetPay* form) {
+        deleteHidden = form->BitBtn3->isHidden();
+        form->BitBtn3Click();
+    }));
+    program.Prompts().QueueAnswer(true);
+    QVERIFY(!FormMain->NewMoney());
+    QVERIFY(deleteHidden);
+    QVERIFY(program.Prompts().Texts().isEmpty());
+    QCOMPARE(
+        program.Scalar(QStringLiteral("Select Count(*) From MoneyTable Where MoneyIndex = %1").arg(voucher)),
+        QStringLiteral("1"));
 }
 
 QTEST_MAIN(TestVoucherEditor)
