@@ -11,7 +11,8 @@ QString AccountByNameSql(const QString& name) {
 }
 
 bool IsAccountBaseText(const QString& text) {
-    return IsAmountText(text, 1000);
+    // The same amounts as the query windows' range boxes.
+    return IsRangeAmountText(text);
 }
 
 bool AccountNameTaken(const QString& name, qint64 exceptIndex) {

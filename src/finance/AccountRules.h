@@ -7,7 +7,8 @@
 
 // The account row of a name: "Select * From Account Where AccountName = '<name>'".
 QString AccountByNameSql(const QString& name);
-// An opening balance as typed: digits with at most one point and at least one digit.
+// An opening balance as typed: digits with at most one point and at least one digit, and not too
+// long to be read as a number.
 bool IsAccountBaseText(const QString& text);
 // Whether another account than exceptIndex (0: none) already has the name.
 bool AccountNameTaken(const QString& name, qint64 exceptIndex = 0);

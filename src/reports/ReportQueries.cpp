@@ -66,7 +66,10 @@ QDate MonthLastDay(const QDate& date) {
 }
 
 bool IsRangeAmountText(const QString& text) {
-    return IsAmountText(text, 1000);
+    // A digit string too long for a double is no amount either: it would only fail later.
+    bool parses = false;
+    text.toDouble(&parses);
+    return parses && IsAmountText(text, 1000);
 }
 
 int RefusedAmountBox(const QString& from, const QString& to) {

@@ -13,7 +13,8 @@ inline const QString AllEntry = QStringLiteral("所有");
 QDate MonthFirstDay(const QDate& date);
 QDate MonthLastDay(const QDate& date);
 
-// An amount typed into a range box: digits with at most one point and at least one digit.
+// An amount typed into a range box: digits with at most one point and at least one digit, and
+// not too long to be read as a number.
 bool IsRangeAmountText(const QString& text);
 // Which amount box is refused before a query runs: 0 none, 1 the "from" box, 2 the "to" box.
 // An empty box is accepted.

@@ -32,6 +32,7 @@ private slots:
     void renameToOwnNameRewritesOnlyTheBalance();
     void renameToAnotherAccountsNameIsRefused();
     void renameKeepsTheVouchers();
+    void changeOfAnAccountGoneMeanwhile();
     void changeNeedsTheEditPassword();
     void deleteTakesTheVouchersAndReopensDocuments();
     void deleteAnsweredNoChangesNothing();
@@ -41,7 +42,7 @@ private:
     std::unique_ptr<TestProgram> program;
     // Types into the account editor and presses 确定; records the caption and the boxes as shown.
     ScriptedPrompts::ModalScript TypeIntoEditor(const QString& name, const QString& base);
-    QString editorCaption, editorName, editorBase;
+    QString editorCaption, editorName, editorBase, editorFocus;
     bool editorStayedOpen = false;
 };
 
@@ -67,6 +68,7 @@ ScriptedPrompts::ModalScript TestAccounts::TypeIntoEditor(const QString& name, c
         editor->Edit2->setText(base);
         editor->Button1->click();
         editorStayedOpen = editor->isVisible();
+        editorFocus = editor->focusWidget() ? editor->focusWidget()->objectName() : QString();
     };
 }
 
@@ -118,6 +120,7 @@ void TestAccounts::openingBalanceMustBeAnAmount_data() {
     QTest::newRow("negative") << "-5";
     QTest::newRow("empty") << "";
     QTest::newRow("letters") << "12元";
+    QTest::newRow("too long for a number") << QString(400, QLatin1Char('9'));
 }
 
 void TestAccounts::openingBalanceMustBeAnAmount() {
@@ -126,6 +129,7 @@ void TestAccounts::openingBalanceMustBeAnAmount() {
     program->Prompts().QueueModal(TypeIntoEditor(QStringLiteral("备用金"), base));
     QVERIFY(!FormMain->NewAccount());
     QVERIFY(editorStayedOpen);
+    QCOMPARE(editorFocus, QStringLiteral("Edit2"));
     QCOMPARE(program->Prompts().Texts(), QStringList({QStringLiteral("金额格式有误，请重新输入")}));
     QCOMPARE(program->Scalar("Select Count(*) From Account"), before);
 }
@@ -224,6 +228,27 @@ void TestAccounts::renameKeepsTheVouchers() {
     QCOMPARE(ValueOf(FormMain->MReportADOQuery, "MoneyIndex", 4, "AccountName").toString(),
              QStringLiteral("库存现金"));
     QCOMPARE(program->Scalar("Select Count(*) From MoneyTable Where MoneyAccount = 2"), QStringLiteral("3"));
+}
+
+void TestAccounts::changeOfAnAccountGoneMeanwhile() {
+    FormMain->FillMoneyReport(MoneyQueryText(MoneyCriteria(), QString()));
+    bool windowStayed = true;
+    program->Prompts().QueueModal([&](QDialog* dialog) {
+        program->Exec("Delete From Account Where AccountIndex = 2");
+        static_cast<TFormAccount*>(dialog)->ActionEdit->trigger();
+        windowStayed = dialog->isVisible();
+    });
+    program->Prompts().QueueModal(TypeIntoEditor(QStringLiteral("备用金"), QStringLiteral("5")));
+    QVERIFY(!FormMain->OpenAccountWindow(2));
+    QVERIFY(!windowStayed);
+    // The editor showed the name it was given and a balance of 0, nothing of an earlier showing.
+    QCOMPARE(editorName, QStringLiteral("现金"));
+    QCOMPARE(editorBase, QStringLiteral("0"));
+    QCOMPARE(program->Prompts().Texts(), QStringList({QStringLiteral("找不到要修改的帐户")}));
+    QCOMPARE(program->Scalar("Select Count(*) From Account Where AccountName = '备用金'"),
+             QStringLiteral("0"));
+    // The refresh still ran: the vouchers of the vanished account have left the voucher grid.
+    QCOMPARE(Keys(FormMain->MReportADOQuery, "MoneyIndex"), QList<int>({5, 3}));
 }
 
 void TestAccounts::changeNeedsTheEditPassword() {

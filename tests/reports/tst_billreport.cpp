@@ -1,4 +1,5 @@
 #include "ReportFixture.h"
+#include "documents/BuySellForm.h"
 #include "foundation/ShareDM.h"
 #include "kit/DataGrid.h"
 #include "mainwindow/MainForm.h"
@@ -33,6 +34,11 @@ private slots:
     void refreshRerunsTheStoredQuery();
     void emptyResultLeavesNoStaleFooter();
     void doubleClickWithoutARow();
+    void doubleClickOpensTheDocument_data();
+    void doubleClickOpensTheDocument();
+    void rejectedTextEmptiesTheGridAndIsKept();
+    void windowStartsFromScratch();
+    void gridColumns();
     void purchaseAmountsAreRed();
 
 private:
@@ -217,6 +223,8 @@ void TestBillReport::amountWithTwoPointsIsRefusedBeforeAnyQuery_data() {
     QTest::newRow("to") << "100"
                         << "1.2.3"
                         << "Edit4";
+    QTest::newRow("too long for a number") << QString(400, QLatin1Char('9')) << ""
+                                           << "Edit2";
     QTest::newRow("letters") << "abc"
                              << ""
                              << "Edit2";
@@ -347,6 +355,128 @@ void TestBillReport::doubleClickWithoutARow() {
     FormMain->DBGridEh2DblClick(); // empty result
     QCOMPARE(program->Prompts().Texts(), QStringList({QStringLiteral("请先选中需要查看的记录"),
                                                       QStringLiteral("请先选中需要查看的记录")}));
+}
+
+void TestBillReport::doubleClickOpensTheDocument_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("changed");
+    // Rows in date order: 4, 2, 3, 5.
+    QTest::newRow("sale, changed") << 1 << 2 << "销售开单" << true;
+    QTest::newRow("purchase, changed") << 2 << 3 << "采购开单" << true;
+    QTest::newRow("sale, only looked at") << 0 << 4 << "销售开单" << false;
+}
+
+void TestBillReport::doubleClickOpensTheDocument() {
+    QFETCH(int, row);
+    QFETCH(int, key);
+    QFETCH(QString, kind);
+    QFETCH(bool, changed);
+    FormMain->FillBillReport(BillQueryText(BillCriteria(), QString()));
+    DataGrid* grid = FormMain->DBGridEh2;
+    const double before = ValueOf(FormMain->BReportADOQuery, "BillIndex", key, "BillSum").toDouble();
+    QString mode, openedKind;
+    qint64 opened = 0;
+    bool fixed = true;
+    program->Prompts().QueueModal([&](QDialog* dialog) {
+        auto* form = qobject_cast<TFormBuySell*>(dialog);
+        QVERIFY(form);
+        mode = form->OpenMode;
+        openedKind = form->OpenKind;
+        opened = form->OpenBillIndex;
+        fixed = form->CustomerFixed;
+        // The document is stored with a new amount while the editor is open.
+        program->Exec(QStringLiteral("Update Bill Set BillSum = BillSum * 2 Where BillIndex = %1").arg(key));
+        form->DataChanged = changed;
+    });
+    grid->setCurrentIndex(grid->model()->index(row, 3));
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->currentIndex()).center());
+    QCOMPARE(program->Prompts().PendingScripts(), 0);
+    QCOMPARE(mode, QStringLiteral("修改"));
+    QCOMPARE(openedKind, kind);
+    QCOMPARE(opened, qint64(key));
+    QVERIFY(!fixed);
+    // A change re-runs the stored query; a look without a change leaves the grid as it was.
+    QCOMPARE(ValueOf(FormMain->BReportADOQuery, "BillIndex", key, "BillSum").toDouble(),
+             changed ? before * 2 : before);
+    QCOMPARE(FormMain->BReportADOQuery.RecordCount(), 4);
+    QVERIFY(program->Prompts().Texts().isEmpty());
+}
+
+void TestBillReport::rejectedTextEmptiesTheGridAndIsKept() {
+    FormMain->FillBillReport(BillQueryText(BillCriteria(), QString()));
+    QCOMPARE(FormMain->DBGridEh2->model()->rowCount(), 4);
+    const QString broken = BillReportSelect() + QStringLiteral("(NoSuchColumn > 1)");
+    FormMain->FillBillReport(broken);
+    QCOMPARE(program->Prompts().Texts(), QStringList({QStringLiteral("数据库打开失败")}));
+    QVERIFY(!FormMain->BReportADOQuery.Active());
+    QCOMPARE(FormMain->DBGridEh2->model()->rowCount(), 0);
+    QCOMPARE(FormMain->DBGridEh2->FooterText(0), QString());
+    QCOMPARE(FormMain->BillReportSql, broken);
+    // The failing text stays until a new query replaces it: a sort change shows the message again.
+    FormMain->ComboBox2->setCurrentIndex(1);
+    QCOMPARE(program->Prompts().Texts().size(), 2);
+    FormMain->FillBillReport(BillQueryText(BillCriteria(), QString()));
+    QCOMPARE(FormMain->DBGridEh2->model()->rowCount(), 4);
+    QCOMPARE(program->Prompts().Texts().size(), 2);
+}
+
+void TestBillReport::windowStartsFromScratch() {
+    program->Exec("Insert Into Parameter (ParameterType, ParameterValue) Values (4, '已发货')");
+    RunCriteria([&](TFormBillReport* form) {
+        form->ComboBox5->setCurrentIndex(2);
+        form->CheckBox1->click();
+        form->CheckBox2->click();
+        form->Edit2->setText("1");
+        form->Edit3->setText("x");
+        form->Edit4->setText("2");
+        form->Edit5->setText("y");
+        form->Edit6->setText("z");
+        form->ComboBox2->setCurrentIndex(1);
+        form->ComboBox3->setCurrentIndex(1);
+        form->ComboBox6->setEditText("东方");
+        form->DateTimePicker1->setDate(QDate(2020, 1, 1));
+        form->SpeedButton2->click();
+    });
+    QVERIFY(!FormMain->BReportADOQuery.Active());
+    FormMain->SetWorkingDate(QDate(2023, 2, 10));
+    RunCriteria([&](TFormBillReport* form) {
+        for (QLineEdit* edit : {form->Edit2, form->Edit3, form->Edit4, form->Edit5, form->Edit6})
+            QVERIFY2(edit->text().isEmpty(), qPrintable(edit->objectName()));
+        QVERIFY(!form->CheckBox1->isChecked() && !form->CheckBox2->isChecked());
+        QVERIFY(!form->DateTimePicker1->isEnabled() && !form->DateTimePicker2->isEnabled());
+        QVERIFY(!form->Edit2->isEnabled() && !form->Edit4->isEnabled());
+        QCOMPARE(form->DateTimePicker1->date(), QDate(2023, 2, 1));
+        QCOMPARE(form->DateTimePicker2->date(), QDate(2023, 2, 28));
+        QCOMPARE(form->ComboBox5->count(), 3);
+        for (QComboBox* combo : {form->ComboBox5, form->ComboBox2, form->ComboBox3, form->ComboBox6})
+            QCOMPARE(combo->currentText(), QStringLiteral("所有"));
+        QCOMPARE(form->focusWidget(), form->ComboBox5);
+        form->SpeedButton2->click();
+    });
+    QVERIFY(program->Prompts().Texts().isEmpty());
+}
+
+void TestBillReport::gridColumns() {
+    DataGrid* grid = FormMain->DBGridEh2;
+    const QStringList expected = {"创建时间/70", "单据编号/80", "单据类型/80", "客户名称/120",
+                                  "单据金额/70", "已收金额/70", "未收金额/70", "业务员/60",
+                                  "业务种类/70", "业务进度/70", "备注信息/120"};
+    QStringList shown;
+    for (int column = 0; column < grid->model()->columnCount(); ++column)
+        shown << grid->model()->headerData(column, Qt::Horizontal).toString() + "/" +
+                     QString::number(grid->columnWidth(column));
+    QCOMPARE(shown, expected);
+    FormMain->FillBillReport(BillQueryText(BillCriteria(), QString()));
+    const QModelIndex cell = grid->model()->index(0, 3);
+    QCOMPARE(cell.data(Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::Alignment(Qt::AlignCenter));
+    QCOMPARE(grid->model()->headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::Alignment(Qt::AlignCenter));
+    QVERIFY(!(grid->model()->flags(cell) & Qt::ItemIsEditable));
+    QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+    QVERIFY(!grid->isSortingEnabled());
 }
 
 void TestBillReport::purchaseAmountsAreRed() {

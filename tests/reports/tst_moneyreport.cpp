@@ -1,4 +1,5 @@
 #include "ReportFixture.h"
+#include "finance/GetPayForm.h"
 #include "foundation/ShareDM.h"
 #include "kit/DataGrid.h"
 #include "mainwindow/MainForm.h"
@@ -26,6 +27,12 @@ private slots:
     void amountWithTwoPointsIsRefusedBeforeAnyQuery();
     void salesmanSeesHisVouchersAndAccounts();
     void quickQueryIgnoresTheCriteria();
+    void doubleClickOpensTheVoucher_data();
+    void doubleClickOpensTheVoucher();
+    void doubleClickWithoutARow();
+    void rejectedTextEmptiesTheGridAndIsKept();
+    void windowStartsFromScratch();
+    void gridColumns();
     void paymentsAreRed();
 
 private:
@@ -48,6 +55,8 @@ void TestMoneyReport::RunCriteria(const std::function<void(TFormMoneyReport*)>& 
     program->Prompts().QueueModal([&](QDialog* dialog) {
         auto* form = static_cast<TFormMoneyReport*>(dialog);
         fill(form);
+        if (!form->isVisible())
+            return; // the script closed it
         if (quick)
             form->Button1->click();
         else
@@ -215,6 +224,136 @@ void TestMoneyReport::quickQueryIgnoresTheCriteria() {
     SignInAsSalesman(QStringLiteral("李四"));
     RunCriteria(fillEverything, true);
     QCOMPARE(Keys(FormMain->MReportADOQuery, "MoneyIndex"), QList<int>({4, 6}));
+}
+
+void TestMoneyReport::doubleClickOpensTheVoucher_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("saved");
+    // Rows in date order: 5 (amount 0), 2, 3, 4 (payment), 6.
+    QTest::newRow("a voucher of 0 opens as a receipt") << 0 << 5 << "财务收入单" << true;
+    QTest::newRow("payment, saved") << 3 << 4 << "财务支出单" << true;
+    QTest::newRow("receipt, cancelled") << 1 << 2 << "财务收入单" << false;
+}
+
+void TestMoneyReport::doubleClickOpensTheVoucher() {
+    QFETCH(int, row);
+    QFETCH(int, key);
+    QFETCH(QString, kind);
+    QFETCH(bool, saved);
+    FormMain->FillMoneyReport(MoneyQueryText(MoneyCriteria(), QString()));
+    DataGrid* grid = FormMain->DBGridEh1;
+    QString mode, openedKind;
+    qint64 opened = 0;
+    bool fixed = true;
+    program->Prompts().QueueModal([&](QDialog* dialog) {
+        auto* form = qobject_cast<TFormGetPay*>(dialog);
+        QVERIFY(form);
+        mode = form->OpenMode;
+        openedKind = form->OpenKind;
+        opened = form->OpenMoneyIndex;
+        fixed = form->CustomerFixed;
+        program->Exec(
+            QStringLiteral("Update MoneyTable Set MoneyRemark = 'changed' Where MoneyIndex = %1").arg(key));
+        if (saved)
+            form->accept();
+    });
+    grid->setCurrentIndex(grid->model()->index(row, 3));
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->currentIndex()).center());
+    QCOMPARE(program->Prompts().PendingScripts(), 0);
+    QCOMPARE(mode, QStringLiteral("修改"));
+    QCOMPARE(openedKind, kind);
+    QCOMPARE(opened, qint64(key));
+    QVERIFY(!fixed);
+    // OK re-runs the stored query; a cancelled editor leaves the grid as it was.
+    QCOMPARE(ValueOf(FormMain->MReportADOQuery, "MoneyIndex", key, "MoneyRemark").toString(),
+             saved ? QStringLiteral("changed") : QString());
+    QVERIFY(program->Prompts().Texts().isEmpty());
+}
+
+void TestMoneyReport::doubleClickWithoutARow() {
+    FormMain->DBGridEh1DblClick(); // never queried
+    MoneyCriteria none;
+    none.Serial = QStringLiteral("no such serial");
+    FormMain->FillMoneyReport(MoneyQueryText(none, QString()));
+    FormMain->DBGridEh1DblClick(); // empty result
+    QCOMPARE(program->Prompts().Texts(), QStringList({QStringLiteral("请先选中需要查看的记录"),
+                                                      QStringLiteral("请先选中需要查看的记录")}));
+    QCOMPARE(program->Prompts().UnexpectedModals, 0);
+}
+
+void TestMoneyReport::rejectedTextEmptiesTheGridAndIsKept() {
+    FormMain->FillMoneyReport(MoneyQueryText(MoneyCriteria(), QString()));
+    QCOMPARE(FormMain->DBGridEh1->model()->rowCount(), 5);
+    const QString broken = MoneyReportSelect() + QStringLiteral(" And (NoSuchColumn > 1)");
+    FormMain->FillMoneyReport(broken);
+    QCOMPARE(program->Prompts().Texts(), QStringList({QStringLiteral("数据库打开失败")}));
+    QVERIFY(!FormMain->MReportADOQuery.Active());
+    QCOMPARE(FormMain->DBGridEh1->model()->rowCount(), 0);
+    QCOMPARE(FormMain->DBGridEh1->FooterText(0), QString());
+    QCOMPARE(FormMain->MoneyReportSql, broken);
+    FormMain->RefreshAll(); // re-runs the failing text
+    QCOMPARE(program->Prompts().Texts().size(), 2);
+}
+
+void TestMoneyReport::windowStartsFromScratch() {
+    RunCriteria([&](TFormMoneyReport* form) {
+        form->ComboBox5->setCurrentIndex(2);
+        form->CheckBox1->click();
+        form->CheckBox2->click();
+        form->Edit2->setText("1");
+        form->Edit3->setText("x");
+        form->Edit4->setText("2");
+        form->Edit5->setText("y");
+        form->Edit6->setText("z");
+        form->ComboBox1->setCurrentIndex(1);
+        form->ComboBox6->setEditText("东方");
+        form->BitBtn2->click();
+    });
+    QVERIFY(!FormMain->MReportADOQuery.Active());
+    FormMain->SetWorkingDate(QDate(2024, 12, 5));
+    RunCriteria([&](TFormMoneyReport* form) {
+        for (QLineEdit* edit : {form->Edit2, form->Edit3, form->Edit4, form->Edit5, form->Edit6})
+            QVERIFY2(edit->text().isEmpty(), qPrintable(edit->objectName()));
+        QVERIFY(!form->CheckBox1->isChecked() && !form->CheckBox2->isChecked());
+        QVERIFY(!form->DateTimePicker1->isEnabled() && !form->Edit2->isEnabled() &&
+                !form->Edit4->isEnabled());
+        QCOMPARE(form->DateTimePicker1->date(), QDate(2024, 12, 1));
+        QCOMPARE(form->DateTimePicker2->date(), QDate(2024, 12, 31));
+        QCOMPARE(form->ComboBox5->count(), 3);
+        for (QComboBox* combo : {form->ComboBox5, form->ComboBox1, form->ComboBox2, form->ComboBox3,
+                                 form->ComboBox4, form->ComboBox6})
+            QCOMPARE(combo->currentText(), QStringLiteral("所有"));
+        QCOMPARE(form->ComboBox1->count(), 3);
+        QCOMPARE(form->focusWidget(), form->ComboBox5);
+        form->BitBtn2->click();
+    });
+    QVERIFY(program->Prompts().Texts().isEmpty());
+}
+
+void TestMoneyReport::gridColumns() {
+    DataGrid* grid = FormMain->DBGridEh1;
+    const QStringList expected = {"创建时间/70", "单据编号/65", "帐户名称/80", "客户名称/100",
+                                  "收入/65",     "支出/65",     "合计/65",     "业务员/50",
+                                  "收支种类/60", "类别/60",     "凭证/60",     "备注信息/100"};
+    QStringList shown;
+    for (int column = 0; column < grid->model()->columnCount(); ++column)
+        shown << grid->model()->headerData(column, Qt::Horizontal).toString() + "/" +
+                     QString::number(grid->columnWidth(column));
+    QCOMPARE(shown, expected);
+    FormMain->FillMoneyReport(MoneyQueryText(MoneyCriteria(), QString()));
+    const QModelIndex cell = grid->model()->index(1, 4);
+    QCOMPARE(cell.data().toString(), QStringLiteral("300"));
+    QCOMPARE(cell.data(Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::Alignment(Qt::AlignCenter));
+    QVERIFY(!(grid->model()->flags(cell) & Qt::ItemIsEditable));
+    QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+    // A title click widens a column to its widest text drawn so far; it does not sort.
+    const QString wide = QStringLiteral("一个很长很长的备注信息文字");
+    grid->CellColour(0, 11, wide);
+    FormMain->DBGridEh1TitleClick(11);
+    QCOMPARE(grid->columnWidth(11), grid->fontMetrics().horizontalAdvance(wide) + 20);
+    QCOMPARE(Keys(FormMain->MReportADOQuery, "MoneyIndex"), QList<int>({5, 2, 3, 4, 6}));
 }
 
 void TestMoneyReport::paymentsAreRed() {

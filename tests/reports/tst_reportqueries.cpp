@@ -346,6 +346,7 @@ void TestReportQueries::amountBoxes_data() {
                                   << "" << 1;
     QTest::newRow("letters in to") << ""
                                    << "12a" << 2;
+    QTest::newRow("too long for a number") << QString(400, QLatin1Char('9')) << "" << 1;
     QTest::newRow("from is checked first") << "x"
                                            << "y" << 1;
 }
