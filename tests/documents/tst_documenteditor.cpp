@@ -29,6 +29,8 @@ private slots:
     void earlyStoreRefused_data();
     void earlyStoreRefused();
     void vouchersOfAStoredPurchase();
+    void deletedDocumentLeavesItsVouchers();
+    void newDocumentForAFixedCustomer();
 };
 
 namespace {
@@ -574,6 +576,78 @@ void TestDocumentEditor::vouchersOfAStoredPurchase() {
              QStringList(
                  {QStringLiteral("0"), QStringLiteral("35"), QStringLiteral("-35"), QString::number(bill)}));
     QCOMPARE(CardText(QStringLiteral("BillPay1")), QStringLiteral("75 元"));
+}
+
+void TestDocumentEditor::deletedDocumentLeavesItsVouchers() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int account = AddAccount(program, QStringLiteral("现金"));
+    AddCustomer(program, QStringLiteral("老王"));
+    const QDate today = FormMain->WorkingDate();
+    const int bill =
+        AddBill(program, QStringLiteral("销售开单"), QStringLiteral("老王"), 100, QString(), today);
+    const int voucher = AddVoucher(program, account, bill, QStringLiteral("老王"), 60, QString(), today);
+    auto unlockAndDelete = On<TFormBuySell>([](TFormBuySell* form) {
+        form->SpeedButton4->click();
+        form->BitBtn3->click();
+    });
+    // No: the document stays; the unlock alone makes the opener refresh.
+    program.Prompts().QueueModal(unlockAndDelete);
+    program.Prompts().QueueAnswer(false);
+    QVERIFY(FormMain->OpenBillEditor(bill));
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Bill Where BillIndex = %1").arg(bill)),
+             QStringLiteral("1"));
+    program.Prompts().QueueModal(unlockAndDelete);
+    program.Prompts().QueueAnswer(true);
+    QVERIFY(FormMain->OpenBillEditor(bill));
+    QCOMPARE(program.Prompts().Messages.back().Title, QStringLiteral("删除警告"));
+    QCOMPARE(program.Prompts().Texts(),
+             QStringList({QStringLiteral("确实要删除该记录吗？"), QStringLiteral("确实要删除该记录吗？")}));
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Bill Where BillIndex = %1").arg(bill)),
+             QStringLiteral("0"));
+    QCOMPARE(
+        program.Scalar(QStringLiteral("Select MoneyBill From MoneyTable Where MoneyIndex = %1").arg(voucher)),
+        QString::number(bill));
+    // The receipt still counts for the customer and the account.
+    QCOMPARE(CardText(QStringLiteral("CustomerOwe1")), QStringLiteral("-60 元"));
+    QCOMPARE(CardText(QStringLiteral("AccountMoney1")), QStringLiteral("60 元"));
+}
+
+void TestDocumentEditor::newDocumentForAFixedCustomer() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    AddAccount(program, QStringLiteral("现金"));
+    AddCustomer(program, QStringLiteral("甲"));
+    const int customer = AddCustomer(program, QStringLiteral("老王"));
+    bool documentBoxEnabled = true, voucherBoxEnabled = true;
+    QString documentCustomer, voucherCustomer;
+    program.Prompts().QueueModal(On<TFormBuySell>([&](TFormBuySell* form) {
+        documentBoxEnabled = form->ComboBox5->isEnabled();
+        documentCustomer = form->ComboBox5->currentText();
+        form->Edit2->setText(QStringLiteral("10"));
+        form->Button1->click();
+        form->BitBtn1->click();
+    }));
+    program.Prompts().QueueModal(On<TFormGetPay>([&](TFormGetPay* form) {
+        voucherBoxEnabled = form->ComboBox5->isEnabled();
+        voucherCustomer = form->ComboBox5->currentText();
+        form->Edit2->setText(QStringLiteral("10"));
+        form->BitBtn1->click();
+    }));
+    FormBuySell->OpenMode = QStringLiteral("新增");
+    FormBuySell->OpenKind = QStringLiteral("销售开单");
+    FormBuySell->OpenBillIndex = 1;
+    FormBuySell->OpenCustomerIndex = customer;
+    FormBuySell->CustomerFixed = true;
+    QCOMPARE(Prompts::Get().ShowModal(FormBuySell), int(QDialog::Accepted));
+    QVERIFY(!documentBoxEnabled);
+    QVERIFY(!voucherBoxEnabled);
+    QCOMPARE(documentCustomer, QStringLiteral("老王"));
+    QCOMPARE(voucherCustomer, QStringLiteral("老王"));
+    QCOMPARE(RowOf(QStringLiteral("Select BillUser, BillSum From Bill Where BillIndex > 1")),
+             QStringList({QStringLiteral("老王"), QStringLiteral("10")}));
+    QCOMPARE(RowOf(QStringLiteral("Select MoneyUser, MoneySum From MoneyTable Where MoneyIndex > 1")),
+             QStringList({QStringLiteral("老王"), QStringLiteral("10")}));
 }
 
 QTEST_MAIN(TestDocumentEditor)
