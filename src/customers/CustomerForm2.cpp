@@ -226,14 +226,6 @@ void TFormCustomer2::BitBtn2Click() {
 void TFormCustomer2::BitBtn3Click() {
     if (!EditExisting)
         return;
-    Query& query = ShareDataModule->ADOQueryTemp;
-    OpenSql(query, CustomerByIndexSql(EditCustomerIndex), QStringLiteral("数据库打开失败"));
-    if (!query.Active() || query.RecordCount() == 0) {
-        Prompts::Get().Information(QStringLiteral("找不到要删除的记录"));
-        return;
-    }
-    if (!Prompts::Get().Question(QStringLiteral("确实要删除该记录吗？"), QStringLiteral("删除警告")))
-        return;
-    query.Delete();
-    accept();
+    if (DeleteRecordAfterAsking(ShareDataModule->ADOQueryTemp, CustomerByIndexSql(EditCustomerIndex)))
+        accept();
 }

@@ -489,16 +489,10 @@ void TFormBuySell::reject() {
 void TFormBuySell::BitBtn3Click() {
     if (BitBtn3->isHidden())
         return;
-    Query& query = ShareDataModule->ADOQueryTemp;
-    OpenSql(query, BillByIndexSql(OpenBillIndex), QStringLiteral("数据库打开失败"));
-    if (OpenBillIndex <= 1 || !query.Active() || query.RecordCount() == 0) {
-        Prompts::Get().Information(QStringLiteral("找不到要删除的记录"));
-        return;
-    }
-    if (!Prompts::Get().Question(QStringLiteral("确实要删除该记录吗？"), QStringLiteral("删除警告")))
-        return;
-    query.Delete();
-    accept();
+    // The reserved row 1 is never deleted: key 0 names no row.
+    if (DeleteRecordAfterAsking(ShareDataModule->ADOQueryTemp,
+                                BillByIndexSql(OpenBillIndex > 1 ? OpenBillIndex : 0)))
+        accept();
 }
 
 void TFormBuySell::Button1Click() {
@@ -556,16 +550,8 @@ void TFormBuySell::Button3Click() {
     const qint64 index = SelectedMoneyIndex();
     if (index == 0)
         return;
-    Query& query = ShareDataModule->ADOQueryTemp;
-    OpenSql(query, VoucherByIndexSql(index), QStringLiteral("数据库打开失败"));
-    if (!query.Active() || query.RecordCount() == 0) {
-        Prompts::Get().Information(QStringLiteral("找不到要删除的记录"));
-        return;
-    }
-    if (!Prompts::Get().Question(QStringLiteral("确实要删除该记录吗？"), QStringLiteral("删除警告")))
-        return;
-    query.Delete();
-    RefreshVoucherList();
+    if (DeleteRecordAfterAsking(ShareDataModule->ADOQueryTemp, VoucherByIndexSql(index)))
+        RefreshVoucherList();
 }
 
 void TFormBuySell::ActionEditExecute() {

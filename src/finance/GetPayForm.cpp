@@ -292,14 +292,6 @@ void TFormGetPay::BitBtn3Click() {
         return;
     if (!ShareDataModule->AskEditPassword())
         return;
-    Query& query = ShareDataModule->ADOQueryTemp;
-    OpenSql(query, VoucherByIndexSql(OpenMoneyIndex), QStringLiteral("数据库打开失败"));
-    if (!query.Active() || query.RecordCount() == 0) {
-        Prompts::Get().Information(QStringLiteral("找不到要删除的记录"));
-        return;
-    }
-    if (!Prompts::Get().Question(QStringLiteral("确实要删除该记录吗？"), QStringLiteral("删除警告")))
-        return;
-    query.Delete();
-    accept();
+    if (DeleteRecordAfterAsking(ShareDataModule->ADOQueryTemp, VoucherByIndexSql(OpenMoneyIndex)))
+        accept();
 }

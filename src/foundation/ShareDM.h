@@ -45,6 +45,9 @@ extern TShareDataModule* ShareDataModule;
 
 // Closes the query, gives it the SQL and opens it; on failure shows failureMessage and returns false.
 bool OpenSql(Query& query, const QString& sql, const QString& failureMessage);
+// Opens the one row sql selects and deletes it once the user confirms; "找不到要删除的记录" when
+// there is no such row. True when the row was deleted.
+bool DeleteRecordAfterAsking(Query& query, const QString& sql);
 // Runs a statement; returns the rows affected, or 0 after showing "SQL命令执行出错".
 int ExecSql(Query& query, const QString& sql);
 // Fills a drop-down list from a query ("所有" first when addAllEntry) and selects entry 0.

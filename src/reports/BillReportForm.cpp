@@ -4,6 +4,7 @@
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
+#include "reports/CriteriaBoxes.h"
 #include "reports/CriteriaWidgets.h"
 
 #include <QAction>
@@ -176,18 +177,8 @@ BillCriteria TFormBillReport::Criteria() const {
 }
 
 void TFormBillReport::ActionYesExecute() {
-    switch (RefusedAmountBox(Edit2->text(), Edit4->text())) {
-    case 1:
-        Prompts::Get().Information(QStringLiteral("金额格式有误，请重新输入"));
-        Edit2->setFocus();
+    if (!AmountBoxesAccepted(Edit2, Edit4))
         return;
-    case 2:
-        Prompts::Get().Information(QStringLiteral("金额格式有误，请重新输入"));
-        Edit4->setFocus();
-        return;
-    default:
-        break;
-    }
     FormMain->FillBillReport(BillQueryText(Criteria(), BillFilter));
     FormMain->PageControl1->setCurrentIndex(TFormMain::PageBillReport);
     accept();
@@ -209,20 +200,9 @@ void TFormBillReport::CheckBox1Click() {
 }
 
 void TFormBillReport::CheckBox2Click() {
-    if (CheckBox2->isChecked() && ComboBox5->currentIndex() == 0) {
-        Prompts::Get().Information(QStringLiteral("请先选定“单据类型”后再填金额范围"));
-        CheckBox2->setChecked(false);
-        return;
-    }
-    Edit2->setEnabled(CheckBox2->isChecked());
-    Edit4->setEnabled(CheckBox2->isChecked());
+    AmountRangeClicked(ComboBox5, CheckBox2, Edit2, Edit4);
 }
 
 void TFormBillReport::ComboBox5Change() {
-    if (ComboBox5->currentIndex() == 0) {
-        Edit2->setEnabled(false);
-        Edit4->setEnabled(false);
-        Edit2->clear();
-        Edit4->clear();
-    }
+    AmountKindChanged(ComboBox5, Edit2, Edit4);
 }

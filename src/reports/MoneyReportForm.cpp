@@ -4,6 +4,7 @@
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
+#include "reports/CriteriaBoxes.h"
 #include "reports/CriteriaWidgets.h"
 
 #include <QCheckBox>
@@ -174,18 +175,8 @@ MoneyCriteria TFormMoneyReport::Criteria() const {
 }
 
 void TFormMoneyReport::BitBtn1Click() {
-    switch (RefusedAmountBox(Edit2->text(), Edit4->text())) {
-    case 1:
-        Prompts::Get().Information(QStringLiteral("金额格式有误，请重新输入"));
-        Edit2->setFocus();
+    if (!AmountBoxesAccepted(Edit2, Edit4))
         return;
-    case 2:
-        Prompts::Get().Information(QStringLiteral("金额格式有误，请重新输入"));
-        Edit4->setFocus();
-        return;
-    default:
-        break;
-    }
     FormMain->FillMoneyReport(MoneyQueryText(Criteria(), MoneyFilter));
     FormMain->PageControl1->setCurrentIndex(TFormMain::PageMoneyReport);
     accept();
@@ -207,20 +198,9 @@ void TFormMoneyReport::CheckBox1Click() {
 }
 
 void TFormMoneyReport::CheckBox2Click() {
-    if (CheckBox2->isChecked() && ComboBox5->currentIndex() == 0) {
-        Prompts::Get().Information(QStringLiteral("请先选定“单据类型”后再填金额范围"));
-        CheckBox2->setChecked(false);
-        return;
-    }
-    Edit2->setEnabled(CheckBox2->isChecked());
-    Edit4->setEnabled(CheckBox2->isChecked());
+    AmountRangeClicked(ComboBox5, CheckBox2, Edit2, Edit4);
 }
 
 void TFormMoneyReport::ComboBox5Change() {
-    if (ComboBox5->currentIndex() == 0) {
-        Edit2->setEnabled(false);
-        Edit4->setEnabled(false);
-        Edit2->clear();
-        Edit4->clear();
-    }
+    AmountKindChanged(ComboBox5, Edit2, Edit4);
 }
