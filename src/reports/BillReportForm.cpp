@@ -4,7 +4,6 @@
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
-#include "reports/CriteriaBoxes.h"
 #include "reports/CriteriaWidgets.h"
 
 #include <QAction>
@@ -130,20 +129,9 @@ void TFormBillReport::showEvent(QShowEvent* event) {
 void TFormBillReport::FormShow() {
     if (parentWidget())
         move(parentWidget()->geometry().center() - rect().center());
-    Edit2->clear();
-    Edit3->clear();
-    Edit4->clear();
-    Edit5->clear();
-    ShowSalesmanBox(Edit6);
-    const QDate working = FormMain->WorkingDate();
-    DateTimePicker1->setDate(MonthFirstDay(working));
-    DateTimePicker2->setDate(MonthLastDay(working));
-    CheckBox1->setChecked(false);
-    CheckBox2->setChecked(false);
-    DateTimePicker1->setEnabled(false);
-    DateTimePicker2->setEnabled(false);
-    Edit2->setEnabled(false);
-    Edit4->setEnabled(false);
+    ResetCommonCriteria(
+        {Edit2, Edit4, Edit3, Edit5, Edit6, DateTimePicker1, DateTimePicker2, CheckBox1, CheckBox2},
+        FormMain->WorkingDate());
     Query& temp = ShareDataModule->ADOQueryTemp;
     LoadCombo(ComboBox2, temp, QStringLiteral("Select * From Parameter Where ParameterType = 1"), true,
               QStringLiteral("ParameterValue"));
