@@ -16,12 +16,7 @@ QString CustomerByNameSql(const QString& name) {
 }
 
 bool IsCustomerBalanceText(const QString& text) {
-    if (text.isEmpty())
-        return true;
-    // A number too long for a double (hundreds of digits) is no amount either.
-    bool ok = false;
-    text.toDouble(&ok);
-    return ok && IsAmountText(text, std::numeric_limits<int>::max(), true);
+    return text.isEmpty() || IsAmountText(text, std::numeric_limits<int>::max(), true);
 }
 
 double CustomerBalanceOf(const QString& text) {

@@ -29,10 +29,7 @@ QString SettingSql(int row) {
 }
 
 bool IsDocumentAmountText(const QString& text) {
-    // A number too long for a double (hundreds of digits) is no amount either.
-    bool ok = false;
-    text.toDouble(&ok);
-    return ok && IsAmountText(text, 4, false);
+    return IsAmountText(text, 4, false);
 }
 
 double DocumentAmountOf(const QString& text) {

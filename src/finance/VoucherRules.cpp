@@ -16,9 +16,7 @@ FieldCheck CheckVoucher(const VoucherInput& input,
         return {QStringLiteral("请选择帐款项目"), QStringLiteral("ComboBox2")};
     // Digits and at most one point, at least one digit: "1.2.3" and "." are no amounts; nor is a
     // number too long for a double.
-    bool parses = false;
-    input.Amount.toDouble(&parses);
-    if (!parses || !IsAmountText(input.Amount, std::numeric_limits<int>::max(), false))
+    if (!IsAmountText(input.Amount, std::numeric_limits<int>::max(), false))
         return {badAmount, QStringLiteral("Edit2")};
     const int point = input.Amount.indexOf(QLatin1Char('.'));
     if (point >= 0 && input.Amount.size() - point - 1 > 4)

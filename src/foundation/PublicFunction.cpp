@@ -194,5 +194,8 @@ bool IsAmountText(const QString& s, int maxDecimals, bool allowNegative) {
     const QString decimals = point < 0 ? QString() : body.mid(point + 1);
     if (whole.isEmpty() && decimals.isEmpty())
         return false;
-    return decimals.size() <= maxDecimals;
+    // A digit string too long for a double (hundreds of digits) is no amount either.
+    bool parses = false;
+    body.toDouble(&parses);
+    return parses && decimals.size() <= maxDecimals;
 }

@@ -32,5 +32,6 @@ int GbkLength(const QString& s);
 QString GbkLeft(const QString& s, int maxBytes);
 
 // Whether an amount text is a non-negative decimal number with at most maxDecimals decimals
-// (digits with at most one point, at least one digit). A leading "-" is accepted when allowNegative.
+// (digits with at most one point, at least one digit, short enough to be read as a double). A
+// leading "-" is accepted when allowNegative.
 bool IsAmountText(const QString& s, int maxDecimals, bool allowNegative = false);

@@ -66,10 +66,7 @@ QDate MonthLastDay(const QDate& date) {
 }
 
 bool IsRangeAmountText(const QString& text) {
-    // A digit string too long for a double is no amount either: it would only fail later.
-    bool parses = false;
-    text.toDouble(&parses);
-    return parses && IsAmountText(text, 1000);
+    return IsAmountText(text, 1000);
 }
 
 int RefusedAmountBox(const QString& from, const QString& to) {

@@ -386,6 +386,8 @@ void TestRoutines::isAmountText_data() {
     QTest::newRow("minus allowed") << QStringLiteral("-5.5") << 2 << true << true;
     QTest::newRow("lone minus") << QStringLiteral("-") << 2 << true << false;
     QTest::newRow("space") << QStringLiteral(" 5") << 2 << false << false;
+    QTest::newRow("too long for a number") << QString(400, QLatin1Char('9')) << 2 << false << false;
+    QTest::newRow("long but a number") << QString(300, QLatin1Char('9')) << 2 << false << true;
 }
 
 void TestRoutines::isAmountText() {
