@@ -161,9 +161,9 @@ void Query::Open() {
     const int code = result.Load(statement);
     for (int i = 0; i < result.ColumnCount(); ++i)
         names << QString::fromUtf8(sqlite3_column_name(statement, i)).remove(QLatin1Char('"'));
+    const QString problem = code == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_finalize(statement);
     if (code != SQLITE_DONE) {
-        const QString problem = QString::fromUtf8(sqlite3_errstr(code));
         Close();
         throw KestrelError(QStringLiteral("查询失败：") + problem);
     }

@@ -268,6 +268,12 @@ void TestQuery::failedOpenLeavesQueryClosed() {
     QVERIFY_THROWS_EXCEPTION(KestrelError, q.RecordCount());
     QVERIFY_THROWS_EXCEPTION(KestrelError, q.Open(QStringLiteral("Select NoSuchField From Customer")));
     QVERIFY(!q.Active());
+    // An error met while the rows are read, after a first row was read: no half result is kept.
+    q.Open(QStringLiteral("Select * From Customer"));
+    QVERIFY_THROWS_EXCEPTION(KestrelError,
+                             q.Open(QStringLiteral("Select Abs(v) As a From (Select 1 As v Union All "
+                                                   "Select -9223372036854775807 - 1)")));
+    QVERIFY(!q.Active());
     // A query without a connection cannot open either.
     Query lonely;
     QVERIFY_THROWS_EXCEPTION(KestrelError, lonely.Open(QStringLiteral("Select 1")));
