@@ -117,9 +117,10 @@ void ResultRows::AppendRow(const std::vector<QVariant>& values) {
 }
 
 void ResultRows::Push(const Cell& cell) {
-    if ((used & (BlockSize - 1)) == 0)
+    // A deletion may have left the last block empty; it is used again rather than a new one.
+    if (used / BlockSize == blocks.size())
         blocks.push_back(std::make_unique<Cell[]>(BlockSize));
-    blocks.back()[used & (BlockSize - 1)] = cell;
+    CellAt(used) = cell;
     ++used;
 }
 

@@ -536,6 +536,26 @@ void TestQuery::largeResultKeepsEveryValue() {
     check(boundary - 1, boundary + 1);
     QCOMPARE(q.ValueAt(boundary, 3).toString(), QStringLiteral("改过 'x'"));
     check(8998, 9000);
+
+    // A row added after a deletion brought the cells back to exactly one full block goes after the
+    // last row.
+    q.Open(QStringLiteral("Select CustomerIndex, CustomerName, CustomerOwe, CustomerRemark, CustomerMan, "
+                          "CustomerOwe * 2 As Twice, CustomerPhone, CustomerAddress From Customer "
+                          "Where CustomerIndex > 1 Order By CustomerOwe Limit %1")
+               .arg(boundary + 1));
+    q.First();
+    q.Delete();
+    QCOMPARE(q.RecordCount(), boundary);
+    q.Insert();
+    q.FieldByName(QStringLiteral("CustomerName")).SetAsString(QStringLiteral("新客户"));
+    q.Post();
+    QCOMPARE(q.RecordCount(), boundary + 1);
+    QCOMPARE(q.ValueAt(boundary, 1).toString(), QStringLiteral("新客户"));
+    QCOMPARE(q.FieldByName(QStringLiteral("CustomerName")).AsString(), QStringLiteral("新客户"));
+    // The row before it: the last of the first block, the one changed above.
+    QCOMPARE(q.ValueAt(boundary - 1, 1).toString(),
+             QStringLiteral("O'Brien 客户") + QString::number(boundary + 2));
+    QCOMPARE(q.ValueAt(boundary - 1, 3).toString(), QStringLiteral("改过 'x'"));
 }
 
 void TestQuery::deleteDuringInsertDropsOnlyTheNewRow() {
