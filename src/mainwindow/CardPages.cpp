@@ -151,7 +151,8 @@ void TFormMain::BuildCardPages() {
         connect(p.page->NewButton, &QPushButton::clicked, this, Guarded([this, add] { (this->*add)(); }));
         connect(p.page, &CardPage::CardClicked, this, Guarded(this, p.open));
         CardPage* page = p.page;
-        connect(page, &CardPage::CardHovered, this, [this, page](int slot) { HighlightCard(page, slot); });
+        connect(page, &CardPage::CardHovered, this,
+                Guarded([this, page](int slot) { HighlightCard(page, slot); }));
     }
 }
 

@@ -365,7 +365,7 @@ void TFormMain::changeEvent(QEvent* event) {
     // A maximised window is put back once the window system has finished the change.
     if (event->type() == QEvent::WindowStateChange &&
         (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        QTimer::singleShot(0, this, &TFormMain::FormResize);
+        QTimer::singleShot(0, this, Guarded(this, &TFormMain::FormResize));
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {

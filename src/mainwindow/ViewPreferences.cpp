@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <iterator>
 
 // The sort and date-range boxes of the card pages, kept in Kestrel.ini (section "Kestrel").
 
@@ -68,8 +69,15 @@ void TFormMain::BuildPreferenceBoxes() {
 }
 
 void TFormMain::ReadViewPreferences() {
-    for (const PreferenceBox& box : PreferenceBoxes()) {
-        auto* combo = findChild<QComboBox*>(QString::fromLatin1(box.Name));
+    // The boxes in the order of PreferenceBoxes(). Named directly: other windows of the program
+    // are children of this one and have boxes of the same names.
+    QComboBox* const combos[] = {ComboBox6,  ComboBox7, ComboBox3,  ComboBox8,
+                                 ComboBox10, ComboBox4, ComboBox11, ComboBox12};
+    Q_ASSERT(std::size(combos) == static_cast<size_t>(PreferenceBoxes().size()));
+    for (qsizetype i = 0; i < PreferenceBoxes().size(); ++i) {
+        const PreferenceBox& box = PreferenceBoxes()[i];
+        QComboBox* combo = combos[i];
+        Q_ASSERT(combo->objectName() == QLatin1String(box.Name));
         const QString stored = ReadIniString(IniSection, box.IniKey, box.Default, IniFileName);
         // A stored text that is no item number of the box shows the box's first item.
         combo->setCurrentIndex(StoredPreferenceIndex(stored, combo->count()));

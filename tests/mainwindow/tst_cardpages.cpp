@@ -362,6 +362,15 @@ void TestCardPages::customerCard_data() {
         << 0.0 << QList<double>{-150000} << QList<double>{-100000} << "-150000 元"
         << "-50000 元"
         << "Res/Blue+++.ico" << Red;
+    // Sums of binary fractions leave a residue of about 1e-17 where the total is 0.
+    QTest::newRow("purchases cancelled by a sale")
+        << 0.0 << QList<double>{-0.1, -0.2, 0.3} << QList<double>{} << "0 元"
+        << "0 元"
+        << "Res/Money0.ico" << Blue;
+    QTest::newRow("sales cancelled by a purchase")
+        << 0.0 << QList<double>{0.1, 0.2, -0.3} << QList<double>{} << "0 元"
+        << "0 元"
+        << "Res/Money0.ico" << Blue;
 }
 
 void TestCardPages::customerCard() {
