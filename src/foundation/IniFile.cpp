@@ -66,7 +66,10 @@ QString ReadIniString(const QString& section, const QString& key, const QString&
     const QString sectionName = GbkLeft(section, NameLimit).trimmed();
     const QString keyName = GbkLeft(key, NameLimit).trimmed();
     const QString fallback = GbkLeft(defaultValue, NameLimit).trimmed();
-    const QStringList lines = ReadLines(GbkLeft(fileName, NameLimit));
+    // A file name over the limit is never written to; cutting it would read some other file.
+    if (ToGbk(fileName).size() > NameLimit)
+        return fallback;
+    const QStringList lines = ReadLines(fileName);
     bool inSection = false;
     for (const QString& line : lines) {
         QString name, k, v;

@@ -4,8 +4,8 @@
 
 // Kestrel.ini: a Windows-style INI file in the GBK code page. Section and key names match without
 // regard to the case of Latin letters; values are returned without surrounding spaces.
-// Section, key, default and file name pass through 255-byte buffers; a value read is cut at
-// 1023 bytes. A missing or unreadable file yields the default.
+// Section, key and default pass through 255-byte buffers; a value read is cut at 1023 bytes. A
+// missing or unreadable file, or a file name longer than 255 bytes, yields the default.
 QString ReadIniString(const QString& section, const QString& key, const QString& defaultValue,
                       const QString& fileName);
 // Stores value under [section] key, creating what is missing. Returns false (and writes nothing)

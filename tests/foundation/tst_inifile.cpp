@@ -33,6 +33,7 @@ private slots:
     void damagedFileGivesDefaults_data();
     void damagedFileGivesDefaults();
     void readingWritesNothing();
+    void fileNameOverTheLimitIsNeverUsed();
 
 private:
     QByteArray FileBytes() const;
@@ -312,6 +313,36 @@ void TestIniFile::readingWritesNothing() {
         Read(key, QStringLiteral("0"));
     QCOMPARE(FileBytes(), content);
     QCOMPARE(QFileInfo(ini).lastModified(), modified);
+}
+
+void TestIniFile::fileNameOverTheLimitIsNeverUsed() {
+    // A file name of 256 bytes or more: neither read nor written, nor the file its first 255
+    // bytes happen to name.
+    const QString folder = dir->filePath(QString(240, QLatin1Char('d')));
+    QVERIFY(QDir().mkpath(folder));
+    const QString longName = folder + QStringLiteral("/Kestrel.ini");
+    QVERIFY(GbkLength(longName) > 255);
+    const QString cutName = GbkLeft(longName, 255);
+    QVERIFY(QFileInfo(cutName).dir().exists() && !folder.startsWith(cutName + QLatin1Char('/')));
+    const QByteArray stored("[Kestrel]\r\nPrintType=x\r\n");
+    for (const QString& name : {longName, cutName}) {
+        QFile file(name);
+        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(name));
+        file.write(stored);
+    }
+    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QStringLiteral("纵向打印"),
+                           longName),
+             QStringLiteral("纵向打印"));
+    QVERIFY(!WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QStringLiteral("y"),
+                            longName));
+    for (const QString& name : {longName, cutName}) {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), stored);
+    }
+    // At the limit the file is used.
+    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QString(), cutName),
+             QStringLiteral("x"));
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

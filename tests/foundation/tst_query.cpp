@@ -47,6 +47,7 @@ private slots:
     void documentAmountsReceivedAndOpen();
     void transactionRollsBackUnlessCommitted();
     void schemaTablesAndInitialRows();
+    void schemaColumns();
     void schemaPowerRows();
     void schemaTextComparesWithoutCase();
     void schemaIndexes();
@@ -880,6 +881,50 @@ void TestQuery::schemaTablesAndInitialRows() {
     // An existing file is never overwritten.
     QVERIFY(!Schema::CreateDatabase(path).isEmpty());
     QCOMPARE(Scalar(QStringLiteral("Select Count(*) From Power")), QStringLiteral("21"));
+}
+
+void TestQuery::schemaColumns() {
+    // Every field of every table with the kind of value it holds: texts and ISO dates as TEXT,
+    // amounts as REAL, keys, links and numbers as INTEGER, yes/no as BOOLEAN.
+    const std::vector<std::pair<QString, QString>> tables = {
+        {"Customer", "CustomerIndex INTEGER, CustomerName TEXT, CustomerOwe REAL, CustomerPhone TEXT, "
+                     "CustomerFax TEXT, CustomerContact TEXT, CustomerHandPhone TEXT, CustomerEMail TEXT, "
+                     "CustomerWebsite TEXT, CustomerAddress TEXT, CustomerRemark TEXT, CustomerMan TEXT"},
+        {"Bill",
+         "BillIndex INTEGER, BillKind TEXT, BillSerial TEXT, BillCreateTime TEXT, BillRecordTime TEXT, "
+         "BillUser TEXT, BillSum REAL, BillReason TEXT, BillState TEXT, BillRemark TEXT, BillMan TEXT"},
+        {"MoneyTable", "MoneyIndex INTEGER, MoneyAccount INTEGER, MoneyBill INTEGER, MoneySerial TEXT, "
+                       "MoneyCreateTime TEXT, MoneyRecordTime TEXT, MoneyUser TEXT, MoneyReason TEXT, "
+                       "MoneyType TEXT, MoneyToken TEXT, MoneyRemark TEXT, MoneyMan TEXT, MoneyIn REAL, "
+                       "MoneyOut REAL, MoneySum REAL"},
+        {"Account", "AccountIndex INTEGER, AccountName TEXT, AccountBase REAL, AccountMan TEXT"},
+        {"Power", "PowerIndex INTEGER, PowerName TEXT, PowerKey TEXT, PowerPicture TEXT, PowerRange TEXT, "
+                  "PowerRole TEXT"},
+        {"Parameter", "ParameterIndex INTEGER, ParameterType INTEGER, ParameterValue TEXT"},
+        {"Setting", "SettingIndex INTEGER, SettingValue TEXT"},
+        {"PrintReport", "ReportIndex INTEGER, ReportEnable BOOLEAN, ReportGrid1 TEXT, ReportGrid2 TEXT, "
+                        "ReportGrid3 TEXT, ReportGrid4 TEXT, ReportGrid5 TEXT, ReportGrid6 TEXT, "
+                        "ReportGrid7 TEXT, ReportGrid8 TEXT, ReportGrid9 TEXT"},
+        {"PrintList", "ListIndex INTEGER, ListValue TEXT"},
+        {"PrintBigFont", "BigFontIndex INTEGER, BigFontValue TEXT"},
+    };
+    for (const auto& [table, expected] : tables) {
+        QSqlQuery info(connection->Database());
+        QVERIFY(info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table)));
+        QStringList columns;
+        while (info.next())
+            columns << info.value(1).toString() + QLatin1Char(' ') + info.value(2).toString();
+        QCOMPARE(columns.join(QStringLiteral(", ")), expected);
+    }
+    // The four business keys are numbered by the database and never reused.
+    for (const char* table : {"Customer", "Bill", "MoneyTable", "Account"}) {
+        QCOMPARE(Scalar(QStringLiteral("Select Count(*) From sqlite_sequence Where name = ") +
+                        SqlText(QString::fromLatin1(table))),
+                 QStringLiteral("1"));
+    }
+    // A password compares letter for letter in SQL too.
+    Exec(QStringLiteral("Update Power Set PowerKey = 'Ab' Where PowerName = '修改'"));
+    QCOMPARE(Scalar(QStringLiteral("Select Count(*) From Power Where PowerKey = 'ab'")), QStringLiteral("0"));
 }
 
 void TestQuery::schemaPowerRows() {

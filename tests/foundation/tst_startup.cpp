@@ -1,10 +1,15 @@
 #include "foundation/PublicFunction.h"
+#include "foundation/Schema.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
 #include "mainwindow/MainForm.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 // Start-up against a missing, a damaged and a foreign database file.
@@ -19,6 +24,45 @@ private slots:
     void programFolderAndFiles();
     void firstShowWithNobodySigningIn();
 };
+
+namespace {
+
+// A database of this program whose header, schema and tables read well, with one page of the
+// customer list overwritten: only a read of that page, or a check of every page, shows it.
+QByteArray DatabaseWithDamagedPage() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Kestrel.mdb"));
+    if (!Schema::CreateDatabase(path).isEmpty())
+        return QByteArray();
+    const int pagesBefore = static_cast<int>(QFileInfo(path).size() / 4096);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damage"));
+        db.setDatabaseName(path);
+        db.open();
+        db.transaction();
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral("Insert Into Customer (CustomerName, CustomerAddress) Values (?, ?)"));
+        for (int i = 0; i < 2000; ++i) {
+            insert.addBindValue(QStringLiteral("客户%1").arg(i));
+            insert.addBindValue(QString(100, QChar(0x5730)));
+            insert.exec();
+        }
+        db.commit();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("damage"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QByteArray bytes = file.readAll();
+    const int pages = static_cast<int>(bytes.size() / 4096);
+    const int page = (pagesBefore + pages) / 2; // among the pages the customers were written to
+    for (int i = 0; i < 4096; ++i)
+        bytes[page * 4096 + i] = static_cast<char>((i * 37 + 11) & 0xff);
+    return bytes;
+}
+
+} // namespace
 
 void TestStartup::missingDatabaseEndsStartUp() {
     TestProgram program(false);
@@ -38,6 +82,9 @@ void TestStartup::unusableDatabaseIsReportedAndLeftUntouched_data() {
     damaged.append('\0');
     damaged.append(QByteArray(4000, '\x7f'));
     QTest::newRow("damaged header") << damaged;
+    const QByteArray damagedPage = DatabaseWithDamagedPage();
+    QVERIFY(damagedPage.size() > 200 * 4096);
+    QTest::newRow("damaged page inside") << damagedPage;
 }
 
 void TestStartup::unusableDatabaseIsReportedAndLeftUntouched() {
