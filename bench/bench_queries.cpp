@@ -132,6 +132,25 @@ double ScrollTime(DataGrid* grid, int steps) {
     return timer.nsecsElapsed() / 1e6 / (steps + 1);
 }
 
+// One result page: SQLite alone on the statement the page runs, the data layer's load of it, the
+// page filled and painted, and scrolling through it.
+DataGrid* MeasureResultPage(sqlite3* engine, const char* what, const QString& run, int page, DataGrid* grid,
+                            const std::function<void()>& fill) {
+    int rows = 0;
+    const Timing stepOnly = Time([&] { rows = StepAll(engine, run, false); });
+    const Timing stepRead = Time([&] { StepAll(engine, run, true); });
+    const Timing open = QueryOpenTime(run);
+    FormMain->PageControl1->setCurrentIndex(page);
+    const Timing ready = Time([&] {
+        fill();
+        grid->viewport()->grab();
+    });
+    Report(what, rows, stepOnly, stepRead, open, ready);
+    out << "  scrolling top to bottom in 200 steps: " << QString::number(ScrollTime(grid, 200), 'f', 2)
+        << " ms per rendered step\n";
+    return grid;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -156,44 +175,18 @@ int main(int argc, char* argv[]) {
     RegisterJetFunctions(engine);
 
     // Documents: every document with its received and open amounts, grouped, ordered by date.
-    {
-        const QString base = BillReportSelect() + QStringLiteral("(BillIndex > 1)");
-        const QString run = BillReportRunText(base, QString(), 0);
-        int rows = 0;
-        const Timing stepOnly = Time([&] { rows = StepAll(engine, run, false); });
-        const Timing stepRead = Time([&] { StepAll(engine, run, true); });
-        const Timing open = QueryOpenTime(run);
-        FormMain->PageControl1->setCurrentIndex(TFormMain::PageBillReport);
-        DataGrid* grid = FormMain->DBGridEh2;
-        const Timing ready = Time([&] {
-            FormMain->FillBillReport(base);
-            grid->viewport()->grab();
-        });
-        Report("document query", rows, stepOnly, stepRead, open, ready);
-        out << "  footer: " << grid->FooterText(0) << ", " << grid->FooterText(4) << ", "
-            << grid->FooterText(5) << ", " << grid->FooterText(6) << "\n";
-        out << "  scrolling top to bottom in 200 steps: " << QString::number(ScrollTime(grid, 200), 'f', 2)
-            << " ms per rendered step\n";
-    }
+    const QString bills = BillReportSelect() + QStringLiteral("(BillIndex > 1)");
+    DataGrid* billGrid = MeasureResultPage(engine, "document query", BillReportRunText(bills, QString(), 0),
+                                           TFormMain::PageBillReport, FormMain->DBGridEh2,
+                                           [&] { FormMain->FillBillReport(bills); });
+    out << "  footer: " << billGrid->FooterText(0) << ", " << billGrid->FooterText(4) << ", "
+        << billGrid->FooterText(5) << ", " << billGrid->FooterText(6) << "\n";
 
     // Vouchers: every voucher joined with its account, ordered by date.
-    {
-        const QString base = MoneyReportSelect();
-        const QString run = MoneyReportRunText(base, QString(), 0);
-        int rows = 0;
-        const Timing stepOnly = Time([&] { rows = StepAll(engine, run, false); });
-        const Timing stepRead = Time([&] { StepAll(engine, run, true); });
-        const Timing open = QueryOpenTime(run);
-        FormMain->PageControl1->setCurrentIndex(TFormMain::PageMoneyReport);
-        DataGrid* grid = FormMain->DBGridEh1;
-        const Timing ready = Time([&] {
-            FormMain->FillMoneyReport(base);
-            grid->viewport()->grab();
-        });
-        Report("voucher query", rows, stepOnly, stepRead, open, ready);
-        out << "  scrolling top to bottom in 200 steps: " << QString::number(ScrollTime(grid, 200), 'f', 2)
-            << " ms per rendered step\n";
-    }
+    const QString vouchers = MoneyReportSelect();
+    MeasureResultPage(engine, "voucher query", MoneyReportRunText(vouchers, QString(), 0),
+                      TFormMain::PageMoneyReport, FormMain->DBGridEh1,
+                      [&] { FormMain->FillMoneyReport(vouchers); });
 
     sqlite3_close(engine);
     DestroyForms();

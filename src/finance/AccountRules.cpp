@@ -11,8 +11,7 @@ QString AccountByNameSql(const QString& name) {
 }
 
 bool IsAccountBaseText(const QString& text) {
-    // The same amounts as the query windows' range boxes.
-    return IsRangeAmountText(text);
+    return IsAmountText(text, 1000);
 }
 
 bool AccountNameTaken(const QString& name, qint64 exceptIndex) {

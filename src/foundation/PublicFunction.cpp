@@ -55,10 +55,14 @@ double TextToAmount(const QString& s) {
     return value;
 }
 
-QString RoundAmountText(double x) {
+double RoundAmount(double x) {
     // An amount so large that the quotient overflows has no decimals to round.
     const double quotient = x / 0.0001;
-    const double rounded = std::isfinite(quotient) ? std::nearbyint(quotient) * 0.0001 : x;
+    return std::isfinite(quotient) ? std::nearbyint(quotient) * 0.0001 : x;
+}
+
+QString RoundAmountText(double x) {
+    const double rounded = RoundAmount(x);
     if (rounded == 0)
         return QStringLiteral("0");
     char buffer[64];

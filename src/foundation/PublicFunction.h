@@ -10,6 +10,9 @@ bool IsAllDigits(const QString& s);
 bool IsDecimalText(const QString& s);
 // Throws KestrelError for a text of digits and points that is still no number ("1.2.3", ".").
 double TextToAmount(const QString& s);
+// An amount rounded to the 4 decimals the program shows (halves to even on the quotient); an
+// amount too large to have decimals is returned as it is.
+double RoundAmount(double x);
 QString RoundAmountText(double x);
 QString DigitToCapital(const QString& s);
 QString AmountToCapitals(const QString& fen);

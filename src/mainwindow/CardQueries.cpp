@@ -29,13 +29,10 @@ QString PageStatusText(int records, int page) {
     return QStringLiteral("共 %1 记录，第 %2/%3 页").arg(records).arg(page + 1).arg(PageCount(records));
 }
 
-double ShownAmount(double amount) {
-    const double quotient = amount / 0.0001;
-    return std::isfinite(quotient) ? std::nearbyint(quotient) * 0.0001 : amount;
-}
-
 QString IconFile(double amount, const IconScale& scale) {
-    amount = ShownAmount(amount);
+    // Icon and colour go by the amount as the card shows it, so that a total whose sales and
+    // purchases cancel up to a binary residue (0.1 + 0.2 - 0.3) is a blue zero.
+    amount = RoundAmount(amount);
     if (amount == 0)
         return QStringLiteral("Res/Money0.ico");
     const double size = std::fabs(amount);
@@ -45,7 +42,7 @@ QString IconFile(double amount, const IconScale& scale) {
 }
 
 QColor ValueColour(double amount) {
-    return ShownAmount(amount) >= 0 ? QColor(0, 0, 255) : QColor(255, 0, 0);
+    return RoundAmount(amount) >= 0 ? QColor(0, 0, 255) : QColor(255, 0, 0);
 }
 
 QString AmountText(double value) {

@@ -30,14 +30,10 @@ inline constexpr IconScale BillScale{"Purple", 3000, 10000};
 inline constexpr IconScale MoneyScale{"Green", 3000, 10000};
 inline constexpr IconScale AccountScale{"Yellow", 30000, 100000};
 
-// The amount as a card shows it: rounded to the 4 decimals of RoundAmountText. Icon and colour
-// test this, so that a total whose sales and purchases cancel up to a binary rounding residue
-// (0.1 + 0.2 - 0.3) shows "0 元" in blue with the zero icon, not red or with a "+".
-double ShownAmount(double amount);
 // The icon file for an amount, relative to the program folder: "Res/Money0.ico" for 0,
 // otherwise "Res/" + colour word + one to three "+" + ".ico" by the absolute value.
 QString IconFile(double amount, const IconScale& scale);
-// Blue for a non-negative amount, red for a negative one.
+// Blue for a non-negative amount, red for a negative one (as shown, to 4 decimals).
 QColor ValueColour(double amount);
 // RoundAmountText of the value followed by " 元".
 QString AmountText(double value);
