@@ -2,6 +2,7 @@
 // RefreshAll (median of several runs) for a manager and a salesman, on the first and on deep
 // pages, with the day's and the month's documents, and the customer list queries against one
 // indexed pass over Customer.
+#include "app/Forms.h"
 #include "customers/CustomerForm3.h"
 #include "foundation/Query.h"
 #include "foundation/ShareDM.h"

@@ -4,6 +4,7 @@
 // wall-clock time (on a shared machine the best run is the one least disturbed by others).
 //
 // usage: kestrel_bench_queries PATH-OF-A-LARGE-Kestrel.mdb   (kestrel_makebenchdb writes one)
+#include "app/Forms.h"
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"

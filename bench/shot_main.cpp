@@ -1,6 +1,7 @@
 // Shows a page of the main window on a small sample database as 总经理 and saves a picture of it,
 // to look at the cards and the result grids (filled with every document and every voucher):
 //   kestrel_shot_main OUTPUT.png [PAGE-INDEX [WORKING-DATE]]
+#include "app/Forms.h"
 #include "foundation/JetSql.h"
 #include "foundation/Schema.h"
 #include "foundation/ShareDM.h"

@@ -3,7 +3,7 @@
 #include "customers/CustomerRules.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
-#include "mainwindow/MainForm.h"
+#include "kit/Workspace.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -88,7 +88,7 @@ void TFormCustomer3::showEvent(QShowEvent* event) {
 }
 
 void TFormCustomer3::FormShow() {
-    const QDate working = FormMain->WorkingDate();
+    const QDate working = Workspace::Get().WorkingDate();
     const QDate first(working.year(), working.month(), 1);
     DateTimePicker1->setDate(first);
     DateTimePicker2->setDate(first.addMonths(1).addDays(-1));

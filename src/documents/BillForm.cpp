@@ -4,7 +4,7 @@
 #include "documents/DocumentRules.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
-#include "mainwindow/MainForm.h"
+#include "kit/Workspace.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -50,7 +50,7 @@ void TFormBill::OpenNew(const QString& kind) {
     FormBuySell->CustomerFixed = false;
     const bool stored = Prompts::Get().ShowModal(FormBuySell) == QDialog::Accepted;
     if (stored)
-        FormMain->RefreshAll();
+        Workspace::Get().RefreshAll();
     // The chooser closes whatever the editor did; its result tells whether something was stored.
     done(stored ? QDialog::Accepted : QDialog::Rejected);
 }

@@ -9,7 +9,7 @@
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
-#include "mainwindow/MainForm.h"
+#include "kit/Workspace.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -329,7 +329,7 @@ void TFormBuySell::ShowExisting() {
 
 void TFormBuySell::ShowNew() {
     OpenBillIndex = 1;
-    DateTimePicker1->setDate(FormMain->WorkingDate());
+    DateTimePicker1->setDate(Workspace::Get().WorkingDate());
     if (!CustomerFixed)
         ComboBox5->setEditText(QString());
     Edit1->clear();

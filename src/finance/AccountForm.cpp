@@ -5,7 +5,7 @@
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
-#include "mainwindow/MainForm.h"
+#include "kit/Workspace.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -85,8 +85,8 @@ void TFormAccount::ShowStatement(StatementPeriod period) {
         temp.RecordCount() == 0)
         return;
     const qint64 index = temp.FieldByName(QStringLiteral("AccountIndex")).AsInteger();
-    FormMain->FillMoneyReport(AccountStatementText(index, period, FormMain->WorkingDate()));
-    FormMain->PageControl1->setCurrentIndex(TFormMain::PageMoneyReport);
+    Workspace::Get().FillMoneyReport(AccountStatementText(index, period, Workspace::Get().WorkingDate()));
+    Workspace::Get().ShowPage(Workspace::PageMoneyReport);
     reject();
 }
 
@@ -133,7 +133,7 @@ void TFormAccount::ActionEditExecute() {
         AccountChanged = true;
         Prompts::Get().Information(QStringLiteral("帐户　") + newName + QStringLiteral("　修改成功"));
     }
-    FormMain->RefreshAll();
+    Workspace::Get().RefreshAll();
     accept();
 }
 
@@ -150,7 +150,7 @@ void TFormAccount::ActionDeleteExecute() {
         return;
     DeleteAccountWithVouchers(temp.FieldByName(QStringLiteral("AccountIndex")).AsInteger());
     AccountChanged = true;
-    FormMain->RefreshAll();
+    Workspace::Get().RefreshAll();
     accept();
 }
 

@@ -4,7 +4,7 @@
 #include "finance/VoucherRules.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
-#include "mainwindow/MainForm.h"
+#include "kit/Workspace.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -54,7 +54,7 @@ void TFormBill2::OpenNew(const QString& kind) {
     FormGetPay->PresetRemark.clear();
     const bool stored = Prompts::Get().ShowModal(FormGetPay) == QDialog::Accepted;
     if (stored)
-        FormMain->RefreshAll();
+        Workspace::Get().RefreshAll();
     // The chooser closes whatever the editor did; its result tells whether something was stored.
     done(stored ? QDialog::Accepted : QDialog::Rejected);
 }

@@ -6,7 +6,7 @@
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
-#include "mainwindow/MainForm.h"
+#include "kit/Workspace.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -207,7 +207,7 @@ void TFormGetPay::ShowExisting() {
 }
 
 void TFormGetPay::ShowNew() {
-    DateTimePicker1->setDate(FormMain->WorkingDate());
+    DateTimePicker1->setDate(Workspace::Get().WorkingDate());
     if (!CustomerFixed)
         ComboBox5->setEditText(PresetCustomerName);
     Edit2->setText(PresetAmount);

@@ -4,7 +4,6 @@
 #include "foundation/KestrelError.h"
 #include "foundation/PublicFunction.h"
 #include "kit/Prompts.h"
-#include "signin/AskForm.h"
 
 #include <QComboBox>
 
@@ -40,22 +39,20 @@ bool TShareDataModule::AskEditPassword(const QString& title, const QString& prom
         ADOQueryTemp.FieldByName(QStringLiteral("PowerKey")).AsString().isEmpty())
         return true;
 
-    FormAsk->AskTitle = title;
-    FormAsk->AskPrompt = prompt;
-    FormAsk->AskText = initialText;
-    FormAsk->SetPasswordChar(QLatin1Char('#'));
-    bool allowed = false;
-    if (Prompts::Get().ShowModal(FormAsk) == QDialog::Accepted) {
-        OpenSql(ADOQueryTemp, sql, QStringLiteral("数据库打开失败"));
-        if (!ADOQueryTemp.Active() || ADOQueryTemp.RecordCount() == 0)
-            Prompts::Get().Information(QStringLiteral("数据库出错，资料修改密码被删除"));
-        else if (FormAsk->AskText == ADOQueryTemp.FieldByName(QStringLiteral("PowerKey")).AsString())
-            allowed = true;
-        else
-            Prompts::Get().Information(QStringLiteral("密码错误，请重新操作"));
+    if (!AskPasswordDialog)
+        throw KestrelError(QStringLiteral("资料修改密码窗口尚未建立"));
+    QString typed = initialText;
+    if (!AskPasswordDialog(title, prompt, typed))
+        return false;
+    OpenSql(ADOQueryTemp, sql, QStringLiteral("数据库打开失败"));
+    if (!ADOQueryTemp.Active() || ADOQueryTemp.RecordCount() == 0) {
+        Prompts::Get().Information(QStringLiteral("数据库出错，资料修改密码被删除"));
+        return false;
     }
-    FormAsk->SetPasswordChar(QChar());
-    return allowed;
+    if (typed == ADOQueryTemp.FieldByName(QStringLiteral("PowerKey")).AsString())
+        return true;
+    Prompts::Get().Information(QStringLiteral("密码错误，请重新操作"));
+    return false;
 }
 
 QString TShareDataModule::NextSerial(const QString& serial) const {

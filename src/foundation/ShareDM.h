@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QComboBox;
 
@@ -31,6 +32,11 @@ public:
     DbConnection ADOConnection1;
     Query ADOQueryTemp;
     Query ADOQueryTemp2;
+
+    // The masked text prompt AskEditPassword shows: title, prompt and initial text in, the typed
+    // text out through text; true on OK. The program's wiring sets the sign-in's prompt dialog.
+    using PasswordDialog = std::function<bool(const QString& title, const QString& prompt, QString& text)>;
+    PasswordDialog AskPasswordDialog;
 
     // Asks for the data-modification password; true when the user may go on.
     bool AskEditPassword(const QString& title, const QString& prompt, const QString& initialText);

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+// The database checks of start-up. The windows are created by the program's wiring (app/Forms).
+
 // Where the program's files are: the executable's folder, with the separator at the end.
 void SetProgramFolder(const QString& executableFolder);
 
@@ -12,7 +14,3 @@ QString MissingDatabaseMessage();
 // is not a database of this program, is reported in an error box and false is returned; the file
 // is left untouched.
 bool OpenDatabase();
-
-// Creates every window once, main window first and the data module second; DestroyForms undoes it.
-void CreateForms();
-void DestroyForms();

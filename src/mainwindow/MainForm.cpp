@@ -319,6 +319,10 @@ void TFormMain::RefreshAll() {
     FillBillReport(QString());
 }
 
+void TFormMain::ShowPage(Page page) {
+    PageControl1->setCurrentIndex(page);
+}
+
 void TFormMain::BitBtn1Click() {
     SetWorkingDate(WorkingDate().addDays(-1));
     RefreshAll();

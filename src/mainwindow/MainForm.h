@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Query.h"
+#include "kit/Workspace.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -19,31 +20,23 @@ class QTabWidget;
 class QToolButton;
 class QWidget;
 
-// The main window: the left bar with the working date, and the eight tab pages.
-class TFormMain : public QMainWindow {
+// The main window: the left bar with the working date, and the eight tab pages. It is the
+// program's Workspace: the editors reach the working date, the refresh and the result grids
+// through that interface.
+class TFormMain : public QMainWindow, public Workspace {
     Q_OBJECT
 public:
     explicit TFormMain(QWidget* parent = nullptr);
 
-    // Page indices, used by every window that switches pages.
-    enum Page {
-        PageCustomers = 0,
-        PageBills = 1,
-        PageBillReport = 2,
-        PageAccounts = 3,
-        PageMoney = 4,
-        PageMoneyReport = 5,
-        PageSettings = 6,
-        PageMaintenance = 7
-    };
-
-    QDate WorkingDate() const;
+    // Page indices: Workspace::Page.
+    QDate WorkingDate() const override;
     void SetWorkingDate(const QDate& date);
 
     // Shows the sign-in and sets the window up for the role; false when nobody signed in.
     bool SignInAndSetUp();
     // The four card pages, then the two result grids.
-    void RefreshAll();
+    void RefreshAll() override;
+    void ShowPage(Page page) override;
 
     // ---- View preferences (ViewPreferences.cpp): the sort and date-range boxes of pages 0, 1, 4.
     void BuildPreferenceBoxes();
@@ -143,8 +136,8 @@ public:
     // ---- Result grids and accounts (MainFormReports.cpp)
     void BuildReportPages(); // the grids and buttons of pages 2 and 5
     // Runs sql (or, when empty, the stored text) into the document / voucher result grid.
-    void FillBillReport(const QString& sql);
-    void FillMoneyReport(const QString& sql);
+    void FillBillReport(const QString& sql) override;
+    void FillMoneyReport(const QString& sql) override;
     bool NewAccount();                        // 新增帐户
     bool OpenAccountWindow(int accountIndex); // account card clicked
     // -- Result grid pages (MainFormReports.cpp) --

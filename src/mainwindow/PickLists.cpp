@@ -1,5 +1,6 @@
 #include "MainForm.h"
 #include "PickListRules.h"
+#include "RoleViews.h"
 #include "foundation/JetSql.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
@@ -181,6 +182,8 @@ void TFormMain::LoadPickList(int type) {
 }
 
 void TFormMain::AddPickListValue(int type) {
+    if (!IsAdministratorSignedIn())
+        return;
     const PickListTexts& texts = PickListMessages(type);
     if (!AskPickValue(texts.AddPrompt, QString()))
         return;
@@ -204,6 +207,8 @@ void TFormMain::AddPickListValue(int type) {
 }
 
 void TFormMain::RenamePickListValue(int type) {
+    if (!IsAdministratorSignedIn())
+        return;
     const PickListTexts& texts = PickListMessages(type);
     QListWidget* box = PickList(type);
     QListWidgetItem* selected = box->currentItem();
@@ -243,6 +248,8 @@ void TFormMain::RenamePickListValue(int type) {
 }
 
 void TFormMain::DeletePickListValue(int type) {
+    if (!IsAdministratorSignedIn())
+        return;
     const PickListTexts& texts = PickListMessages(type);
     QListWidget* box = PickList(type);
     QListWidgetItem* selected = box->currentItem();
@@ -283,10 +290,14 @@ void TFormMain::LoadPasswordBoxes() {
 }
 
 void TFormMain::ComboBox1Change() {
+    if (!IsAdministratorSignedIn())
+        return;
     LoadPasswordBoxes();
 }
 
 void TFormMain::Button10Click() {
+    if (!IsAdministratorSignedIn())
+        return;
     const QString password = Edit1->text();
     if (!Prompts::Get().Question(QStringLiteral("确定要把该密码修改为 ") + password + QStringLiteral(" 吗？"),
                                  QStringLiteral("修改确认")))
@@ -307,6 +318,8 @@ void TFormMain::Button10Click() {
 }
 
 void TFormMain::Button11Click() {
+    if (!IsAdministratorSignedIn())
+        return;
     const QString password = Edit2->text();
     if (!Prompts::Get().Question(QStringLiteral("确定要把该密码修改为 ") + password + QStringLiteral(" 吗？"),
                                  QStringLiteral("修改确认")))

@@ -1,6 +1,7 @@
 #include "RoleViews.h"
 
 #include "foundation/JetSql.h"
+#include "foundation/ShareDM.h"
 
 namespace {
 const QString Administrator = QStringLiteral("管理员");
@@ -68,4 +69,8 @@ RoleView RoleViewFor(const QString& role, const QString& user, const QString& ri
         break;
     }
     return view;
+}
+
+bool IsAdministratorSignedIn() {
+    return RoleKindOf(CurrentRole) == RoleKind::Administrator;
 }

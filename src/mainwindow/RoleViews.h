@@ -39,3 +39,7 @@ struct RoleView {
 
 // The view for the session values; Kind Unknown when the role is none of the five.
 RoleView RoleViewFor(const QString& role, const QString& user, const QString& rights);
+
+// True only while "管理员" is signed in (CurrentRole). Every handler of the settings and the data
+// maintenance pages checks it first and does nothing otherwise, whatever path reached it.
+bool IsAdministratorSignedIn();

@@ -3,7 +3,7 @@
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
-#include "mainwindow/MainForm.h"
+#include "kit/Workspace.h"
 #include "reports/CriteriaWidgets.h"
 
 #include <QAction>
@@ -131,7 +131,7 @@ void TFormBillReport::FormShow() {
         move(parentWidget()->geometry().center() - rect().center());
     ResetCommonCriteria(
         {Edit2, Edit4, Edit3, Edit5, Edit6, DateTimePicker1, DateTimePicker2, CheckBox1, CheckBox2},
-        FormMain->WorkingDate());
+        Workspace::Get().WorkingDate());
     Query& temp = ShareDataModule->ADOQueryTemp;
     LoadCombo(ComboBox2, temp, QStringLiteral("Select * From Parameter Where ParameterType = 1"), true,
               QStringLiteral("ParameterValue"));
@@ -167,8 +167,8 @@ BillCriteria TFormBillReport::Criteria() const {
 void TFormBillReport::ActionYesExecute() {
     if (!AmountBoxesAccepted(Edit2, Edit4))
         return;
-    FormMain->FillBillReport(BillQueryText(Criteria(), BillFilter));
-    FormMain->PageControl1->setCurrentIndex(TFormMain::PageBillReport);
+    Workspace::Get().FillBillReport(BillQueryText(Criteria(), BillFilter));
+    Workspace::Get().ShowPage(Workspace::PageBillReport);
     accept();
 }
 
@@ -177,8 +177,8 @@ void TFormBillReport::ActionCancelExecute() {
 }
 
 void TFormBillReport::Button1Click() {
-    FormMain->FillBillReport(BillMonthQueryText(FormMain->WorkingDate()));
-    FormMain->PageControl1->setCurrentIndex(TFormMain::PageBillReport);
+    Workspace::Get().FillBillReport(BillMonthQueryText(Workspace::Get().WorkingDate()));
+    Workspace::Get().ShowPage(Workspace::PageBillReport);
     accept();
 }
 

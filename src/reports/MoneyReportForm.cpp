@@ -3,7 +3,7 @@
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
-#include "mainwindow/MainForm.h"
+#include "kit/Workspace.h"
 #include "reports/CriteriaWidgets.h"
 
 #include <QCheckBox>
@@ -122,7 +122,7 @@ void TFormMoneyReport::FormShow() {
         move(parentWidget()->geometry().center() - rect().center());
     ResetCommonCriteria(
         {Edit2, Edit4, Edit3, Edit5, Edit6, DateTimePicker1, DateTimePicker2, CheckBox1, CheckBox2},
-        FormMain->WorkingDate());
+        Workspace::Get().WorkingDate());
     Query& temp = ShareDataModule->ADOQueryTemp;
     const QString value = QStringLiteral("ParameterValue");
     LoadCombo(ComboBox1, temp, QStringLiteral("Select * From Account Where AccountIndex > 1") + AccountFilter,
@@ -165,8 +165,8 @@ MoneyCriteria TFormMoneyReport::Criteria() const {
 void TFormMoneyReport::BitBtn1Click() {
     if (!AmountBoxesAccepted(Edit2, Edit4))
         return;
-    FormMain->FillMoneyReport(MoneyQueryText(Criteria(), MoneyFilter));
-    FormMain->PageControl1->setCurrentIndex(TFormMain::PageMoneyReport);
+    Workspace::Get().FillMoneyReport(MoneyQueryText(Criteria(), MoneyFilter));
+    Workspace::Get().ShowPage(Workspace::PageMoneyReport);
     accept();
 }
 
@@ -175,8 +175,8 @@ void TFormMoneyReport::BitBtn2Click() {
 }
 
 void TFormMoneyReport::Button1Click() {
-    FormMain->FillMoneyReport(MoneyMonthQueryText(FormMain->WorkingDate()));
-    FormMain->PageControl1->setCurrentIndex(TFormMain::PageMoneyReport);
+    Workspace::Get().FillMoneyReport(MoneyMonthQueryText(Workspace::Get().WorkingDate()));
+    Workspace::Get().ShowPage(Workspace::PageMoneyReport);
     accept();
 }
 

@@ -1,6 +1,7 @@
 #include "AskForm.h"
 
 #include "kit/ErrorHandler.h"
+#include "kit/Prompts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -86,4 +87,16 @@ void TFormAsk::BitBtn1Click() {
 
 void TFormAsk::BitBtn2Click() {
     reject();
+}
+
+bool AskMaskedText(const QString& title, const QString& prompt, QString& text) {
+    FormAsk->AskTitle = title;
+    FormAsk->AskPrompt = prompt;
+    FormAsk->AskText = text;
+    FormAsk->SetPasswordChar(QLatin1Char('#'));
+    const bool accepted = Prompts::Get().ShowModal(FormAsk) == QDialog::Accepted;
+    FormAsk->SetPasswordChar(QChar());
+    if (accepted)
+        text = FormAsk->AskText;
+    return accepted;
 }

@@ -39,3 +39,7 @@ private:
 };
 
 extern TFormAsk* FormAsk;
+
+// Shows FormAsk masked with "#" (title, prompt, initial text) and clears the mask again; true on
+// OK, with the typed text in text. The data module asks for the data-modification password so.
+bool AskMaskedText(const QString& title, const QString& prompt, QString& text);

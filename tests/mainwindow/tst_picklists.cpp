@@ -9,6 +9,13 @@
 #include <QPushButton>
 #include <QTest>
 
+namespace {
+// The settings page acts only while the administrator is signed in.
+struct AdministratorProgram : TestProgram {
+    AdministratorProgram() { CurrentRole = QStringLiteral("管理员"); }
+};
+} // namespace
+
 // The four pick lists of the settings page and the two password boxes beside them.
 class TestPickLists : public QObject {
     Q_OBJECT
@@ -28,6 +35,8 @@ private slots:
     void rolePasswords();
     void editPassword();
     void passwordRowsMissing();
+    void onlyTheAdministratorChangesSettings_data();
+    void onlyTheAdministratorChangesSettings();
 
 private:
     static QStringList Items(int type) {
@@ -73,7 +82,7 @@ void TestPickLists::loadingSelectsTheLastValue_data() {
 void TestPickLists::loadingSelectsTheLastValue() {
     QFETCH(int, type);
     QFETCH(QString, label);
-    TestProgram program;
+    AdministratorProgram program;
     QCOMPARE(FormMain->PickList(type)->objectName(), label);
     // Values are listed in the order they were added, not alphabetically.
     program.Exec(
@@ -102,7 +111,7 @@ void TestPickLists::messagesOfEachList_data() {
 
 void TestPickLists::messagesOfEachList() {
     QFETCH(int, type);
-    TestProgram program;
+    AdministratorProgram program;
     const PickListTexts& texts = PickListMessages(type);
     const QString existing = program.Scalar(
         QStringLiteral(
@@ -157,7 +166,7 @@ void TestPickLists::messagesOfEachList() {
 }
 
 void TestPickLists::addingStoresAsTyped() {
-    TestProgram program;
+    AdministratorProgram program;
     FormMain->LoadPickList(2);
     program.Prompts().QueueModal(Answer(QStringLiteral("O'Neil 定金")));
     program.Prompts().QueueModal(CancelPrompt());
@@ -190,7 +199,7 @@ void TestPickLists::renaming() {
     QFETCH(QString, entered);
     QFETCH(QString, stored);
     QFETCH(QStringList, messages);
-    TestProgram program;
+    AdministratorProgram program;
     FormMain->LoadPickList(4);
     QString shown;
     program.Prompts().QueueModal(Answer(entered, nullptr, &shown));
@@ -204,7 +213,7 @@ void TestPickLists::renaming() {
 }
 
 void TestPickLists::vanishedValues() {
-    TestProgram program;
+    AdministratorProgram program;
     FormMain->LoadPickList(3);
     program.Exec(QStringLiteral("Delete From Parameter Where ParameterValue = '收据'"));
     program.Prompts().QueueModal(Answer(QStringLiteral("发票")));
@@ -216,7 +225,7 @@ void TestPickLists::vanishedValues() {
 }
 
 void TestPickLists::duplicatesInTheTableActOnTheFirstRow() {
-    TestProgram program;
+    AdministratorProgram program;
     program.Exec(
         QStringLiteral("Insert Into Parameter (ParameterType, ParameterValue) Values (1, '商品销售')"));
     FormMain->LoadPickList(1);
@@ -233,7 +242,7 @@ void TestPickLists::duplicatesInTheTableActOnTheFirstRow() {
 }
 
 void TestPickLists::deleteAsksFirst() {
-    TestProgram program;
+    AdministratorProgram program;
     FormMain->LoadPickList(2);
     program.Prompts().QueueAnswer(false);
     Button(2, 2)->click();
@@ -255,7 +264,7 @@ void TestPickLists::loadFailure_data() {
 
 void TestPickLists::loadFailure() {
     QFETCH(int, type);
-    TestProgram program;
+    AdministratorProgram program;
     FormMain->LoadPickList(type);
     program.Exec(QStringLiteral("Alter Table Parameter Rename To ParameterGone"));
     FormMain->LoadPickList(type);
@@ -269,7 +278,7 @@ void TestPickLists::loadFailure() {
 }
 
 void TestPickLists::rolePasswords() {
-    TestProgram program;
+    AdministratorProgram program;
     program.Exec(QStringLiteral("Update Power Set PowerKey = 'd1' Where PowerName = '财务总监'"));
     FormMain->LoadPasswordBoxes();
     QCOMPARE(FormMain->ComboBox1->currentText(), QStringLiteral("管理员"));
@@ -300,7 +309,7 @@ void TestPickLists::rolePasswords() {
 }
 
 void TestPickLists::editPassword() {
-    TestProgram program;
+    AdministratorProgram program;
     FormMain->Edit2->setText(QStringLiteral("secret"));
     program.Prompts().QueueAnswer(true);
     FormMain->Button11->click();
@@ -318,7 +327,7 @@ void TestPickLists::editPassword() {
 }
 
 void TestPickLists::passwordRowsMissing() {
-    TestProgram program;
+    AdministratorProgram program;
     program.Exec(QStringLiteral("Delete From Power Where PowerName In ('管理员', '修改')"));
     FormMain->Edit1->setText(QStringLiteral("kept"));
     FormMain->LoadPasswordBoxes();
@@ -331,6 +340,62 @@ void TestPickLists::passwordRowsMissing() {
     QCOMPARE(program.Prompts().Texts().at(3), QStringLiteral("该密码已被删除"));
     QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Power Where PowerKey = 'kept'")),
              QStringLiteral("0"));
+}
+
+void TestPickLists::onlyTheAdministratorChangesSettings_data() {
+    QTest::addColumn<QString>("role");
+    QTest::newRow("nobody signed in") << QString();
+    QTest::newRow("财务主管") << QStringLiteral("财务主管");
+    QTest::newRow("财务总监") << QStringLiteral("财务总监");
+    QTest::newRow("总经理") << QStringLiteral("总经理");
+    QTest::newRow("业务员") << QStringLiteral("业务员");
+    QTest::newRow("unknown role") << QStringLiteral("管理员 ");
+}
+
+// Whatever reaches the handlers of the settings page, they do nothing unless "管理员" is signed in:
+// no prompt, no password shown, nothing stored.
+void TestPickLists::onlyTheAdministratorChangesSettings() {
+    QFETCH(QString, role);
+    TestProgram program;
+    CurrentRole = role;
+    program.Exec(QStringLiteral("Update Power Set PowerKey = 'd1' Where PowerName = '财务总监'"));
+    const QString powerBefore = program.Scalar(QStringLiteral(
+        "Select Group_Concat(PowerKey, '|') From (Select PowerKey From Power Order By PowerIndex)"));
+    const QString parametersBefore =
+        program.Scalar(QStringLiteral("Select Group_Concat(ParameterValue, '|') From (Select ParameterValue "
+                                      "From Parameter Order By ParameterIndex)"));
+    for (int type = 1; type <= 4; ++type) {
+        FormMain->PickList(type)->addItem(QStringLiteral("x"));
+        FormMain->PickList(type)->setCurrentRow(0);
+        for (int which = 0; which < 3; ++which)
+            Button(type, which)->click();
+        emit FormMain->PickList(type)->itemDoubleClicked(FormMain->PickList(type)->item(0));
+    }
+    FormMain->ComboBox1->setCurrentIndex(2);
+    emit FormMain->ComboBox1->activated(2);
+    FormMain->Edit1->setText(QStringLiteral("taken"));
+    FormMain->Edit2->setText(QStringLiteral("taken"));
+    program.Prompts().QueueAnswer(true);
+    program.Prompts().QueueAnswer(true);
+    FormMain->Button10->click();
+    FormMain->Button11->click();
+
+    QCOMPARE(program.Prompts().Messages.size(), size_t(0));
+    QCOMPARE(program.Prompts().UnexpectedModals, 0);
+    QCOMPARE(FormMain->Edit1->text(), QStringLiteral("taken"));
+    QCOMPARE(program.Scalar(QStringLiteral(
+                 "Select Group_Concat(PowerKey, '|') From (Select PowerKey From Power Order By PowerIndex)")),
+             powerBefore);
+    QCOMPARE(program.Scalar(QStringLiteral("Select Group_Concat(ParameterValue, '|') From (Select "
+                                           "ParameterValue From Parameter Order By ParameterIndex)")),
+             parametersBefore);
+
+    // The same clicks act once the administrator is signed in.
+    CurrentRole = QStringLiteral("管理员");
+    program.Prompts().Clear();
+    program.Prompts().QueueAnswer(true);
+    FormMain->Button10->click();
+    QCOMPARE(program.Prompts().LastText(), QStringLiteral("用户密码修改成功"));
 }
 
 QTEST_MAIN(TestPickLists)

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "app/Forms.h"
 #include "foundation/JetSql.h"
 #include "foundation/Schema.h"
 #include "foundation/ShareDM.h"

@@ -1,3 +1,4 @@
+#include "Forms.h"
 #include "foundation/Startup.h"
 #include "kit/ErrorHandler.h"
 #include "mainwindow/MainForm.h"

@@ -1,0 +1,57 @@
+#include "Forms.h"
+
+#include "customers/CustomerForm2.h"
+#include "customers/CustomerForm3.h"
+#include "documents/BillForm.h"
+#include "documents/BuySellForm.h"
+#include "finance/AccountForm.h"
+#include "finance/AccountForm2.h"
+#include "finance/BillForm2.h"
+#include "finance/GetPayForm.h"
+#include "foundation/ShareDM.h"
+#include "kit/Workspace.h"
+#include "mainwindow/MainForm.h"
+#include "reports/BillReportForm.h"
+#include "reports/MoneyReportForm.h"
+#include "signin/AskForm.h"
+#include "signin/LoginForm.h"
+
+void CreateForms() {
+    FormMain = new TFormMain;
+    Workspace::Install(FormMain);
+    ShareDataModule = new TShareDataModule;
+    ShareDataModule->AskPasswordDialog = AskMaskedText;
+    FormLogin = new TFormLogin(FormMain);
+    FormBill = new TFormBill(FormMain);
+    FormBuySell = new TFormBuySell(FormMain);
+    FormGetPay = new TFormGetPay(FormMain);
+    FormAsk = new TFormAsk(FormMain);
+    FormAccount = new TFormAccount(FormMain);
+    FormMoneyReport = new TFormMoneyReport(FormMain);
+    FormBill2 = new TFormBill2(FormMain);
+    FormCustomer2 = new TFormCustomer2(FormMain);
+    FormBillReport = new TFormBillReport(FormMain);
+    FormAccount2 = new TFormAccount2(FormMain);
+    FormCustomer3 = new TFormCustomer3(FormMain);
+}
+
+void DestroyForms() {
+    Workspace::Install(nullptr);
+    // The dialogs are children of the main window and go with it.
+    delete FormMain;
+    FormMain = nullptr;
+    FormAsk = nullptr;
+    FormLogin = nullptr;
+    FormBill = nullptr;
+    FormBuySell = nullptr;
+    FormGetPay = nullptr;
+    FormBill2 = nullptr;
+    FormCustomer2 = nullptr;
+    FormCustomer3 = nullptr;
+    FormAccount = nullptr;
+    FormMoneyReport = nullptr;
+    FormBillReport = nullptr;
+    FormAccount2 = nullptr;
+    delete ShareDataModule;
+    ShareDataModule = nullptr;
+}

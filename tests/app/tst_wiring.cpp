@@ -1,0 +1,126 @@
+#include "documents/EditorScripts.h"
+#include "finance/BillForm2.h"
+#include "finance/GetPayForm.h"
+#include "foundation/ShareDM.h"
+#include "kit/Workspace.h"
+#include "mainwindow/MainForm.h"
+#include "reports/MoneyReportForm.h"
+#include "reports/ReportQueries.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTest>
+
+// The program's wiring: the main window is the windows' workspace, the sign-in's prompt is the data
+// module's password dialog, and either can be replaced to test a window on its own.
+class TestWiring : public QObject {
+    Q_OBJECT
+private slots:
+    void wiringInstallsTheSeams();
+    void editorsUseTheInstalledWorkspace();
+    void criteriaWindowsHandTheirResultToTheWorkspace();
+    void editPasswordAskedThroughTheDataModulesDialog_data();
+    void editPasswordAskedThroughTheDataModulesDialog();
+};
+
+namespace {
+// A workspace that records what the windows asked of it.
+class RecordingWorkspace : public Workspace {
+public:
+    explicit RecordingWorkspace(const QDate& date)
+        : date(date) {
+        previous = Workspace::Install(this);
+    }
+    ~RecordingWorkspace() override { Workspace::Install(previous); }
+    QDate WorkingDate() const override { return date; }
+    void RefreshAll() override { ++Refreshes; }
+    void FillBillReport(const QString& sql) override { BillReports << sql; }
+    void FillMoneyReport(const QString& sql) override { MoneyReports << sql; }
+    void ShowPage(Page page) override { Pages << page; }
+
+    int Refreshes = 0;
+    QStringList BillReports;
+    QStringList MoneyReports;
+    QList<int> Pages;
+
+private:
+    QDate date;
+    Workspace* previous = nullptr;
+};
+} // namespace
+
+void TestWiring::wiringInstallsTheSeams() {
+    TestProgram program;
+    QCOMPARE(&Workspace::Get(), static_cast<Workspace*>(FormMain));
+    QVERIFY(static_cast<bool>(ShareDataModule->AskPasswordDialog));
+    // The main window's page numbers are the workspace's.
+    FormMain->ShowPage(Workspace::PageBills);
+    QCOMPARE(FormMain->PageControl1->currentWidget(), FormMain->TabSheet1);
+}
+
+void TestWiring::editorsUseTheInstalledWorkspace() {
+    TestProgram program;
+    AddAccount(program, QStringLiteral("现金"));
+    AddCustomer(program, QStringLiteral("老王"));
+    const QDate leapDay(2020, 2, 29);
+    RecordingWorkspace workspace(leapDay);
+    QDate shown;
+    program.Prompts().QueueModal(On<TFormBill2>([](TFormBill2* chooser) { chooser->GetButton->click(); }));
+    program.Prompts().QueueModal(On<TFormGetPay>([&](TFormGetPay* form) {
+        shown = form->DateTimePicker1->date();
+        form->ComboBox5->setEditText(QStringLiteral("老王"));
+        form->Edit2->setText(QStringLiteral("5"));
+        form->BitBtn1->click();
+    }));
+    QCOMPARE(Prompts::Get().ShowModal(FormBill2), int(QDialog::Accepted));
+    QCOMPARE(shown, leapDay);
+    QCOMPARE(program.Scalar(QStringLiteral("Select MoneyCreateTime From MoneyTable Where MoneyIndex > 1"))
+                 .left(10),
+             QStringLiteral("2020-02-29"));
+    QCOMPARE(workspace.Refreshes, 1);
+}
+
+void TestWiring::criteriaWindowsHandTheirResultToTheWorkspace() {
+    TestProgram program;
+    RecordingWorkspace workspace(QDate(2021, 3, 15));
+    program.Prompts().QueueModal(On<TFormMoneyReport>([](TFormMoneyReport* form) { form->Button1Click(); }));
+    Prompts::Get().ShowModal(FormMoneyReport);
+    QCOMPARE(workspace.MoneyReports, QStringList{MoneyMonthQueryText(QDate(2021, 3, 15))});
+    QCOMPARE(workspace.Pages, QList<int>{Workspace::PageMoneyReport});
+    QVERIFY(workspace.BillReports.isEmpty());
+}
+
+void TestWiring::editPasswordAskedThroughTheDataModulesDialog_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("right") << "pw" << true << true << QStringList();
+    QTest::newRow("other case") << "PW" << true << false
+                                << QStringList{QStringLiteral("密码错误，请重新操作")};
+    QTest::newRow("cancelled") << "pw" << false << false << QStringList();
+}
+
+void TestWiring::editPasswordAskedThroughTheDataModulesDialog() {
+    QFETCH(QString, typed);
+    QFETCH(bool, ok);
+    QFETCH(bool, allowed);
+    QFETCH(QStringList, messages);
+    TestProgram program;
+    SetEditPassword(program, QStringLiteral("pw"));
+    QStringList asked;
+    ShareDataModule->AskPasswordDialog = [&](const QString& title, const QString& prompt, QString& text) {
+        asked << title << prompt << text;
+        text = typed;
+        return ok;
+    };
+    QCOMPARE(ShareDataModule->AskEditPassword(), allowed);
+    QCOMPARE(asked,
+             QStringList({QStringLiteral("修改密码"), QStringLiteral("请输入资料修改密码"), QString()}));
+    QCOMPARE(program.Prompts().Texts(), messages);
+    QCOMPARE(program.Prompts().UnexpectedModals, 0);
+}
+
+QTEST_MAIN(TestWiring)
+#include "tst_wiring.moc"
