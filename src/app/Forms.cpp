@@ -13,6 +13,7 @@
 #include "mainwindow/MainForm.h"
 #include "reports/BillReportForm.h"
 #include "reports/MoneyReportForm.h"
+#include "reports/ProgressForm.h"
 #include "signin/AskForm.h"
 #include "signin/LoginForm.h"
 
@@ -33,6 +34,7 @@ void CreateForms() {
     FormBillReport = new TFormBillReport(FormMain);
     FormAccount2 = new TFormAccount2(FormMain);
     FormCustomer3 = new TFormCustomer3(FormMain);
+    FormProgress = new TFormProgress(FormMain);
 }
 
 void DestroyForms() {
@@ -52,6 +54,7 @@ void DestroyForms() {
     FormMoneyReport = nullptr;
     FormBillReport = nullptr;
     FormAccount2 = nullptr;
+    FormProgress = nullptr;
     delete ShareDataModule;
     ShareDataModule = nullptr;
 }

@@ -1,9 +1,11 @@
 #include "ResultRows.h"
 
+#include <algorithm>
 #include <sqlite3.h>
 
 void ResultRows::Clear() {
     blocks.clear();
+    lastBlockSize = 0;
     used = 0;
     text.clear();
     rows = 0;
@@ -118,8 +120,17 @@ void ResultRows::AppendRow(const std::vector<QVariant>& values) {
 
 void ResultRows::Push(const Cell& cell) {
     // A deletion may have left the last block empty; it is used again rather than a new one.
-    if (used / BlockSize == blocks.size())
-        blocks.push_back(std::make_unique<Cell[]>(BlockSize));
+    const size_t block = used / BlockSize;
+    if (block == blocks.size()) {
+        blocks.push_back(std::make_unique<Cell[]>(FirstBlockSize));
+        lastBlockSize = FirstBlockSize;
+    } else if (block + 1 == blocks.size() && used % BlockSize == lastBlockSize) {
+        const size_t grown = std::min(lastBlockSize * 2, BlockSize);
+        auto larger = std::make_unique<Cell[]>(grown);
+        std::copy(blocks[block].get(), blocks[block].get() + lastBlockSize, larger.get());
+        blocks[block] = std::move(larger);
+        lastBlockSize = grown;
+    }
     CellAt(used) = cell;
     ++used;
 }

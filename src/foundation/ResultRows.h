@@ -38,7 +38,10 @@ private:
         };
     };
     // Cells live in fixed blocks, so that a growing result never copies what it already holds.
+    // The last block starts small and doubles up to the full size, so that the many one-row
+    // results of totals do not each pay for a full block.
     static constexpr size_t BlockSize = size_t(1) << 16;
+    static constexpr size_t FirstBlockSize = 64;
     Cell& CellAt(size_t i) { return blocks[i / BlockSize][i % BlockSize]; }
     const Cell& CellAt(size_t i) const { return blocks[i / BlockSize][i % BlockSize]; }
     Cell& At(int row, int column) { return CellAt(static_cast<size_t>(row) * columns + column); }
@@ -47,6 +50,7 @@ private:
     Cell ToCell(const QVariant& value);
 
     std::vector<std::unique_ptr<Cell[]>> blocks; // rows * columns cells, row after row
+    size_t lastBlockSize = 0;                    // cells the last block has room for
     size_t used = 0;
     QByteArray text; // the texts and blobs of every cell, one after another
     int rows = 0;

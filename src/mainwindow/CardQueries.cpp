@@ -117,19 +117,23 @@ QString CountSql(const QString& listBody) {
     return QStringLiteral("Select Count(*) As RecordTotal ") + listBody;
 }
 
-QString PageSql(const QString& table, const QString& listBody, const QString& orderClause, int page) {
-    const QString keyColumn = Schema::KeyColumn(table);
+QString KeyedOrder(const QString& keyColumn, const QString& orderClause) {
     const QRegularExpression namesKey(QStringLiteral("\\b%1\\b").arg(keyColumn),
                                       QRegularExpression::CaseInsensitiveOption);
-    QString order = orderClause;
     if (orderClause.trimmed().isEmpty())
-        order = QStringLiteral(" Order By ") + keyColumn;
-    else if (!orderClause.contains(namesKey))
-        // In the direction of the last field, so that an index on the sort field still serves.
-        order += QStringLiteral(",") + keyColumn +
-                 (orderClause.trimmed().endsWith(QStringLiteral(" Desc"), Qt::CaseInsensitive)
-                      ? QStringLiteral(" Desc")
-                      : QString());
+        return QStringLiteral(" Order By ") + keyColumn;
+    if (orderClause.contains(namesKey))
+        return orderClause;
+    // In the direction of the last field, so that an index on the sort field still serves.
+    return orderClause + QStringLiteral(",") + keyColumn +
+           (orderClause.trimmed().endsWith(QStringLiteral(" Desc"), Qt::CaseInsensitive)
+                ? QStringLiteral(" Desc")
+                : QString());
+}
+
+QString PageSql(const QString& table, const QString& listBody, const QString& orderClause, int page) {
+    const QString keyColumn = Schema::KeyColumn(table);
+    const QString order = KeyedOrder(keyColumn, orderClause);
     return QStringLiteral("Select * From %1 Where %2 In (Select %2 ").arg(table, keyColumn) + listBody +
            order + QStringLiteral(" Limit %1 Offset %2)").arg(SlotCount).arg(PageOffset(page)) + order;
 }

@@ -64,6 +64,9 @@ QString BillListBody(const QString& dateClause, const QString& billFilter);
 QString MoneyListBody(const QString& dateClause, const QString& moneyFilter);
 QString AccountListBody(const QString& accountFilter);
 
+// An order clause with the table's key as its last field, so that rows of equal sort values keep
+// one order; " Order By " + key when the clause is empty.
+QString KeyedOrder(const QString& keyColumn, const QString& orderClause);
 // "Select Count(*) As RecordTotal " + body.
 QString CountSql(const QString& listBody);
 // The rows of one page of a list, in the list's order. The ordering gets the key as its last

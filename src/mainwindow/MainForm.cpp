@@ -73,6 +73,7 @@ TFormMain::TFormMain(QWidget* parent)
     BuildPreferenceBoxes();
     BuildSettingsPage();
     BuildReportPages();
+    ConnectMonthlyReports();
     setFixedSize(ClientWidth, ClientHeight);
 }
 

@@ -161,6 +161,13 @@ public:
     void DBGridEh1TitleClick(int column);
     // -- end of the result grid block --
 
+    // ---- Monthly reports (MainFormMonthly.cpp)
+    void ConnectMonthlyReports();
+    void ActionCustomerReportExecute(); // 客户报表
+    void ActionAccountReportExecute();  // 帐户报表
+    // The enabled PrintReport lines of the last monthly report, read by its template.
+    Query ADOQueryBig;
+
     // Actions of the window; each Part wires the ones it specifies.
     QAction* ActionLogin;            // 软件导航
     QAction* ActionCustomerSearch;   // 客户搜索

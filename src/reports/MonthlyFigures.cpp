@@ -1,0 +1,239 @@
+#include "MonthlyFigures.h"
+
+#include "foundation/JetSql.h"
+#include "foundation/PublicFunction.h"
+#include "foundation/Query.h"
+#include "mainwindow/CardQueries.h"
+#include "reports/ReportQueries.h"
+
+#include <QHash>
+#include <cmath>
+
+namespace Monthly {
+
+namespace {
+
+double NumberAt(const Query& query, int row, int column) {
+    return query.ValueAt(row, column).toDouble(); // a sum over no rows (null) counts as 0
+}
+
+int Column(const Query& query, const QString& name) {
+    const int column = query.FieldIndex(name);
+    Q_ASSERT(column >= 0);
+    return column;
+}
+
+// The rows of a grouped pass by the key its first column names.
+template <class Key, class Row, class ReadKey, class ReadRow>
+QHash<Key, Row> ReadPass(DbConnection& connection, const QString& sql, ReadKey readKey, ReadRow readRow) {
+    Query pass(&connection);
+    pass.Open(sql);
+    QHash<Key, Row> rows;
+    rows.reserve(pass.RecordCount());
+    for (int row = 0; row < pass.RecordCount(); ++row)
+        rows.insert(readKey(pass, row), readRow(pass, row));
+    return rows;
+}
+
+// Both bounds of the working month, as the SQL literals the passes compare with.
+struct MonthBounds {
+    QString First;
+    QString Last;
+    explicit MonthBounds(const QDate& workingDate)
+        : First(SqlDate(MonthFirstDay(workingDate)))
+        , Last(SqlDate(MonthLastDay(workingDate))) {}
+};
+
+ReportLine Line(const QString& caption, std::initializer_list<double> amounts) {
+    ReportLine line;
+    line[0] = caption;
+    int at = 1;
+    for (double amount : amounts)
+        line[at++] = RoundAmountText(amount);
+    return line;
+}
+
+} // namespace
+
+QString NameKey(const QString& name) {
+    QString key = name;
+    for (QChar& c : key) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return key;
+}
+
+QString MonthTitle(const QDate& workingDate) {
+    return QStringLiteral("%1年%2月份").arg(workingDate.year()).arg(workingDate.month());
+}
+
+// ---- Customers
+
+QString CustomerListSql(const QString& customerFilter, const QString& searchClause,
+                        const QString& orderClause) {
+    return QStringLiteral("Select * ") + Cards::CustomerListBody(customerFilter, searchClause) +
+           Cards::KeyedOrder(QStringLiteral("CustomerIndex"), orderClause);
+}
+
+std::vector<Customer> ReadCustomers(Query& list) {
+    const int index = Column(list, QStringLiteral("CustomerIndex"));
+    const int name = Column(list, QStringLiteral("CustomerName"));
+    const int owe = Column(list, QStringLiteral("CustomerOwe"));
+    std::vector<Customer> customers;
+    customers.reserve(list.RecordCount());
+    for (int row = 0; row < list.RecordCount(); ++row)
+        customers.push_back({list.ValueAt(row, index).toLongLong(), list.ValueAt(row, name).toString(),
+                             NumberAt(list, row, owe)});
+    return customers;
+}
+
+QString CustomerBillPassSql(const QDate& workingDate) {
+    const MonthBounds month(workingDate);
+    return QStringLiteral(
+               "Select BillUser, Sum(IIF(BillCreateTime < %1, BillSum, 0)) As BeforeMonth, "
+               "Sum(IIF(BillCreateTime >= %1 And BillKind = '采购开单', BillSum, 0)) As Purchases, "
+               "Sum(IIF(BillCreateTime >= %1 And BillKind = '销售开单', BillSum, 0)) As Sales "
+               "From Bill Where (BillIndex > 1) And (BillKind = '销售开单' Or BillKind = '采购开单') "
+               "And (BillCreateTime <= %2) Group By BillUser")
+        .arg(month.First, month.Last);
+}
+
+QString CustomerMoneyPassSql(const QDate& workingDate) {
+    const MonthBounds month(workingDate);
+    return QStringLiteral(
+               "Select MoneyUser, Sum(IIF(MoneyCreateTime < %1, MoneySum, 0)) As BeforeMonth, "
+               "Sum(IIF(MoneyCreateTime >= %1, MoneySum, 0)) As InMonth "
+               "From MoneyTable Where (MoneyIndex > 1) And (MoneyCreateTime <= %2) Group By MoneyUser")
+        .arg(month.First, month.Last);
+}
+
+std::vector<CustomerMonth> CustomerMonthFigures(DbConnection& connection,
+                                                const std::vector<Customer>& customers,
+                                                const QDate& workingDate) {
+    struct BillSums {
+        double Before = 0, Purchases = 0, Sales = 0;
+    };
+    struct MoneySums {
+        double Before = 0, InMonth = 0;
+    };
+    const auto nameOf = [](const Query& pass, int row) { return NameKey(pass.ValueAt(row, 0).toString()); };
+    const QHash<QString, BillSums> bills = ReadPass<QString, BillSums>(
+        connection, CustomerBillPassSql(workingDate), nameOf, [](const Query& pass, int row) {
+            return BillSums{NumberAt(pass, row, 1), NumberAt(pass, row, 2), NumberAt(pass, row, 3)};
+        });
+    const QHash<QString, MoneySums> money = ReadPass<QString, MoneySums>(
+        connection, CustomerMoneyPassSql(workingDate), nameOf, [](const Query& pass, int row) {
+            return MoneySums{NumberAt(pass, row, 1), NumberAt(pass, row, 2)};
+        });
+
+    std::vector<CustomerMonth> figures;
+    figures.reserve(customers.size());
+    for (const Customer& customer : customers) {
+        const QString key = NameKey(customer.Name);
+        const BillSums b = bills.value(key);
+        const MoneySums m = money.value(key);
+        CustomerMonth line;
+        line.Name = customer.Name;
+        line.Purchases = std::fabs(b.Purchases);
+        line.Sales = b.Sales;
+        line.Money = m.InMonth;
+        line.Opening = customer.Owe + b.Before - m.Before;
+        line.Closing = line.Sales + line.Opening - line.Money - line.Purchases;
+        figures.push_back(line);
+    }
+    return figures;
+}
+
+std::vector<ReportLine> CustomerReportLines(const std::vector<CustomerMonth>& figures) {
+    std::vector<ReportLine> lines;
+    lines.reserve(figures.size() + 1);
+    CustomerMonth total;
+    for (const CustomerMonth& f : figures) {
+        lines.push_back(Line(f.Name, {f.Purchases, f.Sales, f.Money, f.Opening, f.Closing}));
+        total.Purchases += f.Purchases;
+        total.Sales += f.Sales;
+        total.Money += f.Money;
+        total.Opening += f.Opening;
+        total.Closing += f.Closing;
+    }
+    lines.push_back(
+        Line(TotalCaption, {total.Purchases, total.Sales, total.Money, total.Opening, total.Closing}));
+    return lines;
+}
+
+// ---- Accounts
+
+QString AccountListSql(const QString& accountFilter) {
+    return QStringLiteral("Select * ") + Cards::AccountListBody(accountFilter) +
+           QStringLiteral(" Order By AccountIndex");
+}
+
+std::vector<Account> ReadAccounts(Query& list) {
+    const int index = Column(list, QStringLiteral("AccountIndex"));
+    const int name = Column(list, QStringLiteral("AccountName"));
+    const int base = Column(list, QStringLiteral("AccountBase"));
+    std::vector<Account> accounts;
+    accounts.reserve(list.RecordCount());
+    for (int row = 0; row < list.RecordCount(); ++row)
+        accounts.push_back({list.ValueAt(row, index).toLongLong(), list.ValueAt(row, name).toString(),
+                            NumberAt(list, row, base)});
+    return accounts;
+}
+
+QString AccountMoneyPassSql(const QDate& workingDate) {
+    const MonthBounds month(workingDate);
+    return QStringLiteral("Select MoneyAccount, Sum(IIF(MoneyCreateTime < %1, MoneySum, 0)) As BeforeMonth, "
+                          "Sum(IIF(MoneyCreateTime >= %1 And MoneySum > 0, MoneySum, 0)) As Income, "
+                          "Sum(IIF(MoneyCreateTime >= %1 And MoneySum < 0, MoneySum, 0)) As Expense "
+                          "From MoneyTable Where (MoneyIndex > 1) And (MoneyCreateTime <= %2) "
+                          "Group By MoneyAccount")
+        .arg(month.First, month.Last);
+}
+
+std::vector<AccountMonth> AccountMonthFigures(DbConnection& connection, const std::vector<Account>& accounts,
+                                              const QDate& workingDate) {
+    struct MoneySums {
+        double Before = 0, Income = 0, Expense = 0;
+    };
+    const QHash<qint64, MoneySums> money = ReadPass<qint64, MoneySums>(
+        connection, AccountMoneyPassSql(workingDate),
+        [](const Query& pass, int row) { return pass.ValueAt(row, 0).toLongLong(); },
+        [](const Query& pass, int row) {
+            return MoneySums{NumberAt(pass, row, 1), NumberAt(pass, row, 2), NumberAt(pass, row, 3)};
+        });
+
+    std::vector<AccountMonth> figures;
+    figures.reserve(accounts.size());
+    for (const Account& account : accounts) {
+        const MoneySums m = money.value(account.Index);
+        AccountMonth line;
+        line.Name = account.Name;
+        line.Opening = account.Base + m.Before;
+        line.Income = m.Income;
+        line.Expense = std::fabs(m.Expense);
+        line.Change = line.Income - line.Expense;
+        line.Closing = line.Opening + line.Change;
+        figures.push_back(line);
+    }
+    return figures;
+}
+
+std::vector<ReportLine> AccountReportLines(const std::vector<AccountMonth>& figures) {
+    std::vector<ReportLine> lines;
+    lines.reserve(figures.size() + 1);
+    AccountMonth total;
+    for (const AccountMonth& f : figures) {
+        lines.push_back(Line(f.Name, {f.Opening, f.Income, f.Expense, f.Change, f.Closing}));
+        total.Opening += f.Opening;
+        total.Income += f.Income;
+        total.Expense += f.Expense;
+        total.Change += f.Change;
+        total.Closing += f.Closing;
+    }
+    lines.push_back(
+        Line(TotalCaption, {total.Opening, total.Income, total.Expense, total.Change, total.Closing}));
+    return lines;
+}
+
+} // namespace Monthly

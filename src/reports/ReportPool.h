@@ -1,0 +1,21 @@
+#pragma once
+
+#include "reports/MonthlyFigures.h"
+
+#include <QString>
+#include <vector>
+
+class DbConnection;
+
+// The PrintReport pool the monthly report templates read, with the PrintList titles.
+
+// What the templates read: the enabled lines in the pool's key order.
+inline const QString EnabledReportLinesSql =
+    QStringLiteral("Select * From PrintReport Where ReportEnable = True Order By ReportIndex");
+
+// In one transaction: grows the pool to the lines + 1 rows, disables every row, fills and enables
+// the first rows in key order with the lines, and writes the month title into PrintList row 1 and,
+// when not empty, the subtitle into row 2. A missing PrintList row is not created. On an error
+// (KestrelError) nothing of it is stored.
+void WriteReportPool(DbConnection& connection, const std::vector<Monthly::ReportLine>& lines,
+                     const QString& monthTitle, const QString& subtitle);
