@@ -141,7 +141,7 @@ DataGrid* MeasureResultPage(sqlite3* engine, const char* what, const QString& ru
     const Timing stepOnly = Time([&] { rows = StepAll(engine, run, false); });
     const Timing stepRead = Time([&] { StepAll(engine, run, true); });
     const Timing open = QueryOpenTime(run);
-    FormMain->PageControl1->setCurrentIndex(page);
+    FormMain->ShowPage(TFormMain::Page(page));
     const Timing ready = Time([&] {
         fill();
         grid->viewport()->grab();

@@ -104,7 +104,7 @@ int main(int argc, char* argv[]) {
     FormMain->RefreshAll();
     FormMain->FillBillReport(BillReportSelect() + QStringLiteral("(BillIndex > 1)"));
     FormMain->FillMoneyReport(MoneyReportSelect());
-    FormMain->PageControl1->setCurrentIndex(args.size() > 2 ? args[2].toInt() : 0);
+    FormMain->ShowPage(TFormMain::Page(args.size() > 2 ? args[2].toInt() : 0));
     // Not shown: showing runs the start-up sign-in. A grab lays the window out and paints it.
     FormMain->layout()->activate();
     FormMain->grab().save(args[1]);

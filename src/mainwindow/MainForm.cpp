@@ -32,6 +32,12 @@ constexpr int ClientHeight = 538;
 constexpr int LeftBarWidth = 97;
 const QRect NormalPlace(75, 90, 884, 571);
 
+// Tab captions by page index.
+const QString PageCaptions[] = {QStringLiteral("客户管理"), QStringLiteral("业务单据"),
+                                QStringLiteral("业务报表"), QStringLiteral("帐户管理"),
+                                QStringLiteral("财务单据"), QStringLiteral("财务报表"),
+                                QStringLiteral("软件设置"), QStringLiteral("数据维护")};
+
 QIcon PictureIcon(const QString& relativePath) {
     return QIcon(QPixmap(ProgramFolder + relativePath));
 }
@@ -144,6 +150,7 @@ void TFormMain::BuildLeftBar() {
     ActionButtonSave2->setIconSize(QSize(32, 32));
     ActionButtonSave2->setAutoRaise(true);
     ActionButtonSave2->setDefaultAction(ActionSave);
+    ActionButtonSave2->hide(); // backup is the administrator's: shown when he signs in
 
     // The strip that collapses and expands the left bar.
     auto* strip = new QVBoxLayout(Panel2);
@@ -170,24 +177,18 @@ void TFormMain::BuildPages() {
     PageControl1 = new QTabWidget(Panel3);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     layout->addWidget(PageControl1);
-    const struct {
-        QWidget** sheet;
-        const char* name;
-        QString caption;
-    } pages[] = {
-        {&TabSheet8, "TabSheet8", QStringLiteral("客户管理")},
-        {&TabSheet1, "TabSheet1", QStringLiteral("业务单据")},
-        {&TabSheet2, "TabSheet2", QStringLiteral("业务报表")},
-        {&TabSheet3, "TabSheet3", QStringLiteral("帐户管理")},
-        {&TabSheet7, "TabSheet7", QStringLiteral("财务单据")},
-        {&TabSheet4, "TabSheet4", QStringLiteral("财务报表")},
-        {&TabSheet5, "TabSheet5", QStringLiteral("软件设置")},
-        {&TabSheet6, "TabSheet6", QStringLiteral("数据维护")},
-    };
-    for (const auto& page : pages) {
-        *page.sheet = new QWidget(PageControl1);
-        (*page.sheet)->setObjectName(QString::fromLatin1(page.name));
-        PageControl1->addTab(*page.sheet, page.caption);
+    HiddenSheets = new QWidget(this);
+    HiddenSheets->setObjectName(QStringLiteral("HiddenSheets"));
+    HiddenSheets->hide();
+    HiddenSheets->setEnabled(false);
+    QWidget** sheets[] = {&TabSheet8, &TabSheet1, &TabSheet2, &TabSheet3,
+                          &TabSheet7, &TabSheet4, &TabSheet5, &TabSheet6};
+    const char* names[] = {"TabSheet8", "TabSheet1", "TabSheet2", "TabSheet3",
+                           "TabSheet7", "TabSheet4", "TabSheet5", "TabSheet6"};
+    for (size_t page = 0; page < std::size(sheets); ++page) {
+        *sheets[page] = new QWidget(PageControl1);
+        (*sheets[page])->setObjectName(QString::fromLatin1(names[page]));
+        PageControl1->addTab(*sheets[page], PageCaptions[page]);
     }
 }
 
@@ -270,9 +271,10 @@ void TFormMain::ApplyRoleView() {
     const RoleView view = RoleViewFor(CurrentRole, CurrentUser, CurrentRights);
     if (view.Kind == RoleKind::Unknown)
         return; // the window keeps its previous view
-    for (int page = 0; page < PageControl1->count(); ++page)
-        PageControl1->setTabVisible(page, view.VisibleTabs[static_cast<size_t>(page)]);
-    PageControl1->setCurrentIndex(view.ActivePage);
+    ShowOnlyPages(view.VisibleTabs);
+    ShowPage(static_cast<Page>(view.ActivePage));
+    // Backup is the administrator's; the left bar offers it to him alone.
+    ActionButtonSave2->setVisible(view.Kind == RoleKind::Administrator);
 
     if (view.Kind == RoleKind::Administrator) {
         // The filters and page numbers stay; the card pages are not refreshed.
@@ -320,8 +322,43 @@ void TFormMain::RefreshAll() {
     FillBillReport(QString());
 }
 
+QWidget* TFormMain::Sheet(Page page) const {
+    const std::array<QWidget*, 8> sheets = {TabSheet8, TabSheet1, TabSheet2, TabSheet3,
+                                            TabSheet7, TabSheet4, TabSheet5, TabSheet6};
+    return page >= 0 && page < int(sheets.size()) ? sheets[size_t(page)] : nullptr;
+}
+
+bool TFormMain::PageReachable(Page page) const {
+    QWidget* sheet = Sheet(page);
+    return sheet != nullptr && PageControl1->indexOf(sheet) >= 0;
+}
+
+int TFormMain::CurrentPage() const {
+    for (int page = PageCustomers; page <= PageMaintenance; ++page)
+        if (PageControl1->currentWidget() != nullptr && PageControl1->currentWidget() == Sheet(Page(page)))
+            return page;
+    return -1;
+}
+
 void TFormMain::ShowPage(Page page) {
-    PageControl1->setCurrentIndex(page);
+    // A page the role may not see is not among the tabs: indexOf gives -1 and nothing changes.
+    const int tab = PageControl1->indexOf(Sheet(page));
+    if (tab >= 0)
+        PageControl1->setCurrentIndex(tab);
+}
+
+void TFormMain::ShowOnlyPages(const std::array<bool, 8>& visible) {
+    // A page the role must not see is taken out of the tab widget altogether, so that no click, key,
+    // mnemonic or accessibility action can make it current; its sheet waits, hidden and disabled,
+    // until a role that may see it signs in. The tabs keep the page order.
+    PageControl1->clear();
+    for (int page = PageCustomers; page <= PageMaintenance; ++page) {
+        QWidget* sheet = Sheet(Page(page));
+        if (visible[size_t(page)])
+            PageControl1->addTab(sheet, PageCaptions[page]);
+        else
+            sheet->setParent(HiddenSheets);
+    }
 }
 
 void TFormMain::BitBtn1Click() {

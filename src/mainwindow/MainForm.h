@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <array>
 
 class CardPage;
 class DataGrid;
@@ -36,7 +37,12 @@ public:
     bool SignInAndSetUp();
     // The four card pages, then the two result grids.
     void RefreshAll() override;
+    // Pages by index: the sheet of each (whether or not its tab is shown), whether the signed-in
+    // role may reach it, and the index of the current one (-1 when the role sees no page).
     void ShowPage(Page page) override;
+    QWidget* Sheet(Page page) const;
+    bool PageReachable(Page page) const;
+    int CurrentPage() const;
 
     // ---- View preferences (ViewPreferences.cpp): the sort and date-range boxes of pages 0, 1, 4.
     void BuildPreferenceBoxes();
@@ -247,6 +253,9 @@ private:
     void BuildMaintenancePage();
     void BuildPageActions(); // the action buttons at the top of the right column of pages 0 and 3
     void ApplyRoleView();    // the role set-up after a successful sign-in
+    // Only the pages marked visible are tabs of PageControl1; the others wait in HiddenSheets.
+    void ShowOnlyPages(const std::array<bool, 8>& visible);
+    QWidget* HiddenSheets = nullptr;
     void SetLoginFace(const QString& caption, const QString& pictureFile);
     bool shownOnce = false;
 };

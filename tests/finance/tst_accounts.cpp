@@ -181,7 +181,7 @@ void TestAccounts::statements() {
     });
     FormMain->OpenAccountWindow(2);
     QCOMPARE(result, int(QDialog::Rejected));
-    QCOMPARE(FormMain->PageControl1->currentIndex(), int(TFormMain::PageMoneyReport));
+    QCOMPARE(FormMain->CurrentPage(), int(TFormMain::PageMoneyReport));
     QCOMPARE(Keys(FormMain->MReportADOQuery, "MoneyIndex"), keys);
     QCOMPARE(FormMain->DBGridEh1->FooterText(0), QStringLiteral("共%1条").arg(keys.size()));
     // The grid binds by name although the statement orders its columns differently.

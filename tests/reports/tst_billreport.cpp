@@ -208,7 +208,7 @@ void TestBillReport::criteria() {
         }
     });
     QVERIFY(!stayedOpen);
-    QCOMPARE(FormMain->PageControl1->currentIndex(), int(TFormMain::PageBillReport));
+    QCOMPARE(FormMain->CurrentPage(), int(TFormMain::PageBillReport));
     QCOMPARE(Keys(FormMain->BReportADOQuery, "BillIndex"), keys);
     QVERIFY(program->Prompts().Texts().isEmpty());
 }

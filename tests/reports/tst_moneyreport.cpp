@@ -181,7 +181,7 @@ void TestMoneyReport::criteria() {
         }
     });
     QVERIFY(!stayedOpen);
-    QCOMPARE(FormMain->PageControl1->currentIndex(), int(TFormMain::PageMoneyReport));
+    QCOMPARE(FormMain->CurrentPage(), int(TFormMain::PageMoneyReport));
     QCOMPARE(Keys(FormMain->MReportADOQuery, "MoneyIndex"), keys);
     QVERIFY(program->Prompts().Texts().isEmpty());
 }
