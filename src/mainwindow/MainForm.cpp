@@ -74,6 +74,7 @@ TFormMain::TFormMain(QWidget* parent)
     BuildLeftBar();
     BuildPages();
     BuildMaintenancePage();
+    ConnectBackupActions();
     BuildPageActions();
     BuildCardPages();
     BuildPreferenceBoxes();

@@ -217,6 +217,9 @@ public:
     QGroupBox* GroupBox1; // 帐套数据操作
     QToolButton* SpeedButtonSave;
     QToolButton* SpeedButtonLoad;
+    // Backup and restore (MainFormBackup.cpp).
+    void ActionSaveExecute();
+    void ActionLoadExecute();
 
 public slots:
     void FormShow();
@@ -251,6 +254,7 @@ private:
     void BuildLeftBar();
     void BuildPages();
     void BuildMaintenancePage();
+    void ConnectBackupActions();
     void BuildPageActions(); // the action buttons at the top of the right column of pages 0 and 3
     void ApplyRoleView();    // the role set-up after a successful sign-in
     // Only the pages marked visible are tabs of PageControl1; the others wait in HiddenSheets.

@@ -8,8 +8,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -79,4 +82,39 @@ QString TestProgram::Scalar(const QString& sql) {
         return QString();
     }
     return query.next() ? query.value(0).toString() : QString();
+}
+
+// A database of this program whose header, schema and tables read well, with one page of the
+// customer list overwritten: only a read of that page, or a check of every page, shows it.
+QByteArray DatabaseWithDamagedPage() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Kestrel.mdb"));
+    if (!Schema::CreateDatabase(path).isEmpty())
+        return QByteArray();
+    const int pagesBefore = static_cast<int>(QFileInfo(path).size() / 4096);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damage"));
+        db.setDatabaseName(path);
+        db.open();
+        db.transaction();
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral("Insert Into Customer (CustomerName, CustomerAddress) Values (?, ?)"));
+        for (int i = 0; i < 2000; ++i) {
+            insert.addBindValue(QStringLiteral("客户%1").arg(i));
+            insert.addBindValue(QString(100, QChar(0x5730)));
+            insert.exec();
+        }
+        db.commit();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("damage"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QByteArray bytes = file.readAll();
+    const int pages = static_cast<int>(bytes.size() / 4096);
+    const int page = (pagesBefore + pages) / 2; // among the pages the customers were written to
+    for (int i = 0; i < 4096; ++i)
+        bytes[page * 4096 + i] = static_cast<char>((i * 37 + 11) & 0xff);
+    return bytes;
 }

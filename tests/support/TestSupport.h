@@ -2,6 +2,7 @@
 
 #include "kit/Prompts.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
@@ -29,3 +30,8 @@ private:
     ScriptedPrompts* prompts;
     std::unique_ptr<::Prompts> previous;
 };
+
+// The bytes of a database of this program whose header, schema and tables read well, with one
+// page of the customer list overwritten: only a read of that page, or a check of every page,
+// shows it.
+QByteArray DatabaseWithDamagedPage();
