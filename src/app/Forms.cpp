@@ -1,5 +1,6 @@
 #include "Forms.h"
 
+#include "customers/CustomerForm.h"
 #include "customers/CustomerForm2.h"
 #include "customers/CustomerForm3.h"
 #include "documents/BillForm.h"
@@ -16,6 +17,8 @@
 #include "reports/ProgressForm.h"
 #include "signin/AskForm.h"
 #include "signin/LoginForm.h"
+#include "signin/UserForm.h"
+#include "signin/UserForm2.h"
 
 void CreateForms() {
     FormMain = new TFormMain;
@@ -30,7 +33,10 @@ void CreateForms() {
     FormAccount = new TFormAccount(FormMain);
     FormMoneyReport = new TFormMoneyReport(FormMain);
     FormBill2 = new TFormBill2(FormMain);
+    FormCustomer = new TFormCustomer(FormMain);
     FormCustomer2 = new TFormCustomer2(FormMain);
+    FormUser = new TFormUser(FormMain);
+    FormUser2 = new TFormUser2(FormMain);
     FormBillReport = new TFormBillReport(FormMain);
     FormAccount2 = new TFormAccount2(FormMain);
     FormCustomer3 = new TFormCustomer3(FormMain);
@@ -48,7 +54,10 @@ void DestroyForms() {
     FormBuySell = nullptr;
     FormGetPay = nullptr;
     FormBill2 = nullptr;
+    FormCustomer = nullptr;
     FormCustomer2 = nullptr;
+    FormUser = nullptr;
+    FormUser2 = nullptr;
     FormCustomer3 = nullptr;
     FormAccount = nullptr;
     FormMoneyReport = nullptr;

@@ -4,7 +4,9 @@
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
+#include "reports/ReportQueries.h"
 
+#include <QFile>
 #include <limits>
 
 QString CustomerByIndexSql(qint64 index) {
@@ -96,4 +98,63 @@ QString BuildSearchClause(const QStringList& texts, bool withPeriod, const QDate
         clause += QStringLiteral(" And (BillCreateTime Between ") + SqlDate(from) + QStringLiteral(" And ") +
                   SqlDate(to) + QLatin1Char(')');
     return clause;
+}
+
+// ---- Customer card
+
+QString CardSalesSql(const QString& name, const QDate& workingDate) {
+    return QStringLiteral(
+               "Select ROUND(Sum(BillSum),2) As TotalMoney From Bill Where (BillKind = '销售开单') "
+               "And (BillUser = ") +
+           SqlText(name) + QStringLiteral(") And (BillCreateTime <= ") + SqlDate(workingDate) +
+           QLatin1Char(')');
+}
+
+QString CardPurchasesSql(const QString& name, const QDate& workingDate) {
+    return QStringLiteral("Select ROUND(ABS(Sum(BillSum)),2) As TotalMoney From Bill Where (BillKind = "
+                          "'采购开单') And (BillUser = ") +
+           SqlText(name) + QStringLiteral(") And (BillCreateTime <= ") + SqlDate(workingDate) +
+           QLatin1Char(')');
+}
+
+QString CardMoneySql(const QString& name, const QDate& workingDate) {
+    return QStringLiteral("Select Sum(MoneySum) As TotalMoney From MoneyTable Where (MoneyUser = ") +
+           SqlText(name) + QStringLiteral(") And (MoneyCreateTime <= ") + SqlDate(workingDate) +
+           QLatin1Char(')');
+}
+
+double CardOwe(double firstOwe, double sales, double purchases, double money) {
+    return RoundAmount(firstOwe) + RoundAmount(sales) - RoundAmount(purchases) - RoundAmount(money);
+}
+
+QString CardMonthBillsSql(const QString& name, const QString& kind, const QDate& workingDate) {
+    return BillReportSelect() + QStringLiteral("(BillUser = ") + SqlText(name) +
+           QStringLiteral(") And (BillKind = ") + SqlText(kind) +
+           QStringLiteral(") And (BillCreateTime Between ") + SqlDate(MonthFirstDay(workingDate)) +
+           QStringLiteral(" And ") + SqlDate(MonthLastDay(workingDate)) + QLatin1Char(')');
+}
+
+QString CardMonthVouchersSql(const QString& name, bool receipts, const QDate& workingDate) {
+    return MoneyReportSelect() + QStringLiteral(" And (MoneyUser = ") + SqlText(name) +
+           (receipts ? QStringLiteral(") And (MoneySum >= 0)") : QStringLiteral(") And (MoneySum < 0)")) +
+           QStringLiteral(" And (MoneyCreateTime Between ") + SqlDate(MonthFirstDay(workingDate)) +
+           QStringLiteral(" And ") + SqlDate(MonthLastDay(workingDate)) + QLatin1Char(')');
+}
+
+bool IsFolderName(const QString& name) {
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control)
+            return false;
+    }
+    return QFile::encodeName(name).size() <= 255;
+}
+
+QString CustomerFolderRoot(const QString& programFolder) {
+    return programFolder + QStringLiteral("客户目录");
+}
+
+QString CustomerFolder(const QString& programFolder, const QString& name) {
+    return CustomerFolderRoot(programFolder) + QLatin1Char('/') + name;
 }

@@ -1,4 +1,5 @@
 #include "MainForm.h"
+#include "customers/CustomerForm.h"
 #include "customers/CustomerForm2.h"
 #include "customers/CustomerForm3.h"
 #include "documents/BillForm.h"
@@ -67,8 +68,12 @@ bool TFormMain::OpenMoneyEditor(int moneyIndex) {
     return true;
 }
 
-bool TFormMain::OpenCustomerCard(int) {
-    return false;
+bool TFormMain::OpenCustomerCard(int customerIndex) {
+    FormCustomer->CardCustomerIndex = customerIndex;
+    if (Prompts::Get().ShowModal(FormCustomer) != QDialog::Accepted)
+        return false;
+    ShowCustomerCards();
+    return true;
 }
 
 void TFormMain::CustomerSearch() {

@@ -5,6 +5,8 @@
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "signin/AskForm.h"
+#include "signin/StaffRules.h"
+#include "signin/UserForm.h"
 
 #include <QAction>
 #include <QEvent>
@@ -42,10 +44,6 @@ public:
     // True on OK; the entry is in FormAsk->AskText.
     bool Ask() { return Prompts::Get().ShowModal(FormAsk) == QDialog::Accepted; }
 };
-
-QString PowerByNameSql(const QString& name) {
-    return QStringLiteral("Select * From Power Where PowerName = ") + SqlText(name);
-}
 
 QToolButton* MakeButton(QWidget* parent, const QString& name, const QRect& place) {
     auto* button = new QToolButton(parent);
@@ -248,8 +246,8 @@ void TFormLogin::ActionManageExecute() {
 }
 
 void TFormLogin::OpenStaffManagement() {
-    // The staff window (TFormUser) is shown modally here once it exists; it may rename salesmen or
-    // change their faces, so the faces are read again when it closes.
+    // The staff window may rename salesmen or change their faces: the faces are read again.
+    Prompts::Get().ShowModal(FormUser);
     LoadFaces();
 }
 

@@ -55,7 +55,7 @@ protected:
 
 private:
     void SignInAsRole(const QString& role, const QString& prompt);
-    // Where the staff window opens once it exists; the faces are reloaded after it.
+    // Shows the staff window, then reloads the faces.
     void OpenStaffManagement();
     void HighlightTitle(bool on);
     void HighlightUp4(bool on);

@@ -21,32 +21,6 @@ private slots:
     void voucherEditor();
 };
 
-namespace {
-
-void Save(QWidget* window, const QString& name) {
-    const QString folder = qEnvironmentVariable("KESTREL_SCREENSHOTS");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    window->grab().save(folder + QLatin1Char('/') + name);
-}
-
-// Every visible child lies inside the window.
-QStringList Outside(QWidget* window) {
-    QStringList outside;
-    for (QWidget* child : window->findChildren<QWidget*>()) {
-        if (child->isWindow() || !child->isVisibleTo(window) || child->objectName().isEmpty() ||
-            child->objectName().startsWith(QLatin1String("qt_")))
-            continue;
-        const QRect area(child->mapTo(window, QPoint(0, 0)), child->size());
-        if (!window->rect().contains(area))
-            outside << child->objectName();
-    }
-    return outside;
-}
-
-} // namespace
-
 void TestEditorLayout::documentEditorWithVouchers() {
     TestProgram program;
     CurrentUser = QStringLiteral("张三");
@@ -66,7 +40,7 @@ void TestEditorLayout::documentEditorWithVouchers() {
     program.Prompts().QueueModal(On<TFormBuySell>([&](TFormBuySell* form) {
         form->ActionEditExecute(); // no edit password set: unlocked at once
         QTest::qWait(50);
-        outside = Outside(form);
+        outside = ChildrenOutside(form);
         for (int column = 0; column < 6; ++column) {
             gridX << form->DBGridEh1->columnViewportPosition(column) + form->DBGridEh1->viewport()->x();
             footerX << form->DBGridEh1Footer->columnViewportPosition(column) +
@@ -75,7 +49,7 @@ void TestEditorLayout::documentEditorWithVouchers() {
         pictureTop = form->Image1->y();
         pictureWidth = form->Image1->width();
         windowWidth = form->width();
-        Save(form, QStringLiteral("document-editor.png"));
+        SaveScreenshot(form, QStringLiteral("document-editor.png"));
     }));
     FormMain->OpenBillEditor(bill);
     QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QLatin1Char(' '))));
@@ -94,10 +68,10 @@ void TestEditorLayout::voucherEditor() {
     program.Prompts().QueueModal(On<TFormGetPay>([&](TFormGetPay* form) {
         form->Edit2->setText(QStringLiteral("6500.5"));
         QTest::qWait(50);
-        outside = Outside(form);
+        outside = ChildrenOutside(form);
         pictureWidth = form->Image1->width();
         windowWidth = form->width();
-        Save(form, QStringLiteral("voucher-editor.png"));
+        SaveScreenshot(form, QStringLiteral("voucher-editor.png"));
     }));
     FormGetPay->OpenMode = QStringLiteral("新增");
     FormGetPay->OpenKind = QStringLiteral("财务收入单");

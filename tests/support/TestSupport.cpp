@@ -9,11 +9,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPixmap>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 
 namespace {
 // Copies the program's pictures and templates so windows find them beside the "program".
@@ -117,4 +119,25 @@ QByteArray DatabaseWithDamagedPage() {
     for (int i = 0; i < 4096; ++i)
         bytes[page * 4096 + i] = static_cast<char>((i * 37 + 11) & 0xff);
     return bytes;
+}
+
+void SaveScreenshot(QWidget* window, const QString& name) {
+    const QString folder = qEnvironmentVariable("KESTREL_SCREENSHOTS");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    window->grab().save(folder + QLatin1Char('/') + name);
+}
+
+QStringList ChildrenOutside(QWidget* window) {
+    QStringList outside;
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (child->isWindow() || !child->isVisibleTo(window) || child->objectName().isEmpty() ||
+            child->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        const QRect area(child->mapTo(window, QPoint(0, 0)), child->size());
+        if (!window->rect().contains(area))
+            outside << child->objectName();
+    }
+    return outside;
 }

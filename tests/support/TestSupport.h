@@ -4,8 +4,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+
+class QWidget;
 
 // A fresh program folder for one test: a new Kestrel.mdb written by the schema code, every window
 // created, the database opened, and scripted prompts installed.
@@ -35,3 +38,8 @@ private:
 // page of the customer list overwritten: only a read of that page, or a check of every page,
 // shows it.
 QByteArray DatabaseWithDamagedPage();
+
+// With KESTREL_SCREENSHOTS set to a folder, saves a picture of the window there under name.
+void SaveScreenshot(QWidget* window, const QString& name);
+// The named controls shown in a window that do not lie wholly inside it.
+QStringList ChildrenOutside(QWidget* window);

@@ -1,0 +1,447 @@
+#include "CustomerForm.h"
+
+#include "customers/CustomerForm2.h"
+#include "customers/CustomerRules.h"
+#include "documents/BuySellForm.h"
+#include "documents/DocumentRules.h"
+#include "finance/GetPayForm.h"
+#include "finance/VoucherRules.h"
+#include "foundation/PublicFunction.h"
+#include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
+#include "kit/Prompts.h"
+#include "mainwindow/MainForm.h"
+#include "mainwindow/RoleViews.h"
+
+#include <QAction>
+#include <QDir>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+TFormCustomer* FormCustomer = nullptr;
+
+namespace {
+
+const QColor Highlight(166, 202, 240);
+
+QLabel* NewLabel(QWidget* parent, const QString& text, const QRect& place,
+                 Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(place);
+    label->setAlignment(alignment);
+    return label;
+}
+
+// The picture behind which the customer's folder lies: a yellow folder.
+QPixmap FolderPicture() {
+    QPixmap picture(64, 64);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(176, 128, 24), 2));
+    painter.setBrush(QColor(236, 186, 64));
+    painter.drawRoundedRect(QRectF(6, 12, 24, 12), 3, 3);
+    painter.setBrush(QColor(250, 210, 92));
+    painter.drawRoundedRect(QRectF(6, 18, 52, 36), 4, 4);
+    return picture;
+}
+
+// A read-only grey box with its caption, reachable by the caption.
+QLineEdit* ContactBox(QWidget* parent, const char* name, const QString& caption, int x, int y) {
+    QLabel* label = NewLabel(parent, caption, QRect(x, y, 70, 24));
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(x + 72, y, 136, 24);
+    edit->setReadOnly(true);
+    edit->setStyleSheet(QStringLiteral("QLineEdit { background: rgb(222, 222, 222); }"));
+    edit->setAccessibleName(caption.chopped(1));
+    label->setBuddy(edit);
+    return edit;
+}
+
+// The first field of a one-row total, 0 when null; false after the failure message.
+bool Total(const QString& sql, double* value) {
+    Query& query = ShareDataModule->ADOQueryTemp2;
+    if (!OpenSql(query, sql, QStringLiteral("数据库打开失败")))
+        return false;
+    *value = query.RecordCount() > 0 ? query.Fields(0).AsFloat() : 0;
+    return true;
+}
+
+} // namespace
+
+TFormCustomer::TFormCustomer(QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("FormCustomer"));
+    setWindowTitle(QStringLiteral("FormCustomer"));
+    // A single border without title-bar buttons.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(721, 493);
+
+    HeaderImage = new QLabel(this);
+    HeaderImage->setObjectName(QStringLiteral("HeaderImage"));
+    HeaderImage->setGeometry(24, 8, 673, 64);
+    HeaderImage->setPixmap(QPixmap(ProgramFolder + QStringLiteral("Res/CustomerHeader.bmp")));
+
+    // Contact data, with the customer's folder behind the picture.
+    GroupBox1 = new QGroupBox(QStringLiteral("客户基本资料"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(16, 80, 560, 132);
+    GroupBox1->setMouseTracking(true);
+    GroupBox1->installEventFilter(this);
+    Shape1 = new QFrame(GroupBox1);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(16, 26, 92, 92);
+    Shape1->setFrameShape(QFrame::Box);
+    Shape1->setAutoFillBackground(true);
+    Shape1->setMouseTracking(true);
+    Shape1->installEventFilter(this);
+    Image1 = new QLabel(Shape1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(14, 14, 64, 64);
+    Image1->setPixmap(FolderPicture());
+    Image1->setCursor(Qt::PointingHandCursor);
+    Image1->setToolTip(QStringLiteral("打开客户目录"));
+    Image1->setAccessibleName(QStringLiteral("客户目录"));
+    Image1->setMouseTracking(true);
+    Image1->installEventFilter(this);
+    Edit1 = ContactBox(GroupBox1, "Edit1", QStringLiteral("客户名称："), 124, 34);
+    Edit2 = ContactBox(GroupBox1, "Edit2", QStringLiteral("电话号码："), 124, 78);
+    Edit3 = ContactBox(GroupBox1, "Edit3", QStringLiteral("联 系 人："), 340, 34);
+    Edit4 = ContactBox(GroupBox1, "Edit4", QStringLiteral("联系手机："), 340, 78);
+
+    // The five figures: 起初欠款 + 销售总额 − 采购总额 − 已收总额 = 客户欠款.
+    GroupBox2 = new QGroupBox(QStringLiteral("客户业务状况"), this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2->setGeometry(16, 222, 560, 100);
+    const struct {
+        QLabel** label;
+        const char* name;
+        QString head;
+    } figures[] = {
+        {&LabelFirstOwe, "LabelFirstOwe", QStringLiteral("起初欠款")},
+        {&LabelSell, "LabelSell", QStringLiteral("销售总额")},
+        {&LabelBuy, "LabelBuy", QStringLiteral("采购总额")},
+        {&LabelGet, "LabelGet", QStringLiteral("已收总额")},
+        {&LabelOwe, "LabelOwe", QStringLiteral("客户欠款")},
+    };
+    const QString signs[] = {QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("-"),
+                             QStringLiteral("=")};
+    for (int i = 0; i < 5; ++i) {
+        const int x = 12 + i * 110;
+        QLabel* head = NewLabel(GroupBox2, figures[i].head, QRect(x, 26, 90, 22), Qt::AlignCenter);
+        QLabel* value = NewLabel(GroupBox2, QStringLiteral("0"), QRect(x, 54, 90, 26), Qt::AlignCenter);
+        value->setObjectName(QString::fromLatin1(figures[i].name));
+        value->setFrameShape(QFrame::StyledPanel);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        value->setAccessibleName(figures[i].head);
+        head->setBuddy(value);
+        *figures[i].label = value;
+        if (i < 4)
+            NewLabel(GroupBox2, signs[i], QRect(x + 92, 54, 16, 26), Qt::AlignCenter);
+    }
+
+    const struct {
+        QAction** action;
+        const char* name;
+        QString caption;
+        const char* icon;
+        void (TFormCustomer::*handler)();
+    } actions[] = {
+        // The icons of the document and voucher cards.
+        {&ActionSell, "ActionSell", QStringLiteral("销售开单"), "Res/Purple+.ico",
+         &TFormCustomer::ActionSellExecute},
+        {&ActionBuy, "ActionBuy", QStringLiteral("采购开单"), "Res/Purple++.ico",
+         &TFormCustomer::ActionBuyExecute},
+        {&ActionGet, "ActionGet", QStringLiteral("财务收入"), "Res/Green+.ico",
+         &TFormCustomer::ActionGetExecute},
+        {&ActionPay, "ActionPay", QStringLiteral("财务支出"), "Res/Green++.ico",
+         &TFormCustomer::ActionPayExecute},
+        {&ActionEdit, "ActionEdit", QStringLiteral("资料修改"), "Res/NewRecord.bmp",
+         &TFormCustomer::ActionEditExecute},
+        {&ActionCancel, "ActionCancel", QStringLiteral("取消操作"), "Res/Cancel.bmp",
+         &TFormCustomer::ActionCancelExecute},
+    };
+    for (const auto& a : actions) {
+        *a.action = new QAction(QIcon(QPixmap(ProgramFolder + QString::fromLatin1(a.icon))), a.caption, this);
+        (*a.action)->setObjectName(QString::fromLatin1(a.name));
+        connect(*a.action, &QAction::triggered, this, Guarded(this, a.handler));
+    }
+
+    // New records for this customer.
+    GroupBox3 = new QGroupBox(QStringLiteral("业务开单，财务开单"), this);
+    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+    GroupBox3->setGeometry(16, 332, 560, 145);
+    const struct {
+        QToolButton** button;
+        const char* name;
+        QAction* action;
+    } records[] = {
+        {&SellButton, "SellButton", ActionSell},
+        {&BuyButton, "BuyButton", ActionBuy},
+        {&GetButton, "GetButton", ActionGet},
+        {&PayButton, "PayButton", ActionPay},
+    };
+    int x = 24;
+    for (const auto& r : records) {
+        auto* button = new QToolButton(GroupBox3);
+        button->setObjectName(QString::fromLatin1(r.name));
+        button->setDefaultAction(r.action);
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setIconSize(QSize(48, 48));
+        button->setGeometry(x, 34, 110, 90);
+        *r.button = button;
+        x += 134;
+    }
+
+    // The right column: change, the month lists, close.
+    CustomerEdit = new QToolButton(this);
+    CustomerEdit->setObjectName(QStringLiteral("CustomerEdit"));
+    CustomerEdit->setDefaultAction(ActionEdit);
+    CustomerEdit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    CustomerEdit->setIconSize(QSize(24, 24));
+    CustomerEdit->setGeometry(596, 88, 110, 40);
+    const struct {
+        QPushButton** button;
+        const char* name;
+        QString caption;
+        void (TFormCustomer::*handler)();
+    } months[] = {
+        {&Button1, "Button1", QStringLiteral("本月销售单"), &TFormCustomer::Button1Click},
+        {&Button2, "Button2", QStringLiteral("本月采购单"), &TFormCustomer::Button2Click},
+        {&Button3, "Button3", QStringLiteral("本月收入单"), &TFormCustomer::Button3Click},
+        {&Button4, "Button4", QStringLiteral("本月支出单"), &TFormCustomer::Button4Click},
+    };
+    int y = 160;
+    for (const auto& m : months) {
+        auto* button = new QPushButton(m.caption, this);
+        button->setObjectName(QString::fromLatin1(m.name));
+        button->setGeometry(596, y, 110, 34);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, Guarded(this, m.handler));
+        *m.button = button;
+        y += 46;
+    }
+    Cancel = new QToolButton(this);
+    Cancel->setObjectName(QStringLiteral("Cancel"));
+    Cancel->setDefaultAction(ActionCancel);
+    Cancel->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    Cancel->setIconSize(QSize(24, 24));
+    Cancel->setGeometry(596, 437, 110, 40);
+    HighlightFolderPicture(false);
+}
+
+void TFormCustomer::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (parentWidget())
+        move(parentWidget()->geometry().center() - rect().center());
+    RunGuarded([this] { FormShow(); });
+}
+
+void TFormCustomer::FormShow() {
+    ApplyRights();
+    RefreshCustomerCardFigures();
+}
+
+void TFormCustomer::ApplyRights() {
+    const bool salesman = CurrentRole == QStringLiteral("业务员");
+    const bool business = !salesman || HasRight(CurrentRights, QStringLiteral("业务管理"));
+    const bool finance = !salesman || HasRight(CurrentRights, QStringLiteral("财务管理"));
+    for (QWidget* w : std::initializer_list<QWidget*>{Button1, Button2, SellButton, BuyButton})
+        w->setVisible(business);
+    for (QWidget* w : std::initializer_list<QWidget*>{Button3, Button4, GetButton, PayButton})
+        w->setVisible(finance);
+    // A hidden button's action must not be reachable by its shortcut either.
+    ActionSell->setEnabled(business);
+    ActionBuy->setEnabled(business);
+    ActionGet->setEnabled(finance);
+    ActionPay->setEnabled(finance);
+}
+
+void TFormCustomer::RefreshCustomerCardFigures() {
+    Query& query = ShareDataModule->ADOQueryTemp;
+    if (!OpenSql(query, CustomerByIndexSql(CardCustomerIndex), QStringLiteral("客户资料表打开失败")))
+        return;
+    if (query.RecordCount() == 0) {
+        Prompts::Get().Information(QStringLiteral("该客户记录已被删除"));
+        return;
+    }
+    query.First();
+    const QString name = query.FieldByName(QStringLiteral("CustomerName")).AsString();
+    const double firstOwe = query.FieldByName(QStringLiteral("CustomerOwe")).AsFloat();
+    Edit1->setText(name);
+    Edit2->setText(query.FieldByName(QStringLiteral("CustomerPhone")).AsString());
+    Edit3->setText(query.FieldByName(QStringLiteral("CustomerContact")).AsString());
+    Edit4->setText(query.FieldByName(QStringLiteral("CustomerHandPhone")).AsString());
+    LabelFirstOwe->setText(RoundAmountText(firstOwe));
+
+    const QDate date = FormMain->WorkingDate();
+    double sales = 0;
+    double purchases = 0;
+    double money = 0;
+    if (!Total(CardSalesSql(name, date), &sales))
+        return;
+    LabelSell->setText(RoundAmountText(sales));
+    if (!Total(CardPurchasesSql(name, date), &purchases))
+        return;
+    LabelBuy->setText(RoundAmountText(purchases));
+    if (!Total(CardMoneySql(name, date), &money))
+        return;
+    LabelGet->setText(RoundAmountText(money));
+    LabelOwe->setText(RoundAmountText(CardOwe(firstOwe, sales, purchases, money)));
+}
+
+void TFormCustomer::ActionEditExecute() {
+    if (!ShareDataModule->AskEditPassword())
+        return;
+    FormCustomer2->EditExisting = true;
+    FormCustomer2->EditCustomerIndex = CardCustomerIndex;
+    if (Prompts::Get().ShowModal(FormCustomer2) == QDialog::Accepted)
+        accept();
+}
+
+void TFormCustomer::NewBill(const QString& kind) {
+    FormBuySell->OpenMode = NewMode;
+    FormBuySell->OpenKind = kind;
+    FormBuySell->OpenBillIndex = 1;
+    FormBuySell->OpenCustomerIndex = CardCustomerIndex;
+    FormBuySell->CustomerFixed = true;
+    if (Prompts::Get().ShowModal(FormBuySell) != QDialog::Accepted)
+        return;
+    FormMain->RefreshAll();
+    FormMain->PageControl1->setCurrentIndex(TFormMain::PageBills);
+    reject();
+}
+
+void TFormCustomer::NewVoucher(const QString& kind) {
+    FormGetPay->OpenMode = NewMode;
+    FormGetPay->OpenKind = kind;
+    FormGetPay->OpenBillIndex = 0;
+    FormGetPay->OpenCustomerIndex = CardCustomerIndex;
+    FormGetPay->CustomerFixed = true;
+    FormGetPay->PresetCustomerName.clear();
+    FormGetPay->PresetReason.clear();
+    FormGetPay->PresetAmount.clear();
+    FormGetPay->PresetRemark.clear();
+    if (Prompts::Get().ShowModal(FormGetPay) != QDialog::Accepted)
+        return;
+    FormMain->RefreshAll();
+    FormMain->PageControl1->setCurrentIndex(TFormMain::PageMoney);
+    reject();
+}
+
+void TFormCustomer::ActionSellExecute() {
+    NewBill(SaleKind);
+}
+
+void TFormCustomer::ActionBuyExecute() {
+    NewBill(PurchaseKind);
+}
+
+void TFormCustomer::ActionGetExecute() {
+    NewVoucher(ReceiptKind);
+}
+
+void TFormCustomer::ActionPayExecute() {
+    NewVoucher(PaymentKind);
+}
+
+void TFormCustomer::ActionCancelExecute() {
+    reject();
+}
+
+bool TFormCustomer::CurrentName(QString* name) {
+    Query& query = ShareDataModule->ADOQueryTemp;
+    if (!OpenSql(query, CustomerByIndexSql(CardCustomerIndex), QStringLiteral("数据库打开失败")) ||
+        query.RecordCount() == 0)
+        return false;
+    query.First();
+    *name = query.FieldByName(QStringLiteral("CustomerName")).AsString();
+    return true;
+}
+
+void TFormCustomer::ShowMonthBills(const QString& kind) {
+    QString name;
+    if (!CurrentName(&name))
+        return;
+    FormMain->FillBillReport(CardMonthBillsSql(name, kind, FormMain->WorkingDate()));
+    FormMain->PageControl1->setCurrentIndex(TFormMain::PageBillReport);
+    reject();
+}
+
+void TFormCustomer::ShowMonthVouchers(bool receipts) {
+    QString name;
+    if (!CurrentName(&name))
+        return;
+    FormMain->FillMoneyReport(CardMonthVouchersSql(name, receipts, FormMain->WorkingDate()));
+    FormMain->PageControl1->setCurrentIndex(TFormMain::PageMoneyReport);
+    reject();
+}
+
+void TFormCustomer::Button1Click() {
+    ShowMonthBills(SaleKind);
+}
+
+void TFormCustomer::Button2Click() {
+    ShowMonthBills(PurchaseKind);
+}
+
+void TFormCustomer::Button3Click() {
+    ShowMonthVouchers(true);
+}
+
+void TFormCustomer::Button4Click() {
+    ShowMonthVouchers(false);
+}
+
+void TFormCustomer::Image1Click() {
+    const QString name = Edit1->text();
+    if (!IsFolderName(name)) {
+        Prompts::Get().Information(QStringLiteral("客户名称“") + name +
+                                   QStringLiteral("”不能用作文件夹名称，无法打开客户目录"));
+        return;
+    }
+    const QString folder = CustomerFolder(ProgramFolder, name);
+    if (!QDir().mkpath(folder)) {
+        Prompts::Get().Information(QStringLiteral("无法建立客户目录：") + QDir::toNativeSeparators(folder));
+        return;
+    }
+    Prompts::Get().OpenWithDesktop(folder);
+}
+
+void TFormCustomer::HighlightFolderPicture(bool on) {
+    QPalette palette = Shape1->palette();
+    const QColor fill = on ? Highlight : QColor(Qt::white);
+    if (palette.color(QPalette::Window) == fill)
+        return;
+    palette.setColor(QPalette::Window, fill);
+    Shape1->setPalette(palette);
+}
+
+bool TFormCustomer::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        // Taken here, so that the move does not reach the group box behind the picture.
+        if (watched == Image1 || watched == Shape1) {
+            HighlightFolderPicture(true);
+            return true;
+        }
+        if (watched == GroupBox1)
+            HighlightFolderPicture(false);
+    }
+    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        RunGuarded([this] { Image1Click(); });
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,63 @@
+#include "StaffRules.h"
+
+#include "foundation/Connection.h"
+#include "foundation/JetSql.h"
+#include "foundation/Query.h"
+
+QString SalesmenSql() {
+    return QStringLiteral("Select * From Power Where PowerRole = '业务员' Order By PowerIndex");
+}
+
+QString PowerByNameSql(const QString& name) {
+    return QStringLiteral("Select * From Power Where PowerName = ") + SqlText(name);
+}
+
+QString RightsText(bool business, bool finance) {
+    QString rights;
+    if (business)
+        rights += BusinessRight + QStringLiteral("；");
+    if (finance)
+        rights += FinanceRight + QStringLiteral("；");
+    return rights;
+}
+
+QString FacePath(int number) {
+    return QStringLiteral("Faces/%1.bmp").arg(number);
+}
+
+int FaceNumber(const QString& path) {
+    for (int n = 1; n <= FaceCount; ++n) {
+        if (path == FacePath(n))
+            return n;
+    }
+    return 0;
+}
+
+bool StoreSlot(DbConnection& connection, qint64 powerIndex, const SlotFields& fields) {
+    Query query(&connection);
+    query.Open(QStringLiteral("Select * From Power Where PowerIndex = ") + SqlNumber(powerIndex));
+    if (query.RecordCount() == 0)
+        return false;
+    query.First();
+    query.Edit();
+    query.FieldByName(QStringLiteral("PowerName")).SetAsString(fields.Name);
+    query.FieldByName(QStringLiteral("PowerKey")).SetAsString(fields.Key);
+    query.FieldByName(QStringLiteral("PowerPicture")).SetAsString(fields.Picture);
+    query.FieldByName(QStringLiteral("PowerRange")).SetAsString(fields.Rights);
+    query.Post();
+    return true;
+}
+
+void HandOverSalesman(DbConnection& connection, const QString& oldName, const QString& newName) {
+    Transaction tx(connection);
+    Query query(&connection);
+    const QString to = SqlText(newName);
+    const QString from = SqlText(oldName);
+    query.ExecSql(QStringLiteral("Update Customer Set CustomerMan = ") + to +
+                  QStringLiteral(" Where CustomerMan = ") + from);
+    query.ExecSql(QStringLiteral("Update Bill Set BillMan = ") + to + QStringLiteral(" Where BillMan = ") +
+                  from);
+    query.ExecSql(QStringLiteral("Update MoneyTable Set MoneyMan = ") + to +
+                  QStringLiteral(" Where MoneyMan = ") + from);
+    tx.Commit();
+}

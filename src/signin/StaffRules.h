@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+class DbConnection;
+
+// The rules of the staff window: the sixteen salesman slots of Power, their rights text, faces,
+// and the hand-over of a renamed salesman's records.
+
+inline const QString BusinessRight = QStringLiteral("业务管理");
+inline const QString FinanceRight = QStringLiteral("财务管理");
+constexpr int FaceCount = 39;
+
+// The salesman slots in PowerIndex order.
+QString SalesmenSql();
+QString PowerByNameSql(const QString& name);
+
+// "业务管理；" when business, then "财务管理；" when finance; empty without rights.
+QString RightsText(bool business, bool finance);
+
+// "Faces/" + n + ".bmp"; the face number of a path, 0 when it is none of the 39 exactly.
+QString FacePath(int number);
+int FaceNumber(const QString& path);
+
+// What the staff window stores into a salesman slot.
+struct SlotFields {
+    QString Name;
+    QString Key;
+    QString Picture;
+    QString Rights;
+};
+
+// Stores the fields into the slot with that PowerIndex; false when the row is gone. Throws
+// KestrelError when the store fails.
+bool StoreSlot(DbConnection& connection, qint64 powerIndex, const SlotFields& fields);
+
+// Hands the customers, documents and vouchers of oldName over to newName, all in one transaction:
+// all of it is stored or none. Accounts keep their AccountMan. Throws KestrelError on failure.
+void HandOverSalesman(DbConnection& connection, const QString& oldName, const QString& newName);
