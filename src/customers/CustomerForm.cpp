@@ -9,6 +9,7 @@
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
+#include "kit/PictureFrame.h"
 #include "kit/Prompts.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/RoleViews.h"
@@ -21,7 +22,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
@@ -99,22 +99,14 @@ TFormCustomer::TFormCustomer(QWidget* parent)
     GroupBox1->setGeometry(16, 80, 560, 132);
     GroupBox1->setMouseTracking(true);
     GroupBox1->installEventFilter(this);
-    Shape1 = new QFrame(GroupBox1);
+    Shape1 = new PictureFrame(GroupBox1, QRect(16, 26, 92, 92), QRect(14, 14, 64, 64), Qt::white, Highlight);
     Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(16, 26, 92, 92);
-    Shape1->setFrameShape(QFrame::Box);
-    Shape1->setAutoFillBackground(true);
-    Shape1->setMouseTracking(true);
-    Shape1->installEventFilter(this);
-    Image1 = new QLabel(Shape1);
+    Image1 = Shape1->Picture;
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(14, 14, 64, 64);
     Image1->setPixmap(FolderPicture());
-    Image1->setCursor(Qt::PointingHandCursor);
     Image1->setToolTip(QStringLiteral("打开客户目录"));
     Image1->setAccessibleName(QStringLiteral("客户目录"));
-    Image1->setMouseTracking(true);
-    Image1->installEventFilter(this);
+    connect(Shape1, &PictureFrame::Clicked, this, Guarded(this, &TFormCustomer::Image1Click));
     Edit1 = ContactBox(GroupBox1, "Edit1", QStringLiteral("客户名称："), 124, 34);
     Edit2 = ContactBox(GroupBox1, "Edit2", QStringLiteral("电话号码："), 124, 78);
     Edit3 = ContactBox(GroupBox1, "Edit3", QStringLiteral("联 系 人："), 340, 34);
@@ -238,7 +230,6 @@ TFormCustomer::TFormCustomer(QWidget* parent)
     Cancel->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     Cancel->setIconSize(QSize(24, 24));
     Cancel->setGeometry(596, 437, 110, 40);
-    HighlightFolderPicture(false);
 }
 
 void TFormCustomer::showEvent(QShowEvent* event) {
@@ -420,28 +411,12 @@ void TFormCustomer::Image1Click() {
 }
 
 void TFormCustomer::HighlightFolderPicture(bool on) {
-    QPalette palette = Shape1->palette();
-    const QColor fill = on ? Highlight : QColor(Qt::white);
-    if (palette.color(QPalette::Window) == fill)
-        return;
-    palette.setColor(QPalette::Window, fill);
-    Shape1->setPalette(palette);
+    Shape1->Highlight(on);
 }
 
 bool TFormCustomer::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove) {
-        // Taken here, so that the move does not reach the group box behind the picture.
-        if (watched == Image1 || watched == Shape1) {
-            HighlightFolderPicture(true);
-            return true;
-        }
-        if (watched == GroupBox1)
-            HighlightFolderPicture(false);
-    }
-    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        RunGuarded([this] { Image1Click(); });
-        return true;
-    }
+    // Over the rest of the group the frame takes its normal colour again.
+    if (watched == GroupBox1 && event->type() == QEvent::MouseMove)
+        HighlightFolderPicture(false);
     return QDialog::eventFilter(watched, event);
 }

@@ -3,8 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+class PictureFrame;
 class QAction;
-class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -24,7 +24,7 @@ public:
 
     QLabel* HeaderImage;
     QGroupBox* GroupBox1; // 客户基本资料
-    QFrame* Shape1;
+    PictureFrame* Shape1;
     QLabel* Image1; // opens the customer's folder
     QLineEdit* Edit1;
     QLineEdit* Edit2;

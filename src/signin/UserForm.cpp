@@ -5,14 +5,13 @@
 #include "foundation/ShareDM.h"
 #include "kit/DataGrid.h"
 #include "kit/ErrorHandler.h"
+#include "kit/PictureFrame.h"
 #include "kit/Prompts.h"
 #include "mainwindow/RoleViews.h"
 #include "signin/StaffRules.h"
 #include "signin/UserForm2.h"
 
 #include <QCheckBox>
-#include <QEvent>
-#include <QFrame>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,22 +63,14 @@ TFormUser::TFormUser(QWidget* parent)
     Edit2 = SlotField(this, "Edit2", QStringLiteral("密码："), 56);
     auto* faceLabel = new QLabel(QStringLiteral("头像："), this);
     faceLabel->setGeometry(470, 100, 60, 24);
-    Shape1 = new QFrame(this);
+    Shape1 = new PictureFrame(this, QRect(530, 92, 48, 48), QRect(4, 4, 40, 40),
+                              palette().color(QPalette::Base), FaceHighlight);
     Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(530, 92, 48, 48);
-    Shape1->setFrameShape(QFrame::Box);
-    Shape1->setAutoFillBackground(true);
-    Shape1->setMouseTracking(true);
-    Shape1->installEventFilter(this);
-    Image1 = new QLabel(Shape1);
+    Image1 = Shape1->Picture;
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(4, 4, 40, 40);
     Image1->setScaledContents(true);
-    Image1->setCursor(Qt::PointingHandCursor);
     Image1->setToolTip(QStringLiteral("选择头像"));
     Image1->setAccessibleName(QStringLiteral("头像"));
-    Image1->setMouseTracking(true);
-    Image1->installEventFilter(this);
     faceLabel->setBuddy(Image1);
     Edit3 = new QLineEdit(this);
     Edit3->setObjectName(QStringLiteral("Edit3"));
@@ -107,8 +98,8 @@ TFormUser::TFormUser(QWidget* parent)
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(588, 330, 96, 32);
     Button2->setAutoDefault(false);
-    HighlightFace(false);
 
+    connect(Shape1, &PictureFrame::Clicked, this, Guarded(this, &TFormUser::Image1Click));
     connect(DBGridEh1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             Guarded([this](const QModelIndex& current, const QModelIndex& previous) {
                 if (current.row() != previous.row())
@@ -224,29 +215,11 @@ void TFormUser::Button2Click() {
 }
 
 void TFormUser::HighlightFace(bool on) {
-    QPalette palette = Shape1->palette();
-    const QColor colour = on ? FaceHighlight : palette.color(QPalette::Base);
-    if (palette.color(QPalette::Window) == colour)
-        return;
-    palette.setColor(QPalette::Window, colour);
-    Shape1->setPalette(palette);
+    Shape1->Highlight(on);
 }
 
+// Over the rest of the window the frame takes its normal colour again.
 void TFormUser::mouseMoveEvent(QMouseEvent* event) {
     HighlightFace(false);
     QDialog::mouseMoveEvent(event);
-}
-
-bool TFormUser::eventFilter(QObject* watched, QEvent* event) {
-    // Taken here, so that the move does not reach the window behind the face.
-    if (event->type() == QEvent::MouseMove && (watched == Image1 || watched == Shape1)) {
-        HighlightFace(true);
-        return true;
-    }
-    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        RunGuarded([this] { Image1Click(); });
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }

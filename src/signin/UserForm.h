@@ -6,8 +6,8 @@
 #include <QString>
 
 class DataGrid;
+class PictureFrame;
 class QCheckBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -23,7 +23,7 @@ public:
     DataGrid* DBGridEh1;
     QLineEdit* Edit1; // 名称
     QLineEdit* Edit2; // 密码
-    QFrame* Shape1;
+    PictureFrame* Shape1;
     QLabel* Image1;       // the face; a click opens the face picker
     QLineEdit* Edit3;     // the face's path, changed only through the picker
     QCheckBox* CheckBox1; // 业务管理
@@ -45,7 +45,6 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OpenSlots();

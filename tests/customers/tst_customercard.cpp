@@ -5,6 +5,7 @@
 #include "documents/EditorScripts.h"
 #include "finance/GetPayForm.h"
 #include "foundation/ShareDM.h"
+#include "kit/PictureFrame.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/SignInScripts.h"
 
@@ -388,7 +389,7 @@ void TestCustomerCard::folder() {
 void TestCustomerCard::folderPictureHighlight() {
     TestProgram program;
     FormCustomer->HighlightFolderPicture(false);
-    auto fill = [] { return FormCustomer->Shape1->palette().color(QPalette::Window); };
+    auto fill = [] { return FormCustomer->Shape1->Fill(); };
     QCOMPARE(fill(), QColor(Qt::white));
     QMouseEvent over(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);

@@ -1,5 +1,6 @@
 #include "documents/EditorScripts.h"
 #include "kit/DataGrid.h"
+#include "kit/PictureFrame.h"
 #include "mainwindow/SignInScripts.h"
 #include "signin/StaffRules.h"
 #include "signin/UserForm.h"
@@ -299,7 +300,7 @@ void TestStaff::facePicker() {
 
 void TestStaff::faceFrameHighlight() {
     TestProgram program;
-    auto colour = [] { return FormUser->Shape1->palette().color(QPalette::Window); };
+    auto colour = [] { return FormUser->Shape1->Fill(); };
     const QColor normal = colour();
     QMouseEvent over(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
