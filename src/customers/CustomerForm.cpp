@@ -11,7 +11,7 @@
 #include "kit/ErrorHandler.h"
 #include "kit/PictureFrame.h"
 #include "kit/Prompts.h"
-#include "mainwindow/MainForm.h"
+#include "kit/Workspace.h"
 #include "mainwindow/RoleViews.h"
 
 #include <QAction>
@@ -24,7 +24,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QToolButton>
 
 TFormCustomer* FormCustomer = nullptr;
@@ -276,7 +275,7 @@ void TFormCustomer::RefreshCustomerCardFigures() {
     Edit4->setText(query.FieldByName(QStringLiteral("CustomerHandPhone")).AsString());
     LabelFirstOwe->setText(RoundAmountText(firstOwe));
 
-    const QDate date = FormMain->WorkingDate();
+    const QDate date = Workspace::Get().WorkingDate();
     double sales = 0;
     double purchases = 0;
     double money = 0;
@@ -309,8 +308,8 @@ void TFormCustomer::NewBill(const QString& kind) {
     FormBuySell->CustomerFixed = true;
     if (Prompts::Get().ShowModal(FormBuySell) != QDialog::Accepted)
         return;
-    FormMain->RefreshAll();
-    FormMain->PageControl1->setCurrentIndex(TFormMain::PageBills);
+    Workspace::Get().RefreshAll();
+    Workspace::Get().ShowPage(Workspace::PageBills);
     reject();
 }
 
@@ -326,8 +325,8 @@ void TFormCustomer::NewVoucher(const QString& kind) {
     FormGetPay->PresetRemark.clear();
     if (Prompts::Get().ShowModal(FormGetPay) != QDialog::Accepted)
         return;
-    FormMain->RefreshAll();
-    FormMain->PageControl1->setCurrentIndex(TFormMain::PageMoney);
+    Workspace::Get().RefreshAll();
+    Workspace::Get().ShowPage(Workspace::PageMoney);
     reject();
 }
 
@@ -365,8 +364,8 @@ void TFormCustomer::ShowMonthBills(const QString& kind) {
     QString name;
     if (!CurrentName(&name))
         return;
-    FormMain->FillBillReport(CardMonthBillsSql(name, kind, FormMain->WorkingDate()));
-    FormMain->PageControl1->setCurrentIndex(TFormMain::PageBillReport);
+    Workspace::Get().FillBillReport(CardMonthBillsSql(name, kind, Workspace::Get().WorkingDate()));
+    Workspace::Get().ShowPage(Workspace::PageBillReport);
     reject();
 }
 
@@ -374,8 +373,8 @@ void TFormCustomer::ShowMonthVouchers(bool receipts) {
     QString name;
     if (!CurrentName(&name))
         return;
-    FormMain->FillMoneyReport(CardMonthVouchersSql(name, receipts, FormMain->WorkingDate()));
-    FormMain->PageControl1->setCurrentIndex(TFormMain::PageMoneyReport);
+    Workspace::Get().FillMoneyReport(CardMonthVouchersSql(name, receipts, Workspace::Get().WorkingDate()));
+    Workspace::Get().ShowPage(Workspace::PageMoneyReport);
     reject();
 }
 

@@ -1,4 +1,5 @@
 #include "MainForm.h"
+#include "RoleViews.h"
 #include "foundation/Backup.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
@@ -20,6 +21,8 @@ void TFormMain::ConnectBackupActions() {
 }
 
 void TFormMain::ActionSaveExecute() {
+    if (!IsAdministratorSignedIn())
+        return;
     FileDialogOptions options;
     options.Title = QStringLiteral("备份数据");
     options.Folder = GetDesktopFolder();
@@ -37,6 +40,8 @@ void TFormMain::ActionSaveExecute() {
 }
 
 void TFormMain::ActionLoadExecute() {
+    if (!IsAdministratorSignedIn())
+        return;
     if (!Prompts::Get().Question(QStringLiteral("数据库恢复将导致当前数据全部丢失，是否继续？"),
                                  QStringLiteral("恢复警告")))
         return;

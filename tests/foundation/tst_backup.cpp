@@ -7,6 +7,7 @@
 #include "mainwindow/MainForm.h"
 #include "support/TestSupport.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -31,6 +32,8 @@ private slots:
     void restoreRefusesFilesThatAreNoDatabase();
     void restoreCancelledOrDeclined_data();
     void restoreCancelledOrDeclined();
+    void onlyTheAdministrator_data();
+    void onlyTheAdministrator();
 };
 
 namespace {
@@ -107,6 +110,7 @@ void TestBackup::proposedName() {
 
 void TestBackup::backupWhileAnotherWriterHoldsTheFile() {
     TestProgram program;
+    CurrentRole = QStringLiteral("管理员");
     AddCustomers(program, 1500, QStringLiteral("客户"));
     // Another writer has rows written but not committed while the backup runs.
     QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
@@ -146,6 +150,7 @@ void TestBackup::backupWhileAnotherWriterHoldsTheFile() {
 
 void TestBackup::backupReplacesAnExistingFile() {
     TestProgram program;
+    CurrentRole = QStringLiteral("管理员");
     AddCustomers(program, 3, QStringLiteral("客户"));
     const QString target = program.Folder() + QStringLiteral("old.mdb");
     WriteFile(target, QByteArray("an older file of the same name"));
@@ -172,6 +177,7 @@ void TestBackup::backupFailures_data() {
 void TestBackup::backupFailures() {
     QFETCH(QString, target);
     TestProgram program;
+    CurrentRole = QStringLiteral("管理员");
     AddCustomers(program, 2, QStringLiteral("客户"));
     const QByteArray database = ReadFile(program.DatabasePath());
     program.Prompts().QueueFileName(program.Folder() + target);
@@ -191,6 +197,7 @@ void TestBackup::backupFailures() {
 
 void TestBackup::cancelledBackupDoesNothing() {
     TestProgram program;
+    CurrentRole = QStringLiteral("管理员");
     FormMain->ActionSaveExecute();
     QCOMPARE(program.Prompts().Messages.size(), size_t(1));
     QCOMPARE(program.Prompts().Messages[0].Kind, QStringLiteral("save"));
@@ -199,6 +206,7 @@ void TestBackup::cancelledBackupDoesNothing() {
 
 void TestBackup::restoreReplacesTheDatabaseAndEndsTheProgram() {
     TestProgram program;
+    CurrentRole = QStringLiteral("管理员");
     AddCustomers(program, 4, QStringLiteral("备份时"));
     const QString backup = program.Folder() + QStringLiteral("backup.mdb");
     QVERIFY(BackupDatabase(ShareDataModule->ADOConnection1, backup).Ok);
@@ -266,6 +274,7 @@ void TestBackup::restoreRefusesFilesThatAreNoDatabase_data() {
 void TestBackup::restoreRefusesFilesThatAreNoDatabase() {
     QFETCH(QByteArray, content);
     TestProgram program;
+    CurrentRole = QStringLiteral("管理员");
     AddCustomers(program, 3, QStringLiteral("现有"));
     FormMain->show();
     const QByteArray database = ReadFile(program.DatabasePath());
@@ -301,6 +310,7 @@ void TestBackup::restoreCancelledOrDeclined_data() {
 void TestBackup::restoreCancelledOrDeclined() {
     QFETCH(bool, yes);
     TestProgram program;
+    CurrentRole = QStringLiteral("管理员");
     FormMain->show();
     const QByteArray database = ReadFile(program.DatabasePath());
     program.Prompts().QueueAnswer(yes);
@@ -311,6 +321,27 @@ void TestBackup::restoreCancelledOrDeclined() {
     QCOMPARE(program.Prompts().Messages.size(), size_t(yes ? 2 : 1));
     QVERIFY(FormMain->isVisible());
     QVERIFY(ShareDataModule->ADOConnection1.Connected());
+    QCOMPARE(ReadFile(program.DatabasePath()), database);
+}
+
+void TestBackup::onlyTheAdministrator_data() {
+    QTest::addColumn<QString>("role");
+    QTest::newRow("nobody") << QString();
+    QTest::newRow("总经理") << QStringLiteral("总经理");
+    QTest::newRow("业务员") << QStringLiteral("业务员");
+}
+
+void TestBackup::onlyTheAdministrator() {
+    QFETCH(QString, role);
+    TestProgram program;
+    CurrentRole = role;
+    const QByteArray database = ReadFile(program.DatabasePath());
+    program.Prompts().QueueAnswer(true);
+    program.Prompts().QueueFileName(program.Folder() + QStringLiteral("backup.mdb"));
+    FormMain->ActionSave->trigger();
+    FormMain->ActionLoad->trigger();
+    QVERIFY(program.Prompts().Messages.empty());
+    QVERIFY(!QFile::exists(program.Folder() + QStringLiteral("backup.mdb")));
     QCOMPARE(ReadFile(program.DatabasePath()), database);
 }
 
