@@ -167,13 +167,13 @@ void TestCustomerCard::monthLists() {
         expected << keys[r];
     std::sort(expected.begin(), expected.end());
 
-    FormMain->PageControl1->setCurrentIndex(TFormMain::PageCustomers);
+    FormMain->ShowPage(TFormMain::PageCustomers);
     program.Prompts().QueueModal(On<TFormCustomer>([button](TFormCustomer* card) {
         QPushButton* buttons[] = {card->Button1, card->Button2, card->Button3, card->Button4};
         buttons[button - 1]->click();
     }));
     QVERIFY(!FormMain->OpenCustomerCard(customer)); // the card closes with Cancel
-    QCOMPARE(FormMain->PageControl1->currentIndex(), page);
+    QCOMPARE(FormMain->CurrentPage(), page);
     if (page == TFormMain::PageBillReport)
         QCOMPARE(Keys(FormMain->BReportADOQuery, "BillIndex"), expected);
     else
@@ -245,7 +245,7 @@ void TestCustomerCard::newSaleLeavesPageOneActive() {
     TestProgram program;
     CurrentUser = QStringLiteral("总经理");
     const int customer = AddCustomer(program, QStringLiteral("O'Brien"));
-    FormMain->PageControl1->setCurrentIndex(TFormMain::PageCustomers);
+    FormMain->ShowPage(TFormMain::PageCustomers);
 
     // Cancelling the editor keeps the card open.
     bool cardStayed = false;
@@ -269,7 +269,7 @@ void TestCustomerCard::newSaleLeavesPageOneActive() {
     QVERIFY(!customerBoxEnabled);
     QCOMPARE(RowOf(QStringLiteral("Select BillKind, BillUser, BillSum From Bill Where BillIndex > 1")),
              QStringList({QStringLiteral("销售开单"), QStringLiteral("O'Brien"), QStringLiteral("88")}));
-    QCOMPARE(FormMain->PageControl1->currentIndex(), int(TFormMain::PageBills));
+    QCOMPARE(FormMain->CurrentPage(), int(TFormMain::PageBills));
     // The cards were refreshed: the new sale is on the document page and the customer's card.
     QCOMPARE(FormMain->findChild<QLabel*>(QStringLiteral("BillMoney1"))->text(), QStringLiteral("88 元"));
     QCOMPARE(FormMain->findChild<QLabel*>(QStringLiteral("CustomerMoney1"))->text(), QStringLiteral("88 元"));
@@ -297,7 +297,7 @@ void TestCustomerCard::newPaymentLeavesPageFourActive() {
     QCOMPARE(fixedCustomer, QStringLiteral("供应商"));
     QCOMPARE(RowOf(QStringLiteral("Select MoneyUser, MoneySum From MoneyTable Where MoneyIndex > 1")),
              QStringList({QStringLiteral("供应商"), QStringLiteral("-30")}));
-    QCOMPARE(FormMain->PageControl1->currentIndex(), int(TFormMain::PageMoney));
+    QCOMPARE(FormMain->CurrentPage(), int(TFormMain::PageMoney));
 }
 
 void TestCustomerCard::changeBehindTheEditPassword() {
