@@ -1,0 +1,490 @@
+#include "kit/report/PageRenderer.h"
+#include "kit/report/ReportEngine.h"
+#include "kit/report/ReportOutput.h"
+
+#include <QFile>
+#include <QPdfDocument>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The report engine on small templates written here: reading and writing templates, every load
+// error, bands and page breaks, aggregates, variables and formats, and the text of the prepared
+// pages read back from the page model and from a written PDF.
+class TestReportEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void templateRoundTrips();
+    void textParts_data();
+    void textParts();
+    void loadErrors_data();
+    void loadErrors();
+    void unknownDataSetOrField_data();
+    void unknownDataSetOrField();
+    void failedLoadKeepsThePreviousTemplate();
+    void pagesBreakAndRepeatHeaders();
+    void masterHeaderAndFooterFollowTheRows();
+    void emptyDataSetLeavesOutItsHeaderAndFooter();
+    void bandTallerThanThePageDoesNotLoop();
+    void aggregatesVariablesAndFormats();
+    void formatValue_data();
+    void formatValue();
+    void pdfKeepsChineseText();
+};
+
+namespace {
+
+// A template on a page whose body is 100 mm high (150 mm paper, 20 mm margins, 10 mm footer).
+QByteArray ListTemplate(const QString& extraBands = QString()) {
+    return QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
+<Report title="清单">
+  <Page width="120" height="150" left="20" top="20" right="20" bottom="20"/>
+  <Band type="ReportTitle" height="20">
+    <Text x="0" y="0" width="80" height="20" size="14" bold="true" align="center middle">商品清单</Text>
+  </Band>
+  <Band type="PageHeader" height="10">
+    <Text x="0" y="0" width="40" height="10" frame="all">名称</Text>
+    <Text x="40" y="0" width="40" height="10" frame="all" align="right middle">金额</Text>
+  </Band>
+  <Band type="MasterData" height="10" dataset="Items">
+    <Text x="0" y="0" width="40" height="10" frame="left right bottom">[Items.Name]</Text>
+    <Text x="40" y="0" width="40" height="10" format="amount" align="right middle">[Items.Amount]</Text>
+  </Band>
+  %1
+  <Band type="PageFooter" height="10">
+    <Text x="0" y="0" width="80" height="10" align="center middle">第 [Page] 页 共 [TotalPages] 页</Text>
+  </Band>
+</Report>
+)")
+        .arg(extraBands)
+        .toUtf8();
+}
+
+TableDataSet Items(int rows, const QString& prefix = QStringLiteral("商品")) {
+    TableDataSet set({QStringLiteral("Name"), QStringLiteral("Amount"), QStringLiteral("Day")});
+    for (int i = 1; i <= rows; ++i)
+        set.AddRow({prefix + QString::number(i), i * 10.5,
+                    QStringLiteral("2024-06-%1").arg(i % 28 + 1, 2, 10, QLatin1Char('0'))});
+    return set;
+}
+
+std::shared_ptr<PreparedReport> Prepare(const QByteArray& xml, const ReportData& data,
+                                        const ReportVariables& variables = {}) {
+    ReportError error;
+    const auto loaded = ReadTemplate(xml, QStringLiteral("test.frf"), &error);
+    if (!loaded) {
+        qWarning() << error.Text();
+        return nullptr;
+    }
+    auto prepared = PrepareReport(*loaded, data, variables, &error);
+    if (!prepared)
+        qWarning() << error.Text();
+    return prepared;
+}
+
+QStringList PageTexts(const PreparedReport& report, int page) {
+    QStringList texts;
+    for (const auto& text : PageRenderer::Texts(report, page))
+        texts << text.Text;
+    return texts;
+}
+
+// The top edge (mm on the paper) of the first text on a page equal to text; -1 when absent.
+double TopOf(const PreparedReport& report, int page, const QString& text) {
+    for (const auto& item : PageRenderer::Texts(report, page)) {
+        if (item.Text == text)
+            return item.PaperMm.top();
+    }
+    return -1;
+}
+
+} // namespace
+
+void TestReportEngine::templateRoundTrips() {
+    const QByteArray xml = QStringLiteral(R"(<Report title="全部">
+  <Page width="210" height="297" orientation="landscape" left="10" top="12.5" right="10" bottom="8"/>
+  <Band type="ReportTitle" height="30">
+    <Text x="1" y="2" width="100" height="10" font="黑体" size="16" bold="true" italic="true"
+          align="center bottom" wrap="true" color="#cc0000" frame="top bottom" lineWidth="0.5"
+          format="fixed:2">合计 [SUM(Rows.Amount)] 共 [COUNT(Rows)] 行</Text>
+    <Line x="0" y="29" width="150" height="0" lineWidth="0.3"/>
+    <Rect x="0" y="0" width="20" height="20"/>
+    <Picture x="120" y="0" width="30" height="30" file="logo.png"/>
+  </Band>
+  <Band type="MasterData" height="6" dataset="Rows">
+    <Text x="0" y="0" width="40" height="6" format="date:yyyy年M月d日">[Rows.Day]</Text>
+  </Band>
+</Report>)")
+                               .toUtf8();
+    ReportError error;
+    const auto first = ReadTemplate(xml, QStringLiteral("a.frf"), &error);
+    QVERIFY2(first, qPrintable(error.Text()));
+    QCOMPARE(first->Title, QStringLiteral("全部"));
+    QVERIFY(first->Page.Landscape);
+    QCOMPARE(first->Page.PaperSize(), QSizeF(297, 210));
+    QCOMPARE(first->Page.MarginTop, 12.5);
+    QCOMPARE(first->Bands.size(), size_t(2));
+    const ReportItem& text = first->Bands[0].Items[0];
+    QCOMPARE(text.FontFamily, QStringLiteral("黑体"));
+    QCOMPARE(text.FontSize, 16.0);
+    QVERIFY(text.Bold && text.Italic && text.WordWrap);
+    QCOMPARE(text.Align, Qt::AlignHCenter | Qt::AlignBottom);
+    QCOMPARE(text.Frame, FrameTop | FrameBottom);
+    QCOMPARE(text.Colour, QColor(0xcc, 0, 0));
+    QCOMPARE(text.Parts.size(), size_t(5));
+    QCOMPARE(first->Bands[0].Items[3].Picture, QStringLiteral("logo.png"));
+    QCOMPARE(first->Bands[1].DataSet, QStringLiteral("Rows"));
+
+    // Written and read again, the template is the same: its XML does not change any more.
+    const QByteArray written = WriteTemplate(*first);
+    const auto second = ReadTemplate(written, QStringLiteral("b.frf"), &error);
+    QVERIFY2(second, qPrintable(error.Text()));
+    QCOMPARE(WriteTemplate(*second), written);
+    QCOMPARE(second->Bands[0].Items[0].Text, text.Text);
+    QCOMPARE(second->Bands[0].Items[0].Geometry, text.Geometry);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("saved.frf"));
+    QVERIFY(SaveTemplate(*second, path, &error));
+    const auto loaded = LoadTemplate(path, &error);
+    QVERIFY2(loaded, qPrintable(error.Text()));
+    QCOMPARE(WriteTemplate(*loaded), written);
+}
+
+void TestReportEngine::textParts_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("parts"); // kind:dataset:field:text
+
+    QTest::newRow("literal") << "金额" << QStringList{"L:::金额"};
+    QTest::newRow("field") << "[Bill.BillSum]元" << QStringList{"F:Bill:BillSum:", "L:::元"};
+    QTest::newRow("sum count") << "[ sum( Bill.BillSum ) ]/[COUNT(Bill)]"
+                               << QStringList{"S:Bill:BillSum:", "L:::/", "C:Bill::"};
+    QTest::newRow("system") << "[Page][TotalPages][date][TIME]"
+                            << QStringList{"P:::", "T:::", "D:::", "H:::"};
+    QTest::newRow("variable") << "[MoneyCN]" << QStringList{"V:::MoneyCN"};
+    QTest::newRow("unclosed and empty brackets stay text") << "a[] b[c" << QStringList{"L:::a[] b[c"};
+}
+
+void TestReportEngine::textParts() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, parts);
+    QStringList got;
+    for (const TextPart& part : ParseTextParts(text)) {
+        static const char kinds[] = "LFSCPTDHV";
+        got << QStringLiteral("%1:%2:%3:%4")
+                   .arg(QLatin1Char(kinds[static_cast<int>(part.Type)]))
+                   .arg(part.DataSet, part.Field, part.Text);
+    }
+    QCOMPARE(got, parts);
+}
+
+void TestReportEngine::loadErrors_data() {
+    QTest::addColumn<QByteArray>("content"); // empty: no file at all
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("problem");
+
+    QTest::newRow("missing file") << QByteArray() << 0 << "找不到模板文件";
+    QTest::newRow("not xml") << QByteArray("Object frReport1: TfrReport\n  Pages = <>\n") << 1
+                             << "不是报表模板";
+    QTest::newRow("other xml") << QByteArray("<?xml version=\"1.0\"?>\n<html><body/></html>") << 2
+                               << "不是报表模板：根元素是“html”";
+    QTest::newRow("broken xml") << QByteArray(
+                                       "<Report>\n<Page/>\n<Band type=\"Summary\" height=\"5\">\n</Report>")
+                                << 4 << "不是报表模板";
+    QTest::newRow("no page") << QByteArray("<Report>\n</Report>") << 2 << "缺少页面设置";
+    QTest::newRow("band type") << QByteArray(
+                                      "<Report>\n<Page/>\n<Band type=\"Detail\" height=\"5\"/>\n</Report>")
+                               << 3 << "未知的带区类型“Detail”";
+    QTest::newRow("master without data set")
+        << QByteArray("<Report>\n<Page/>\n<Band type=\"MasterData\" height=\"5\"/>\n</Report>") << 3
+        << "主数据带区没有指定数据集";
+    QTest::newRow("item kind")
+        << QByteArray("<Report><Page/>\n<Band type=\"Summary\" height=\"5\">\n<Circle/></Band></Report>") << 3
+        << "未知的报表项“Circle”";
+    QTest::newRow("number")
+        << QByteArray(
+               "<Report><Page/>\n<Band type=\"Summary\" height=\"5\">\n<Text x=\"abc\"/></Band></Report>")
+        << 3 << "属性 x 的值“abc”不是有效的长度";
+    QTest::newRow("alignment") << QByteArray("<Report><Page/><Band type=\"Summary\" height=\"5\">\n\n<Text "
+                                             "align=\"centre\"/></Band></Report>")
+                               << 3 << "对齐方式“centre”有误";
+    QTest::newRow("format") << QByteArray("<Report><Page/><Band type=\"Summary\" height=\"5\">\n<Text "
+                                          "format=\"money\"/></Band></Report>")
+                            << 2 << "显示格式“money”有误";
+    QTest::newRow("margins") << QByteArray(
+                                    "<Report>\n<Page width=\"100\" left=\"60\" right=\"60\"/></Report>")
+                             << 2 << "页边距大于纸张";
+}
+
+void TestReportEngine::loadErrors() {
+    QFETCH(QByteArray, content);
+    QFETCH(int, line);
+    QFETCH(QString, problem);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Bad.frf"));
+    if (!content.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    ReportError error;
+    QVERIFY(!LoadTemplate(path, &error));
+    QCOMPARE(error.File, path);
+    QCOMPARE(error.Line, line);
+    QVERIFY2(error.Message.startsWith(problem), qPrintable(error.Message));
+    QVERIFY(error.Text().contains(path));
+    if (line > 0)
+        QVERIFY(error.Text().contains(QStringLiteral("第 %1 行").arg(line)));
+}
+
+void TestReportEngine::unknownDataSetOrField_data() {
+    QTest::addColumn<QString>("band");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("master data set") << "<Band type=\"MasterData\" height=\"5\" dataset=\"Other\"/>"
+                                     << "未知的数据集“Other”";
+    QTest::newRow("field's data set")
+        << "<Band type=\"Summary\" height=\"5\"><Text>[Other.Name]</Text></Band>"
+        << "未知的数据集“Other”";
+    QTest::newRow("field") << "<Band type=\"Summary\" height=\"5\"><Text>[Items.Price]</Text></Band>"
+                           << "数据集“Items”中没有字段“Price”";
+    QTest::newRow("summed field")
+        << "<Band type=\"Summary\" height=\"5\"><Text>[SUM(items.price)]</Text></Band>"
+        << "数据集“items”中没有字段“price”";
+    QTest::newRow("counted data set")
+        << "<Band type=\"Summary\" height=\"5\"><Text>[COUNT(Nothing)]</Text></Band>"
+        << "未知的数据集“Nothing”";
+}
+
+void TestReportEngine::unknownDataSetOrField() {
+    QFETCH(QString, band);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Fields.frf"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(ListTemplate(QStringLiteral("\n") + band));
+    file.close();
+    const TableDataSet items = Items(2);
+    Report report;
+    report.Data.Add(QStringLiteral("Items"), &items);
+    QVERIFY(!report.LoadFromFile(path));
+    QCOMPARE(report.LastError().Message, message);
+    // The band stands on line 16 of the file; the message names the line of the band or its item.
+    QCOMPARE(report.LastError().Line, 16);
+    QVERIFY(report.LastError().Text().contains(path));
+    QVERIFY(!report.HasTemplate());
+    QVERIFY(!report.Prepare());
+    // The same check when a template is prepared against other data than it was loaded with.
+    ReportData none;
+    ReportError error;
+    QVERIFY(!PrepareReport(*ReadTemplate(ListTemplate(), QStringLiteral("x.frf"), &error), none, {}, &error));
+    QCOMPARE(error.Message, QStringLiteral("未知的数据集“Items”"));
+}
+
+void TestReportEngine::failedLoadKeepsThePreviousTemplate() {
+    QTemporaryDir dir;
+    const QString good = dir.filePath(QStringLiteral("Good.frf"));
+    QFile file(good);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(ListTemplate());
+    file.close();
+    const TableDataSet items = Items(1);
+    Report report;
+    report.Data.Add(QStringLiteral("items"), &items);
+    QVERIFY2(report.LoadFromFile(good), qPrintable(report.LastError().Text()));
+    QVERIFY(!report.LoadFromFile(dir.filePath(QStringLiteral("Missing.frf"))));
+    QCOMPARE(report.FileName(), good);
+    QVERIFY(report.Prepare());
+}
+
+void TestReportEngine::pagesBreakAndRepeatHeaders() {
+    // Body 100 mm: page 1 holds title 20 + header 10 + 7 rows; pages 2 and 3 header + 9 rows.
+    const TableDataSet items = Items(20);
+    ReportData data;
+    data.Add(QStringLiteral("Items"), &items);
+    const auto report = Prepare(ListTemplate(), data);
+    QVERIFY(report);
+    QCOMPARE(report->PageCount(), 3);
+
+    const QStringList first = PageTexts(*report, 0);
+    QCOMPARE(first.first(), QStringLiteral("商品清单"));
+    QCOMPARE(first.count(QStringLiteral("名称")), 1);
+    QVERIFY(first.contains(QStringLiteral("商品7")));
+    QVERIFY(!first.contains(QStringLiteral("商品8")));
+    QCOMPARE(first.last(), QStringLiteral("第 1 页 共 3 页"));
+
+    const QStringList second = PageTexts(*report, 1);
+    QVERIFY(!second.contains(QStringLiteral("商品清单")));
+    QCOMPARE(second.mid(0, 4), (QStringList{"名称", "金额", "商品8", "84"}));
+    QVERIFY(second.contains(QStringLiteral("商品16")));
+    QCOMPARE(second.last(), QStringLiteral("第 2 页 共 3 页"));
+
+    // The page header stands at the top margin of every page, the footer at the foot.
+    for (int page = 0; page < 3; ++page) {
+        QCOMPARE(TopOf(*report, page, QStringLiteral("第 %1 页 共 3 页").arg(page + 1)), 120.0);
+    }
+    QCOMPARE(TopOf(*report, 0, QStringLiteral("名称")), 40.0);
+    QCOMPARE(TopOf(*report, 1, QStringLiteral("名称")), 20.0);
+    // The last row that fits ends exactly at the footer; the next goes to the next page.
+    QCOMPARE(TopOf(*report, 1, QStringLiteral("商品16")), 110.0);
+    QCOMPARE(TopOf(*report, 2, QStringLiteral("商品17")), 30.0);
+    QCOMPARE(PageTexts(*report, 2).count(), 2 + 4 * 2 + 1);
+    QVERIFY(report->Page(3).empty());
+}
+
+void TestReportEngine::masterHeaderAndFooterFollowTheRows() {
+    const QString bands = QStringLiteral(R"(
+  <Band type="Header" height="10"><Text x="0" y="0" width="80" height="10">列标题</Text></Band>
+  <Band type="MasterData" height="10" dataset="Lines"><Text x="0" y="0" width="80" height="10">[Lines.Name]</Text></Band>
+  <Band type="Footer" height="10"><Text x="0" y="0" width="80" height="10">小计 [SUM(Lines.Amount)]</Text></Band>
+  <Band type="Summary" height="70"><Text x="0" y="0" width="80" height="10">总计 [COUNT(Items)] 项</Text></Band>)");
+    const TableDataSet items = Items(3);
+    const TableDataSet lines = Items(12, QStringLiteral("明细"));
+    ReportData data;
+    data.Add(QStringLiteral("Items"), &items);
+    data.Add(QStringLiteral("Lines"), &lines);
+    const auto report = Prepare(ListTemplate(bands), data);
+    QVERIFY(report);
+    // Page 1: title 20, page header 10, 3 items (60), the data header 10 and rows 1 to 3 (100).
+    QStringList page = PageTexts(*report, 0);
+    QVERIFY(page.contains(QStringLiteral("列标题")));
+    QCOMPARE(page.at(page.size() - 2), QStringLiteral("明细3"));
+    // Page 2 repeats the data header under the page header, then rows 4 to 11.
+    page = PageTexts(*report, 1);
+    QCOMPARE(page.mid(0, 4), (QStringList{"名称", "金额", "列标题", "明细4"}));
+    QCOMPARE(TopOf(*report, 1, QStringLiteral("列标题")), 30.0);
+    QVERIFY(page.contains(QStringLiteral("明细11")));
+    // Page 3: the last row, the footer with the sum of the 12 rows; the summary does not fit below
+    // and goes on to page 4, without the data header.
+    page = PageTexts(*report, 2);
+    QVERIFY(page.contains(QStringLiteral("明细12")));
+    QVERIFY(page.contains(QStringLiteral("小计 819")));
+    QVERIFY(!page.contains(QStringLiteral("总计 3 项")));
+    QCOMPARE(report->PageCount(), 4);
+    QCOMPARE(PageTexts(*report, 3), (QStringList{"名称", "金额", "总计 3 项", "第 4 页 共 4 页"}));
+}
+
+void TestReportEngine::emptyDataSetLeavesOutItsHeaderAndFooter() {
+    const QString bands = QStringLiteral(R"(
+  <Band type="Header" height="10"><Text x="0" y="0" width="80" height="10">列标题</Text></Band>
+  <Band type="MasterData" height="10" dataset="Lines"><Text x="0" y="0" width="80" height="10">[Lines.Name]</Text></Band>
+  <Band type="Footer" height="10"><Text x="0" y="0" width="80" height="10">小计</Text></Band>
+  <Band type="Summary" height="10"><Text x="0" y="0" width="80" height="10">合计 [SUM(Items.Amount)]</Text></Band>)");
+    const TableDataSet lines({QStringLiteral("Name"), QStringLiteral("Amount")});
+    ReportData data;
+    data.Add(QStringLiteral("Items"), &lines);
+    data.Add(QStringLiteral("Lines"), &lines);
+    const auto report = Prepare(ListTemplate(bands), data);
+    QVERIFY(report);
+    QCOMPARE(report->PageCount(), 1);
+    QCOMPARE(PageTexts(*report, 0), (QStringList{"商品清单", "名称", "金额", "合计 0", "第 1 页 共 1 页"}));
+}
+
+void TestReportEngine::bandTallerThanThePageDoesNotLoop() {
+    const QByteArray xml =
+        R"(<Report><Page width="100" height="100" left="10" top="10" right="10" bottom="10"/>
+      <Band type="PageHeader" height="10"><Text x="0" y="0" width="50" height="10">头</Text></Band>
+      <Band type="MasterData" height="200" dataset="Items"><Text x="0" y="0" width="50" height="10">[Items.Name]</Text></Band>
+    </Report>)";
+    const TableDataSet items = Items(3);
+    ReportData data;
+    data.Add(QStringLiteral("Items"), &items);
+    const auto report = Prepare(xml, data);
+    QVERIFY(report);
+    QCOMPARE(report->PageCount(), 3);
+    QCOMPARE(PageTexts(*report, 2), (QStringList{"头", "商品3"}));
+}
+
+void TestReportEngine::aggregatesVariablesAndFormats() {
+    const QByteArray xml = R"(<Report><Page/>
+      <Band type="ReportTitle" height="40">
+        <Text x="0" y="0" width="50" height="5">[MoneyCN]|[Other]|[Date]</Text>
+        <Text x="0" y="5" width="50" height="5" format="fixed:2">[SUM(Items.Amount)]</Text>
+        <Text x="0" y="10" width="50" height="5" format="amount">[SUM(Items.Amount)]/[COUNT(Items)]</Text>
+        <Text x="0" y="15" width="50" height="5" format="date:yyyy年M月d日">[Items.Day]</Text>
+        <Text x="0" y="20" width="50" height="5">[Items.Name]@[Page]</Text>
+      </Band>
+      <Band type="MasterData" height="5" dataset="Items">
+        <Text x="0" y="0" width="50" height="5" format="fixed:1">[Items.Amount]</Text>
+      </Band>
+    </Report>)";
+    const TableDataSet items = Items(3);
+    ReportData data;
+    data.Add(QStringLiteral("Items"), &items);
+    QStringList asked;
+    const auto report = Prepare(xml, data, [&](const QString& name) {
+        asked << name;
+        return name == QLatin1String("MoneyCN") ? QVariant(QStringLiteral("壹元　零角　零分　")) : QVariant();
+    });
+    QVERIFY(report);
+    // Each host variable is asked once while preparing; the system's own are never asked.
+    QCOMPARE(asked, (QStringList{"MoneyCN", "Other"}));
+    const QStringList texts = PageTexts(*report, 0);
+    QCOMPARE(texts.at(0),
+             QStringLiteral("壹元　零角　零分　||") + report->PreparedAt().date().toString(Qt::ISODate));
+    QCOMPARE(texts.at(1), QStringLiteral("63.00"));
+    QCOMPARE(texts.at(2), QStringLiteral("63/3"));
+    // Outside a band of its own data set a field reads the first row.
+    QCOMPARE(texts.at(3), QStringLiteral("2024年6月2日"));
+    QCOMPARE(texts.at(4), QStringLiteral("商品1@1"));
+    QCOMPARE(texts.mid(5), (QStringList{"10.5", "21.0", "31.5"}));
+}
+
+void TestReportEngine::formatValue_data() {
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("amount") << QVariant(0.1 + 0.2) << "amount"
+                            << "0.3";
+    QTest::newRow("amount of text") << QVariant(QStringLiteral("-1234.50")) << "amount"
+                                    << "-1234.5";
+    QTest::newRow("amount of no number") << QVariant(QStringLiteral("abc")) << "amount"
+                                         << "abc";
+    QTest::newRow("fixed") << QVariant(qlonglong(300)) << "fixed:2"
+                           << "300.00";
+    QTest::newRow("plain double") << QVariant(0.1 + 0.2) << ""
+                                  << "0.3";
+    QTest::newRow("date text") << QVariant(QStringLiteral("2024-02-29")) << "date:yyyy/MM/dd"
+                               << "2024/02/29";
+    QTest::newRow("date time text") << QVariant(QStringLiteral("2024-02-29 13:05:00")) << "date:M月d日 HH:mm"
+                                    << "2月29日 13:05";
+    QTest::newRow("no date") << QVariant(QStringLiteral("明天")) << "date:yyyy"
+                             << "明天";
+    QTest::newRow("null") << QVariant() << "amount"
+                          << "";
+}
+
+void TestReportEngine::formatValue() {
+    QFETCH(QVariant, value);
+    QFETCH(QString, format);
+    QFETCH(QString, text);
+    QCOMPARE(FormatValue(value, format), text);
+}
+
+void TestReportEngine::pdfKeepsChineseText() {
+    const TableDataSet items = Items(20);
+    ReportData data;
+    data.Add(QStringLiteral("Items"), &items);
+    const auto report = Prepare(ListTemplate(), data);
+    QVERIFY(report);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("清单.pdf"));
+    QString error;
+    QVERIFY2(WriteReportPdf(*report, path, &error), qPrintable(error));
+
+    QPdfDocument pdf;
+    QCOMPARE(pdf.load(path), QPdfDocument::Error::None);
+    QCOMPARE(pdf.pageCount(), 3);
+    // The paper is the template's: 120 x 150 mm.
+    QCOMPARE(qRound(pdf.pagePointSize(0).width() / 72 * 25.4), 120);
+    QCOMPARE(qRound(pdf.pagePointSize(0).height() / 72 * 25.4), 150);
+    const QString first = pdf.getAllText(0).text();
+    for (const char* expected : {"商品清单", "名称", "金额", "商品1", "73.5", "第 1 页 共 3 页"})
+        QVERIFY2(first.contains(QString::fromUtf8(expected)), qPrintable(first));
+    const QString last = pdf.getAllText(2).text();
+    QVERIFY2(last.contains(QStringLiteral("商品20")) && last.contains(QStringLiteral("第 3 页 共 3 页")),
+             qPrintable(last));
+    QVERIFY(!last.contains(QStringLiteral("商品清单")));
+}
+
+QTEST_MAIN(TestReportEngine)
+#include "tst_reportengine.moc"
