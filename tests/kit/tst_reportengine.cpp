@@ -210,6 +210,9 @@ void TestReportEngine::loadErrors_data() {
     QTest::newRow("format") << QByteArray("<Report><Page/><Band type=\"Summary\" height=\"5\">\n<Text "
                                           "format=\"money\"/></Band></Report>")
                             << 2 << "显示格式“money”有误";
+    QTest::newRow("condition") << QByteArray("<Report><Page/><Band type=\"Summary\" height=\"5\">\n<Text "
+                                             "showIf=\"Bill.BillSum ~ 0\"/></Band></Report>")
+                               << 2 << "显示条件“Bill.BillSum ~ 0”有误";
     QTest::newRow("margins") << QByteArray(
                                     "<Report>\n<Page width=\"100\" left=\"60\" right=\"60\"/></Report>")
                              << 2 << "页边距大于纸张";
@@ -249,6 +252,9 @@ void TestReportEngine::unknownDataSetOrField_data() {
     QTest::newRow("summed field")
         << "<Band type=\"Summary\" height=\"5\"><Text>[SUM(items.price)]</Text></Band>"
         << "数据集“items”中没有字段“price”";
+    QTest::newRow("condition's field")
+        << "<Band type=\"Summary\" height=\"5\"><Text showIf=\"Items.Sum&lt;0\">x</Text></Band>"
+        << "数据集“Items”中没有字段“Sum”";
     QTest::newRow("counted data set")
         << "<Band type=\"Summary\" height=\"5\"><Text>[COUNT(Nothing)]</Text></Band>"
         << "未知的数据集“Nothing”";
@@ -402,9 +408,12 @@ void TestReportEngine::aggregatesVariablesAndFormats() {
         <Text x="0" y="10" width="50" height="5" format="amount">[SUM(Items.Amount)]/[COUNT(Items)]</Text>
         <Text x="0" y="15" width="50" height="5" format="date:yyyy年M月d日">[Items.Day]</Text>
         <Text x="0" y="20" width="50" height="5">[Items.Name]@[Page]</Text>
+        <Text x="0" y="25" width="50" height="5" showIf="Items.Name='商品1'">首行</Text>
+        <Text x="0" y="30" width="50" height="5" showIf="[Items.Name] &lt;&gt; '商品1'">不显示</Text>
       </Band>
       <Band type="MasterData" height="5" dataset="Items">
         <Text x="0" y="0" width="50" height="5" format="fixed:1">[Items.Amount]</Text>
+        <Text x="50" y="0" width="50" height="5" showIf="Items.Amount>=21">大</Text>
       </Band>
     </Report>)";
     const TableDataSet items = Items(3);
@@ -426,7 +435,8 @@ void TestReportEngine::aggregatesVariablesAndFormats() {
     // Outside a band of its own data set a field reads the first row.
     QCOMPARE(texts.at(3), QStringLiteral("2024年6月2日"));
     QCOMPARE(texts.at(4), QStringLiteral("商品1@1"));
-    QCOMPARE(texts.mid(5), (QStringList{"10.5", "21.0", "31.5"}));
+    // Conditions: outside the master band on the first row, inside it on each row.
+    QCOMPARE(texts.mid(5), (QStringList{"首行", "10.5", "21.0", "大", "31.5", "大"}));
 }
 
 void TestReportEngine::formatValue_data() {
@@ -439,6 +449,8 @@ void TestReportEngine::formatValue_data() {
                                     << "-1234.5";
     QTest::newRow("amount of no number") << QVariant(QStringLiteral("abc")) << "amount"
                                          << "abc";
+    QTest::newRow("amount without sign") << QVariant(-1234.5) << "amount:abs"
+                                         << "1234.5";
     QTest::newRow("fixed") << QVariant(qlonglong(300)) << "fixed:2"
                            << "300.00";
     QTest::newRow("plain double") << QVariant(0.1 + 0.2) << ""

@@ -69,6 +69,8 @@ QString FormatValue(const QVariant& value, const QString& format) {
     double number = 0;
     if (format == QLatin1String("amount"))
         return ToNumber(value, &number) ? RoundAmountText(number) : value.toString();
+    if (format == QLatin1String("amount:abs"))
+        return ToNumber(value, &number) ? RoundAmountText(std::fabs(number)) : value.toString();
     if (format.startsWith(QLatin1String("fixed:")))
         return ToNumber(value, &number) ? QString::number(number, 'f', format.mid(6).toInt())
                                         : value.toString();
@@ -86,7 +88,14 @@ std::optional<ReportError> CheckTemplate(const ReportTemplate& report, const Rep
         if (band.Type == ReportBand::Kind::MasterData && !data.Find(band.DataSet))
             return Problem(report, band.SourceLine, QStringLiteral("未知的数据集“%1”").arg(band.DataSet));
         for (const ReportItem& item : band.Items) {
-            for (const TextPart& part : item.Parts) {
+            std::vector<TextPart> parts = item.Parts;
+            if (!item.ShowIf.isEmpty()) {
+                TextPart condition;
+                condition.DataSet = item.Condition.DataSet;
+                condition.Field = item.Condition.Field;
+                parts.push_back(condition);
+            }
+            for (const TextPart& part : parts) {
                 if (part.DataSet.isEmpty())
                     continue;
                 const ReportDataSet* set = data.Find(part.DataSet);
@@ -142,8 +151,15 @@ void PreparedReport::ForEachItem(int page, const ItemVisitor& visit) const {
     for (const PlacedBand& placedBand : Page(page)) {
         const ReportBand& band = report->Bands[static_cast<size_t>(placedBand.Band)];
         const QPointF origin(setup.MarginLeft, setup.MarginTop + placedBand.Top);
+        const auto& compiledBand = items[static_cast<size_t>(placedBand.Band)];
         for (size_t i = 0; i < band.Items.size(); ++i) {
             const ReportItem& item = band.Items[i];
+            const Part& condition = compiledBand[i].Condition;
+            if (condition.DataSet &&
+                !ConditionHolds(
+                    item.Condition,
+                    condition.DataSet->Value(condition.FollowsRow ? placedBand.Row : 0, condition.Field)))
+                continue;
             const QRectF where = item.Geometry.translated(origin);
             if (item.Type == ReportItem::Kind::Text)
                 visit(item, where, ItemText(placedBand.Band, static_cast<int>(i), placedBand.Row, page));
@@ -165,12 +181,13 @@ const QImage& PreparedReport::Picture(const ReportItem& item) const {
 // Builds one PreparedReport: compiles the items against the data and places the bands.
 class ReportLayout {
 public:
-    ReportLayout(const ReportTemplate& report, const ReportData& data, const ReportVariables& variables)
+    ReportLayout(const ReportTemplate& report, const ReportData& data, const ReportVariables& variables,
+                 const QDateTime& preparedAt)
         : data(data)
         , variables(variables)
         , result(std::make_shared<PreparedReport>()) {
         result->report = std::make_shared<const ReportTemplate>(report);
-        result->preparedAt = QDateTime::currentDateTime();
+        result->preparedAt = preparedAt.isValid() ? preparedAt : QDateTime::currentDateTime();
     }
 
     std::shared_ptr<PreparedReport> Run() {
@@ -202,12 +219,19 @@ private:
     }
 
     QVariant Variable(const QString& name) {
+        ReportAnswers& answers = result->answers;
         const auto it = answers.find(name);
         if (it != answers.end())
             return it->second;
         const QVariant value = variables ? variables(name) : QVariant();
         answers.emplace(name, value);
         return value;
+    }
+
+    const ReportDataSet* Use(const QString& name) {
+        const ReportDataSet* set = data.Find(name);
+        result->setsUsed.emplace(name, set);
+        return set;
     }
 
     // The total of a field over every row of its data set, computed once.
@@ -233,12 +257,19 @@ private:
         for (const ReportBand& band : Template().Bands) {
             std::vector<PreparedReport::CompiledItem> compiledBand;
             const ReportDataSet* bandSet =
-                band.Type == ReportBand::Kind::MasterData ? data.Find(band.DataSet) : nullptr;
+                band.Type == ReportBand::Kind::MasterData ? Use(band.DataSet) : nullptr;
             for (const ReportItem& item : band.Items) {
                 PreparedReport::CompiledItem compiled;
+                if (!item.ShowIf.isEmpty()) {
+                    compiled.Condition.DataSet = Use(item.Condition.DataSet);
+                    compiled.Condition.Field = compiled.Condition.DataSet->FieldIndex(item.Condition.Field);
+                    compiled.Condition.FollowsRow = compiled.Condition.DataSet == bandSet;
+                }
                 for (const TextPart& part : item.Parts) {
                     PreparedReport::Part out;
                     out.Type = part.Type;
+                    if (!part.DataSet.isEmpty())
+                        Use(part.DataSet);
                     if (part.Type == TextPart::Kind::Field) {
                         out.DataSet = data.Find(part.DataSet);
                         out.Field = out.DataSet->FieldIndex(part.Field);
@@ -363,7 +394,6 @@ private:
     const ReportData& data;
     const ReportVariables& variables;
     std::shared_ptr<PreparedReport> result;
-    std::map<QString, QVariant> answers;
     std::map<QString, double> sums;
     double y = 0;
     double pageTop = 0;
@@ -372,12 +402,13 @@ private:
 };
 
 std::shared_ptr<PreparedReport> PrepareReport(const ReportTemplate& report, const ReportData& data,
-                                              const ReportVariables& variables, ReportError* error) {
+                                              const ReportVariables& variables, ReportError* error,
+                                              const QDateTime& preparedAt) {
     if (const auto problem = CheckTemplate(report, data)) {
         *error = *problem;
         return nullptr;
     }
-    return ReportLayout(report, data, variables).Run();
+    return ReportLayout(report, data, variables, preparedAt).Run();
 }
 
 bool Report::LoadFromFile(const QString& fileName) {

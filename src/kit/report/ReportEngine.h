@@ -28,13 +28,16 @@ private:
     std::map<QString, const ReportDataSet*> sets; // by lower-case name
 };
 
+// The answers of a host, kept: every name asked and what it got.
+using ReportAnswers = std::map<QString, QVariant>;
+
 // Asked for the value of a variable the template names and the engine does not know itself; an
 // invalid QVariant means no answer (the variable then prints as nothing).
 using ReportVariables = std::function<QVariant(const QString& name)>;
 
 // A value as an item's display format shows it: "amount" (rounded to 4 decimals, no trailing
-// zeros), "fixed:N" (N decimals), "date:PATTERN" (a date or date text in a QDate pattern), or ""
-// (numbers with up to 15 significant digits, anything else as text).
+// zeros), "amount:abs" (the same without sign), "fixed:N" (N decimals), "date:PATTERN" (a date or date text
+// in a QDate pattern), or "" (numbers with up to 15 significant digits, anything else as text).
 QString FormatValue(const QVariant& value, const QString& format);
 
 // Checks that every data set and field the template names exists in data.
@@ -69,6 +72,13 @@ public:
     // A picture item's image, read once from beside the template.
     const QImage& Picture(const ReportItem& item) const;
 
+    // The data sets the template reads, by the names it uses, and the host's answers it got:
+    // everything needed to prepare the same report again.
+    const std::map<QString, const ReportDataSet*>& DataSetsUsed() const { return setsUsed; }
+    const ReportAnswers& Answers() const { return answers; }
+    // Keeps a data set alive as long as the report (for rows the report itself owns).
+    void Keep(std::shared_ptr<const ReportDataSet> dataSet) { kept.push_back(std::move(dataSet)); }
+
 private:
     friend class ReportLayout;
     struct Part {
@@ -80,6 +90,7 @@ private:
     };
     struct CompiledItem {
         std::vector<Part> Parts;
+        Part Condition;    // the field an item's condition reads (DataSet null: no condition)
         bool Fixed = true; // no part changes from row to row or page to page
         QString FixedText;
     };
@@ -91,6 +102,9 @@ private:
     std::vector<int> pageStarts; // index into placed of each page's first band
     QDateTime preparedAt;
     mutable std::map<QString, QImage> pictures;
+    std::map<QString, const ReportDataSet*> setsUsed;
+    ReportAnswers answers;
+    std::vector<std::shared_ptr<const ReportDataSet>> kept;
 };
 
 // Lays a template out over its data: report title on the first page, page header on every page,
@@ -98,8 +112,10 @@ private:
 // the top of every page it continues on, its footer after the last), the summary after all, and
 // the page footer at the foot of every page. A band that does not fit on the page goes to the next.
 // Returns nothing and fills *error when the template names a data set or field data does not have.
+// preparedAt: the moment [Date] and [Time] show (now when not given).
 std::shared_ptr<PreparedReport> PrepareReport(const ReportTemplate& report, const ReportData& data,
-                                              const ReportVariables& variables, ReportError* error);
+                                              const ReportVariables& variables, ReportError* error,
+                                              const QDateTime& preparedAt = QDateTime());
 
 // A report object of the program: the template last loaded into it, the data sets it reads and the
 // host's answer for variables. The template stays until the next successful load.

@@ -138,6 +138,46 @@ std::vector<TextPart> ParseTextParts(const QString& text) {
     return parts;
 }
 
+bool ParseCondition(const QString& text, ItemCondition* condition) {
+    static const QRegularExpression pattern(QStringLiteral(
+        R"(^\s*\[?\s*([^.\s\[\]=<>]+)\s*\.\s*([^.\s\[\]=<>]+)\s*\]?\s*(<>|<=|>=|=|<|>)\s*(?:'([^']*)'|(-?[0-9]+(?:\.[0-9]+)?))\s*$)"));
+    const QRegularExpressionMatch m = pattern.match(text);
+    if (!m.hasMatch())
+        return false;
+    condition->DataSet = m.captured(1);
+    condition->Field = m.captured(2);
+    condition->Operator = m.captured(3);
+    condition->IsText = m.capturedStart(4) >= 0;
+    condition->Text = m.captured(4);
+    condition->Number = m.captured(5).toDouble();
+    return true;
+}
+
+bool ConditionHolds(const ItemCondition& condition, const QVariant& value) {
+    int order = 0;
+    if (condition.IsText) {
+        order = value.toString().compare(condition.Text);
+    } else {
+        bool ok = false;
+        const double number = value.toString().trimmed().toDouble(&ok);
+        if (!ok || value.isNull())
+            return false;
+        order = number < condition.Number ? -1 : number > condition.Number ? 1 : 0;
+    }
+    const QString& op = condition.Operator;
+    if (op == QLatin1String("="))
+        return order == 0;
+    if (op == QLatin1String("<>"))
+        return order != 0;
+    if (op == QLatin1String("<"))
+        return order < 0;
+    if (op == QLatin1String("<="))
+        return order <= 0;
+    if (op == QLatin1String(">"))
+        return order > 0;
+    return order >= 0;
+}
+
 const ReportBand* ReportTemplate::FindBand(ReportBand::Kind kind) const {
     for (const ReportBand& band : Bands) {
         if (band.Type == kind)

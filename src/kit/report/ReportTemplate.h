@@ -5,6 +5,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <vector>
 
 // A banded report template: the page, the bands in the order they are laid out, and the items of
@@ -35,6 +36,21 @@ struct TextPart {
 // Splits "金额：[ADOQuery1.BillSum] 元" into its parts. A "[" without its "]" stays literal text.
 std::vector<TextPart> ParseTextParts(const QString& text);
 
+// When an item is shown: a field of a data set compared with a number or a quoted text, such as
+// "frDBDataSet1.MoneySum<0" or "ADOQuery1.BillKind='销售开单'". Operators: = <> < <= > >=.
+struct ItemCondition {
+    QString DataSet;
+    QString Field;
+    QString Operator;
+    QString Text;      // a quoted text compared as text
+    double Number = 0; // otherwise a number
+    bool IsText = false;
+};
+// Reads a condition; false for a text of another form.
+bool ParseCondition(const QString& text, ItemCondition* condition);
+// Whether a value meets the condition (a value that is no number fails a numeric comparison).
+bool ConditionHolds(const ItemCondition& condition, const QVariant& value);
+
 // Frame lines of an item, any combination.
 enum FrameLine { FrameNone = 0, FrameLeft = 1, FrameTop = 2, FrameRight = 4, FrameBottom = 8, FrameAll = 15 };
 
@@ -46,7 +62,7 @@ struct ReportItem {
     // Text
     QString Text; // as written in the template, with its [..] parts
     std::vector<TextPart> Parts;
-    QString Format; // "" | "amount" | "fixed:N" | "date:PATTERN" (see FormatValue)
+    QString Format; // "" | "amount" | "amount:abs" | "fixed:N" | "date:PATTERN" (see FormatValue)
     QString FontFamily = QStringLiteral("宋体");
     double FontSize = 9;
     bool Bold = false;
@@ -61,6 +77,10 @@ struct ReportItem {
 
     // Picture: a file relative to the template's folder.
     QString Picture;
+
+    // Shown only when this condition holds (empty: always).
+    QString ShowIf;
+    ItemCondition Condition;
 
     int SourceLine = 0; // line of the template file, for messages
 };

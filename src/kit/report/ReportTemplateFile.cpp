@@ -158,6 +158,9 @@ private:
         if (!FormatKnown(item->Format))
             return Fail(QStringLiteral("显示格式“%1”有误").arg(item->Format));
         item->Picture = Text("file");
+        item->ShowIf = Text("showIf");
+        if (!item->ShowIf.isEmpty() && !ParseCondition(item->ShowIf, &item->Condition))
+            return Fail(QStringLiteral("显示条件“%1”有误").arg(item->ShowIf));
         if (item->Type == ReportItem::Kind::Text) {
             item->Text = xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
             item->Parts = ParseTextParts(item->Text);
@@ -168,7 +171,7 @@ private:
     }
 
     static bool FormatKnown(const QString& format) {
-        if (format.isEmpty() || format == QLatin1String("amount") ||
+        if (format.isEmpty() || format == QLatin1String("amount") || format == QLatin1String("amount:abs") ||
             format.startsWith(QLatin1String("date:")))
             return true;
         if (format.startsWith(QLatin1String("fixed:"))) {
@@ -201,6 +204,8 @@ void WriteItem(QXmlStreamWriter& xml, const ReportItem& item) {
         xml.writeAttribute(QStringLiteral("frame"), FrameName(item.Frame));
     if (item.LineWidth != defaults.LineWidth)
         xml.writeAttribute(QStringLiteral("lineWidth"), Number(item.LineWidth));
+    if (!item.ShowIf.isEmpty())
+        xml.writeAttribute(QStringLiteral("showIf"), item.ShowIf);
     if (item.Type == ReportItem::Kind::Picture)
         xml.writeAttribute(QStringLiteral("file"), item.Picture);
     if (item.Type != ReportItem::Kind::Text) {

@@ -1,0 +1,271 @@
+#include "kit/Prompts.h"
+#include "kit/report/PageRenderer.h"
+#include "kit/report/ReportEngine.h"
+#include "kit/report/ReportOutput.h"
+#include "kit/report/ReportPreview.h"
+#include "kit/report/ReportSnapshot.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPdfDocument>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The preview window: paging, zoom, find, PDF, saving and opening a prepared report, and the print
+// step's message for a template that cannot be used.
+class TestReportPreview : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void pagesAndZoom();
+    void findStepsThroughHits();
+    void pdfOfThePreview();
+    void savedReportOpensWithTheSamePages();
+    void printerGetsThePagesAsked();
+    void printStepReportsUnusableTemplates_data();
+    void printStepReportsUnusableTemplates();
+
+private:
+    std::shared_ptr<PreparedReport> ListReport(int rows);
+    QString WriteTemplateFile(const QByteArray& xml);
+
+    std::unique_ptr<QTemporaryDir> dir;
+    ScriptedPrompts* prompts = nullptr;
+    std::unique_ptr<Prompts> previous;
+    TableDataSet items;
+};
+
+namespace {
+
+const QByteArray ListXml = R"(<Report title="清单">
+  <Page width="120" height="150" left="20" top="20" right="20" bottom="20"/>
+  <Band type="PageHeader" height="10"><Text x="0" y="0" width="80" height="10">名称 [Stamp]</Text></Band>
+  <Band type="MasterData" height="10" dataset="Items">
+    <Text x="0" y="0" width="40" height="10">[Items.Name]</Text>
+    <Text x="40" y="0" width="40" height="10" format="amount">[Items.Amount]</Text>
+  </Band>
+  <Band type="PageFooter" height="10"><Text x="0" y="0" width="80" height="10">第 [Page] 页 共 [TotalPages] 页 [Date]</Text></Band>
+</Report>)";
+
+QStringList Texts(const PreparedReport& report, int page) {
+    QStringList texts;
+    for (const auto& text : PageRenderer::Texts(report, page))
+        texts << text.Text;
+    return texts;
+}
+
+} // namespace
+
+void TestReportPreview::init() {
+    dir = std::make_unique<QTemporaryDir>();
+    auto scripted = std::make_unique<ScriptedPrompts>();
+    prompts = scripted.get();
+    previous = Prompts::Install(std::move(scripted));
+    items = TableDataSet({QStringLiteral("Name"), QStringLiteral("Amount")});
+}
+
+void TestReportPreview::cleanup() {
+    Prompts::Install(std::move(previous));
+    dir.reset();
+}
+
+std::shared_ptr<PreparedReport> TestReportPreview::ListReport(int rows) {
+    for (int i = 1; i <= rows; ++i)
+        items.AddRow({QStringLiteral("商品%1").arg(i), i * 1.25});
+    ReportData data;
+    data.Add(QStringLiteral("Items"), &items);
+    ReportError error;
+    const auto loaded = ReadTemplate(ListXml, dir->filePath(QStringLiteral("List.frf")), &error);
+    return loaded ? PrepareReport(
+                        *loaded, data, [](const QString&) { return QVariant(QStringLiteral("甲")); }, &error)
+                  : nullptr;
+}
+
+QString TestReportPreview::WriteTemplateFile(const QByteArray& xml) {
+    const QString path = dir->filePath(QStringLiteral("Frf/List.frf"));
+    QDir().mkpath(dir->filePath(QStringLiteral("Frf")));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(xml);
+    return path;
+}
+
+void TestReportPreview::pagesAndZoom() {
+    // Body 100 mm: header and 9 rows a page; 20 rows make 3 pages.
+    ReportPreview preview;
+    preview.resize(800, 600);
+    preview.SetReport(ListReport(20));
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    QCOMPARE(preview.PageCountLabel->text(), QStringLiteral("共 3 页"));
+    QCOMPARE(preview.PageBox->value(), 1);
+    QVERIFY(!preview.PriorButton->isEnabled());
+
+    preview.ZoomBox->setCurrentText(QStringLiteral("整页"));
+    const double fitPage = preview.Pages->Scale();
+    QVERIFY(150 * fitPage <= preview.Pages->viewport()->height());
+    preview.ZoomBox->setCurrentText(QStringLiteral("页宽"));
+    QVERIFY(preview.Pages->Scale() > fitPage);
+    preview.ZoomBox->setCurrentText(QStringLiteral("200%"));
+    QCOMPARE(preview.Pages->Scale(), 2 * preview.logicalDpiX() / 25.4);
+
+    QTest::mouseClick(preview.NextButton, Qt::LeftButton);
+    QCOMPARE(preview.PageBox->value(), 2);
+    QCOMPARE(preview.Pages->CurrentPage(), 1);
+    QTest::mouseClick(preview.LastButton, Qt::LeftButton);
+    QCOMPARE(preview.PageBox->value(), 3);
+    QVERIFY(!preview.NextButton->isEnabled());
+    preview.PageBox->setValue(1);
+    QCOMPARE(preview.Pages->CurrentPage(), 0);
+    QCOMPARE(preview.Pages->accessibleDescription(), QStringLiteral("第 1 页 共 3 页"));
+    // The voucher's own tools are shown only when asked for.
+    QVERIFY(preview.LoadButton->isHidden() && preview.SaveButton->isHidden() &&
+            preview.HelpButton->isHidden());
+}
+
+void TestReportPreview::findStepsThroughHits() {
+    ReportPreview preview;
+    preview.resize(800, 600);
+    preview.SetReport(ListReport(20));
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    // "商品1" is found in 商品1 and 商品10 to 商品19: 11 hits; rows 10 to 18 are on page 2.
+    preview.FindEdit->setText(QStringLiteral("商品1"));
+    QTest::mouseClick(preview.FindNextButton, Qt::LeftButton);
+    QCOMPARE(preview.FindLabel->text(), QStringLiteral("第 1 处，共 11 处"));
+    QCOMPARE(preview.PageBox->value(), 1);
+    for (int i = 0; i < 9; ++i)
+        preview.FindNext();
+    QCOMPARE(preview.FindLabel->text(), QStringLiteral("第 10 处，共 11 处"));
+    QCOMPARE(preview.PageBox->value(), 2);
+    preview.FindNext();
+    QCOMPARE(preview.FindLabel->text(), QStringLiteral("第 11 处，共 11 处"));
+    QCOMPARE(preview.PageBox->value(), 3);
+    preview.FindNext();
+    QCOMPARE(preview.FindLabel->text(), QStringLiteral("第 1 处，共 11 处"));
+    preview.FindPrior();
+    QCOMPARE(preview.FindLabel->text(), QStringLiteral("第 11 处，共 11 处"));
+    preview.FindEdit->setText(QStringLiteral("没有"));
+    preview.FindNext();
+    QCOMPARE(preview.FindLabel->text(), QStringLiteral("找不到“没有”"));
+}
+
+void TestReportPreview::pdfOfThePreview() {
+    ReportPreview preview;
+    preview.SetReport(ListReport(20));
+    const QString path = dir->filePath(QStringLiteral("list.pdf"));
+    prompts->QueueFileName(path);
+    QTest::mouseClick(preview.PdfButton, Qt::LeftButton);
+    QCOMPARE(prompts->Messages.back().Kind, QStringLiteral("save"));
+    QPdfDocument pdf;
+    QCOMPARE(pdf.load(path), QPdfDocument::Error::None);
+    QCOMPARE(pdf.pageCount(), 3);
+    QVERIFY(pdf.getAllText(2).text().contains(QStringLiteral("商品20")));
+    // Cancelling the file dialog writes nothing.
+    QFile::remove(path);
+    prompts->QueueFileName(QString());
+    preview.PdfClick();
+    QVERIFY(!QFile::exists(path));
+    // A file that cannot be written is reported.
+    prompts->QueueFileName(dir->filePath(QStringLiteral("no/such/folder/list.pdf")));
+    preview.PdfClick();
+    QVERIFY2(prompts->LastText().contains(QStringLiteral("无法写入")), qPrintable(prompts->LastText()));
+}
+
+void TestReportPreview::savedReportOpensWithTheSamePages() {
+    ReportPreview preview;
+    preview.SetFileTools(true);
+    preview.SetReport(ListReport(12));
+    const auto original = preview.Prepared();
+    std::vector<QStringList> pages;
+    for (int page = 0; page < original->PageCount(); ++page)
+        pages.push_back(Texts(*original, page));
+    const QString path = dir->filePath(QStringLiteral("saved.frp"));
+    prompts->QueueFileName(path);
+    preview.SaveClick();
+    QVERIFY(QFile::exists(path));
+
+    // The rows the report was made from change afterwards: the saved report keeps its own.
+    items = TableDataSet();
+    ReportPreview other;
+    other.SetFileTools(true);
+    prompts->QueueFileName(path);
+    QTest::mouseClick(other.LoadButton, Qt::LeftButton);
+    QVERIFY(other.Prepared());
+    QCOMPARE(other.Prepared()->PageCount(), static_cast<int>(pages.size()));
+    for (int page = 0; page < other.Prepared()->PageCount(); ++page)
+        QCOMPARE(Texts(*other.Prepared(), page), pages[static_cast<size_t>(page)]);
+    QVERIFY(Texts(*other.Prepared(), 0).contains(QStringLiteral("名称 甲")));
+
+    // A file that is not a saved report is refused with a message.
+    const QString bad = dir->filePath(QStringLiteral("bad.frp"));
+    QFile file(bad);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<Report/>");
+    file.close();
+    prompts->QueueFileName(bad);
+    other.LoadClick();
+    QCOMPARE(prompts->LastText(), QStringLiteral("文件 %1 不是可以打开的报表").arg(bad));
+    QCOMPARE(other.Prepared()->PageCount(), static_cast<int>(pages.size()));
+}
+
+void TestReportPreview::printerGetsThePagesAsked() {
+    const auto report = ListReport(20);
+    const QString path = dir->filePath(QStringLiteral("printed.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    QVERIFY(PrintReport(*report, printer, 2, 3));
+    QPdfDocument pdf;
+    QCOMPARE(pdf.load(path), QPdfDocument::Error::None);
+    QCOMPARE(pdf.pageCount(), 2);
+    QVERIFY(pdf.getAllText(0).text().contains(QStringLiteral("第 2 页 共 3 页")));
+
+    // The preview's print goes through the print dialog: cancelled, nothing is printed.
+    ReportPreview preview;
+    preview.SetReport(report);
+    preview.PrintClick();
+    QCOMPARE(prompts->Messages.back().Kind, QStringLiteral("modal"));
+    QCOMPARE(prompts->UnexpectedModals, 1);
+}
+
+void TestReportPreview::printStepReportsUnusableTemplates_data() {
+    QTest::addColumn<QByteArray>("xml"); // empty: no file
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << QByteArray() << "找不到模板文件";
+    QTest::newRow("not a template") << QByteArray("garbage") << "第 1 行：不是报表模板";
+    QTest::newRow("unknown field") << QByteArray(ListXml).replace("Items.Amount", "Items.Price")
+                                   << "第 6 行：数据集“Items”中没有字段“Price”";
+}
+
+void TestReportPreview::printStepReportsUnusableTemplates() {
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, message);
+    const QString path =
+        xml.isEmpty() ? dir->filePath(QStringLiteral("Frf/List.frf")) : WriteTemplateFile(xml);
+    Report report;
+    report.Data.Add(QStringLiteral("Items"), &items);
+    QVERIFY(!PreviewReport(report, path, false, nullptr));
+    QCOMPARE(prompts->Messages.size(), size_t(1));
+    QCOMPARE(prompts->Messages[0].Kind, QStringLiteral("error"));
+    QVERIFY2(prompts->LastText().contains(path) && prompts->LastText().contains(message),
+             qPrintable(prompts->LastText()));
+
+    // With a good template the preview is shown.
+    WriteTemplateFile(ListXml);
+    int pages = 0;
+    prompts->QueueModal(
+        [&](QDialog* dialog) { pages = static_cast<ReportPreview*>(dialog)->Prepared()->PageCount(); });
+    QVERIFY(PreviewReport(report, dir->filePath(QStringLiteral("Frf/List.frf")), false, nullptr));
+    QCOMPARE(pages, 1);
+}
+
+QTEST_MAIN(TestReportPreview)
+#include "tst_reportpreview.moc"
