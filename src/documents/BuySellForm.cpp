@@ -237,6 +237,7 @@ TFormBuySell::TFormBuySell(QWidget* parent)
     connect(DBGridEh1, &QTableWidget::cellDoubleClicked, this,
             Guarded(this, &TFormBuySell::DBGridEh1DblClick));
     connect(SpeedButton4, &QToolButton::clicked, this, Guarded(this, &TFormBuySell::ActionEditExecute));
+    connect(SpeedButton1, &QToolButton::clicked, this, Guarded(this, &TFormBuySell::ActionPrintExecute));
 }
 
 bool TFormBuySell::IsNewMode() const {

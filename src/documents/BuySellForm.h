@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Query.h"
+#include "kit/report/ReportEngine.h"
 
 #include <QDialog>
 #include <QString>
@@ -54,6 +55,14 @@ public:
 
     // The query behind the voucher grid.
     Query GridQuery;
+    // The print (BuySellPrint.cpp): the document row, the amount in capitals, and the report that
+    // reads them with the vouchers of the grid.
+    Query ADOQuery1;
+    Query ADOQueryBigFont;
+    QueryDataSet frDBDataSet1{&GridQuery};
+    QueryDataSet DocumentDataSet{&ADOQuery1};
+    QueryDataSet BigFontDataSet{&ADOQueryBigFont};
+    Report frReport1;
     // The MoneyIndex of the selected voucher row, 0 when none.
     qint64 SelectedMoneyIndex() const;
 
@@ -68,6 +77,7 @@ public slots:
     void Button3Click();
     void DBGridEh1DblClick();
     void ActionEditExecute();
+    void ActionPrintExecute();
     // Cancel, Esc and the close box: a new document stored early for its vouchers is undone.
     void reject() override;
 

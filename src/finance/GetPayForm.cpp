@@ -129,6 +129,7 @@ TFormGetPay::TFormGetPay(QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TFormGetPay::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, Guarded(this, &TFormGetPay::BitBtn2Click));
     connect(BitBtn3, &QPushButton::clicked, this, Guarded(this, &TFormGetPay::BitBtn3Click));
+    connect(PrintButton, &QPushButton::clicked, this, Guarded(this, &TFormGetPay::ActionPrintExecute));
 }
 
 bool TFormGetPay::IsNewMode() const {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "foundation/Query.h"
+#include "kit/report/ReportEngine.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -46,11 +49,21 @@ public:
     QPushButton* BitBtn2; // 取消
     QPushButton* PrintButton;
 
+    // The print (GetPayPrint.cpp): the voucher in the shared scratch query, its account, and the
+    // report that reads them and asks for "MoneyCN".
+    Query AccountQuery;
+    QueryDataSet AccountDataSet{&AccountQuery};
+    Report frReport1;
+
 public slots:
     void FormShow();
     void BitBtn1Click();
     void BitBtn2Click();
     void BitBtn3Click();
+    void ActionPrintExecute();
+    // The report's question for a variable: "MoneyCN" is the amount in capitals, nothing else is
+    // answered.
+    QVariant frReport1GetValue(const QString& name) const;
 
 protected:
     void showEvent(QShowEvent* event) override;

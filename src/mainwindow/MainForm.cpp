@@ -81,6 +81,7 @@ TFormMain::TFormMain(QWidget* parent)
     BuildSettingsPage();
     BuildReportPages();
     ConnectMonthlyReports();
+    BuildPrinting();
     setFixedSize(ClientWidth, ClientHeight);
 }
 

@@ -2,6 +2,7 @@
 
 #include "foundation/Query.h"
 #include "kit/Workspace.h"
+#include "kit/report/ReportEngine.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -173,6 +174,17 @@ public:
     void ActionAccountReportExecute();  // 帐户报表
     // The enabled PrintReport lines of the last monthly report, read by its template.
     Query ADOQueryBig;
+
+    // ---- Printing (MainFormPrint.cpp)
+    Report frReport1; // the monthly reports and the designer
+    Report frReport2; // the voucher list
+    Report frReport3; // the document list
+    QueryDataSet frDBDataSet2{&MReportADOQuery};
+    QueryDataSet frDBDataSet3{&BReportADOQuery};
+    void ActionPrintBillReportExecute();
+    void ActionPrintMoneyReportExecute();
+    void Button15Click(); // stores the print direction of ComboBox5
+    void BuildPrinting(); // connects the print actions and Button15
 
     // Actions of the window; each Part wires the ones it specifies.
     QAction* ActionLogin;            // 软件导航

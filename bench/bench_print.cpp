@@ -1,0 +1,237 @@
+// Times the document list print of every document on a large database:
+//  - the preview's first page on screen (template read, report laid out, window shown, first page
+//    drawn) against the document query made ready in the grid (query, footer, first paint);
+//  - the whole list written as PDF by the engine against QPainter alone drawing the same cell texts
+//    at the same places with the same fonts into a QPdfWriter;
+//  - the memory the preview adds, against the memory of the result in the grid.
+// Each figure is the median of several runs, the two sides of a ratio measured alternately in the
+// same run.
+//
+// usage: kestrel_bench_print PATH-OF-A-LARGE-Kestrel.mdb [pdf-runs]   (kestrel_makebenchdb writes one)
+#include "foundation/PublicFunction.h"
+#include "foundation/ShareDM.h"
+#include "foundation/Startup.h"
+#include "kit/DataGrid.h"
+#include "kit/Prompts.h"
+#include "kit/report/PageRenderer.h"
+#include "kit/report/ReportOutput.h"
+#include "kit/report/ReportPreview.h"
+#include "mainwindow/MainForm.h"
+#include "reports/Printing.h"
+#include "reports/ReportQueries.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+#include <malloc.h>
+#include <vector>
+
+namespace {
+
+QTextStream out(stdout);
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double Ms(const std::function<void()>& run) {
+    QElapsedTimer timer;
+    timer.start();
+    run();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+QString Text(double value, int decimals = 0) {
+    return QString::number(value, 'f', decimals);
+}
+
+// Resident memory of the process in MiB, after giving freed memory back.
+double ResidentMiB() {
+    malloc_trim(0);
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+// The same texts the engine draws for the list, without the engine: the rows of the result read
+// directly, formatted as the template says, drawn where the engine draws them, page by page.
+void DrawWithoutEngine(const PreparedReport& report, const Query& result, const QString& fileName) {
+    QPdfWriter writer(fileName);
+    writer.setResolution(600);
+    UseReportPaper(report, writer);
+    QPainter painter(&writer);
+    const double dotsPerMm = writer.resolution() / 25.4;
+    const ReportTemplate& layout = report.Template();
+    // Where each text of a band stands: the engine's page model gives the bands' places per page;
+    // the texts themselves are made here from the rows.
+    struct Cell {
+        QRectF Mm;
+        int Column;
+        QString Format;
+        QString Fixed;
+        QFont Font;
+        Qt::Alignment Align;
+    };
+    std::vector<std::vector<Cell>> bandCells(layout.Bands.size());
+    const int deviceDpi = writer.logicalDpiY();
+    for (size_t b = 0; b < layout.Bands.size(); ++b) {
+        for (const ReportItem& item : layout.Bands[b].Items) {
+            if (item.Type != ReportItem::Kind::Text)
+                continue;
+            Cell cell{item.Geometry, -1, item.Format, QString(), QFont(), item.Align};
+            cell.Font.setFamilies(ReportFontFamilies(item.FontFamily));
+            cell.Font.setPointSizeF(item.FontSize * dotsPerMm * 25.4 / deviceDpi);
+            cell.Font.setBold(item.Bold);
+            if (item.Parts.size() == 1 && item.Parts[0].Type == TextPart::Kind::Field)
+                cell.Column = result.FieldIndex(item.Parts[0].Field);
+            bandCells[b].push_back(cell);
+        }
+    }
+    for (int page = 0; page < report.PageCount(); ++page) {
+        if (page > 0)
+            writer.newPage();
+        const auto placed = report.Page(page);
+        for (size_t i = 0; i < placed.size(); ++i) {
+            const PlacedBand& band = placed[i];
+            const QPointF origin(layout.Page.MarginLeft, layout.Page.MarginTop + band.Top);
+            int item = 0;
+            for (const Cell& cell : bandCells[static_cast<size_t>(band.Band)]) {
+                QString text;
+                if (cell.Column >= 0) {
+                    const QVariant value = result.ValueAt(band.Row, cell.Column);
+                    if (cell.Format == QLatin1String("amount"))
+                        text = RoundAmountText(value.toDouble());
+                    else
+                        text = value.toString().left(10);
+                } else {
+                    text = report.ItemText(band.Band, item, band.Row, page); // titles, totals, page numbers
+                }
+                ++item;
+                if (text.isEmpty())
+                    continue;
+                const QRectF mm = cell.Mm.translated(origin);
+                painter.setFont(cell.Font);
+                painter.drawText(QRectF(mm.x() * dotsPerMm + 0.6 * dotsPerMm, mm.y() * dotsPerMm,
+                                        mm.width() * dotsPerMm - 1.2 * dotsPerMm, mm.height() * dotsPerMm),
+                                 static_cast<int>(cell.Align), text);
+            }
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc < 2 || !QFileInfo(QString::fromLocal8Bit(argv[1])).isFile()) {
+        out << "usage: kestrel_bench_print PATH-OF-A-LARGE-Kestrel.mdb [pdf-runs]\n";
+        return 2;
+    }
+    const QString path = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    const int pdfRuns = argc > 2 ? std::max(1, QString::fromLocal8Bit(argv[2]).toInt()) : 3;
+    Prompts::Install(std::make_unique<QtPrompts>());
+    SetProgramFolder(QCoreApplication::applicationDirPath());
+    CreateForms();
+    ShareDataModule->ADOConnection1.ConnectionString = BuildConnectionString(path, DatabasePassword);
+    if (!ShareDataModule->ADOConnection1.Open()) {
+        out << "cannot open " << path << ": " << ShareDataModule->ADOConnection1.LastError() << "\n";
+        return 1;
+    }
+    FormMain->show();
+    FormMain->PageControl1->setCurrentIndex(TFormMain::PageBillReport);
+    const QString bills = BillReportSelect() + QStringLiteral("(BillIndex > 1)");
+    const QString templateFile = ProgramFolder + ListTemplate(true, QStringLiteral("纵向打印"));
+
+    // Memory: before the result, with the result in the grid, and with the preview open on it.
+    FormMain->BReportADOQuery.Close();
+    const double before = ResidentMiB();
+    FormMain->FillBillReport(bills);
+    FormMain->DBGridEh2->viewport()->grab();
+    const double withResult = ResidentMiB();
+    const int rows = FormMain->BReportADOQuery.RecordCount();
+
+    // Grid ready and preview's first page, alternately.
+    std::vector<double> grid, preview;
+    int pages = 0;
+    for (int run = 0; run < 7; ++run) {
+        grid.push_back(Ms([&] {
+            FormMain->FillBillReport(bills);
+            FormMain->DBGridEh2->viewport()->grab();
+        }));
+        preview.push_back(Ms([&] {
+            Report& report = FormMain->frReport3;
+            report.Data.Clear();
+            report.Data.Add(QStringLiteral("frDBDataSet3"), &FormMain->frDBDataSet3);
+            report.LoadFromFile(templateFile);
+            ReportPreview window(FormMain);
+            window.SetReport(report.Prepare());
+            window.show();
+            window.Pages->viewport()->grab();
+            pages = window.Prepared()->PageCount();
+        }));
+    }
+    Report& report = FormMain->frReport3;
+    report.LoadFromFile(templateFile);
+    auto prepared = report.Prepare();
+    double withPreview = 0;
+    {
+        ReportPreview window(FormMain);
+        window.SetReport(prepared);
+        window.show();
+        window.Pages->viewport()->grab();
+        withPreview = ResidentMiB();
+    }
+
+    out << "document list print, " << rows << " documents, " << pages << " pages (portrait)\n";
+    out << "  ready in the grid (query, footer, first paint), median of 7: " << Text(Median(grid)) << " ms\n";
+    out << "  preview's first page on screen, median of 7:                 " << Text(Median(preview))
+        << " ms\n";
+    out << "  ratio preview / grid: " << Text(Median(preview) / Median(grid), 2) << " (at most 1.5)\n";
+    out << "  memory: " << Text(withResult - before, 1) << " MiB for the result in the grid, "
+        << Text(withPreview - withResult, 1)
+        << " MiB more with the preview open; ratio (grid + preview) / grid "
+        << Text((withPreview - before) / std::max(0.1, withResult - before), 2) << " (under 3)\n";
+    out << "  placed bands kept by the prepared report: "
+        << Text(double(rows + 3 * pages) * sizeof(PlacedBand) / 1048576.0, 1) << " MiB\n";
+    out.flush();
+
+    // PDF: the engine against QPainter alone, alternately.
+    QTemporaryDir dir;
+    std::vector<double> engine, painter;
+    for (int run = 0; run < pdfRuns; ++run) {
+        QString error;
+        engine.push_back(
+            Ms([&] { WriteReportPdf(*prepared, dir.filePath(QStringLiteral("engine.pdf")), &error); }));
+        painter.push_back(Ms([&] {
+            DrawWithoutEngine(*prepared, FormMain->BReportADOQuery,
+                              dir.filePath(QStringLiteral("painter.pdf")));
+        }));
+        out << "  pdf run " << run + 1 << ": engine " << Text(engine.back()) << " ms, QPainter alone "
+            << Text(painter.back()) << " ms\n";
+        out.flush();
+    }
+    out << "  whole list as PDF, median of " << pdfRuns << ": engine " << Text(Median(engine))
+        << " ms, QPainter alone " << Text(Median(painter)) << " ms, ratio "
+        << Text(Median(engine) / Median(painter), 2) << " (at most 1.3)\n";
+    out << "  PDF sizes: engine "
+        << Text(QFileInfo(dir.filePath(QStringLiteral("engine.pdf"))).size() / 1048576.0, 1)
+        << " MiB, QPainter alone "
+        << Text(QFileInfo(dir.filePath(QStringLiteral("painter.pdf"))).size() / 1048576.0, 1) << " MiB\n";
+    DestroyForms();
+    return 0;
+}

@@ -1,0 +1,46 @@
+// The main window's prints: the document and voucher result lists in the stored print direction,
+// and storing that direction.
+#include "MainForm.h"
+#include "foundation/IniFile.h"
+#include "foundation/ShareDM.h"
+#include "kit/ErrorHandler.h"
+#include "kit/Prompts.h"
+#include "kit/report/ReportPreview.h"
+#include "reports/Printing.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+
+void TFormMain::BuildPrinting() {
+    connect(ActionPrintBillReport, &QAction::triggered, this,
+            Guarded(this, &TFormMain::ActionPrintBillReportExecute));
+    connect(ActionPrintMoneyReport, &QAction::triggered, this,
+            Guarded(this, &TFormMain::ActionPrintMoneyReportExecute));
+    connect(Button15, &QPushButton::clicked, this, Guarded(this, &TFormMain::Button15Click));
+}
+
+void TFormMain::ActionPrintBillReportExecute() {
+    if (!BReportADOQuery.Active())
+        return;
+    frReport3.Data.Clear();
+    frReport3.Data.Add(QStringLiteral("frDBDataSet3"), &frDBDataSet3);
+    PreviewReport(frReport3, ProgramFolder + ListTemplate(true, ReadPrintType(IniFileName)), false, this);
+}
+
+void TFormMain::ActionPrintMoneyReportExecute() {
+    if (!MReportADOQuery.Active())
+        return;
+    frReport2.Data.Clear();
+    frReport2.Data.Add(QStringLiteral("frDBDataSet2"), &frDBDataSet2);
+    PreviewReport(frReport2, ProgramFolder + ListTemplate(false, ReadPrintType(IniFileName)), false, this);
+}
+
+void TFormMain::Button15Click() {
+    const QString direction = ComboBox5->currentText();
+    if (!WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), direction, IniFileName)) {
+        Prompts::Get().Error(QStringLiteral("打印方式无法保存到配置文件 %1").arg(IniFileName));
+        return;
+    }
+    Prompts::Get().Information(QStringLiteral("打印方式设置为：") + direction);
+}
