@@ -8,6 +8,7 @@
 // same run.
 //
 // usage: kestrel_bench_print PATH-OF-A-LARGE-Kestrel.mdb [pdf-runs]   (kestrel_makebenchdb writes one)
+#include "app/Forms.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"

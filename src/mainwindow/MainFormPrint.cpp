@@ -1,6 +1,7 @@
 // The main window's prints: the document and voucher result lists in the stored print direction,
 // and storing that direction.
 #include "MainForm.h"
+#include "RoleViews.h"
 #include "foundation/IniFile.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
@@ -37,6 +38,8 @@ void TFormMain::ActionPrintMoneyReportExecute() {
 }
 
 void TFormMain::Button15Click() {
+    if (!IsAdministratorSignedIn())
+        return;
     const QString direction = ComboBox5->currentText();
     if (!WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), direction, IniFileName)) {
         Prompts::Get().Error(QStringLiteral("打印方式无法保存到配置文件 %1").arg(IniFileName));

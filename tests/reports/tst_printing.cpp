@@ -378,6 +378,15 @@ void TestPrinting::longListRepeatsTitlesAndTotals() {
 }
 
 void TestPrinting::printDirectionIsStored() {
+    // Only the administrator's settings page stores it.
+    CurrentRole = QStringLiteral("总经理");
+    FormMain->ComboBox5->setCurrentText(QStringLiteral("横向打印"));
+    FormMain->Button15Click();
+    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QStringLiteral("none"), IniFileName),
+             QStringLiteral("none"));
+    QVERIFY(program->Prompts().Messages.empty());
+    CurrentRole = QStringLiteral("管理员");
+    FormMain->ComboBox5->setCurrentIndex(0);
     QCOMPARE(FormMain->ComboBox5->currentText(), QStringLiteral("纵向打印"));
     FormMain->ComboBox5->setCurrentText(QStringLiteral("横向打印"));
     QTest::mouseClick(FormMain->Button15, Qt::LeftButton);
