@@ -244,17 +244,13 @@ void ReportPreview::Find(bool forward) {
     FindLabel->setAccessibleName(FindLabel->text());
 }
 
-void UsePrinterForReport(const PreparedReport& prepared, QPrinter& printer) {
-    printer.setFullPage(true);
-    UseReportPaper(prepared, printer);
-    printer.setDocName(prepared.Template().Title);
-}
-
 void ReportPreview::PrintClick() {
     if (!report)
         return;
     QPrinter printer(QPrinter::HighResolution);
-    UsePrinterForReport(*report, printer);
+    printer.setFullPage(true);
+    UseReportPaper(*report, printer);
+    printer.setDocName(report->Template().Title);
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, report->PageCount());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);

@@ -10,7 +10,6 @@ class PreparedReport;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPrinter;
 class QPushButton;
 class QSpinBox;
 class Report;
@@ -75,6 +74,3 @@ private:
 // in a message naming the file and nothing is shown. fileTools: the voucher's open, save and help.
 // Returns whether the preview was shown.
 bool PreviewReport(Report& report, const QString& templateFile, bool fileTools, QWidget* parent);
-
-// Sets a printer up to print a report on its paper (used by the print dialog's printer).
-void UsePrinterForReport(const PreparedReport& report, QPrinter& printer);
