@@ -44,13 +44,30 @@ struct MonthBounds {
         , Last(SqlDate(MonthLastDay(workingDate))) {}
 };
 
-ReportLine Line(const QString& caption, std::initializer_list<double> amounts) {
+using Amounts = std::array<double, 5>;
+
+ReportLine Line(const QString& caption, const Amounts& amounts) {
     ReportLine line;
     line[0] = caption;
-    int at = 1;
-    for (double amount : amounts)
-        line[at++] = RoundAmountText(amount);
+    for (size_t i = 0; i < amounts.size(); ++i)
+        line[i + 1] = RoundAmountText(amounts[i]);
     return line;
+}
+
+// One line per entry, then the total line: every column summed.
+template <class Figures, class AmountsOf>
+std::vector<ReportLine> LinesWithTotal(const std::vector<Figures>& figures, AmountsOf amountsOf) {
+    std::vector<ReportLine> lines;
+    lines.reserve(figures.size() + 1);
+    Amounts total{};
+    for (const Figures& f : figures) {
+        const Amounts amounts = amountsOf(f);
+        lines.push_back(Line(f.Name, amounts));
+        for (size_t i = 0; i < total.size(); ++i)
+            total[i] += amounts[i];
+    }
+    lines.push_back(Line(TotalCaption, total));
+    return lines;
 }
 
 } // namespace
@@ -88,6 +105,9 @@ std::vector<Customer> ReadCustomers(Query& list) {
     return customers;
 }
 
+// The passes group by "+Name": the name keeps its collation (letter case ignored) but the engine
+// reads the table in storage order and groups in memory, which is several times faster than
+// visiting every row through the name index.
 QString CustomerBillPassSql(const QDate& workingDate) {
     const MonthBounds month(workingDate);
     return QStringLiteral(
@@ -95,7 +115,7 @@ QString CustomerBillPassSql(const QDate& workingDate) {
                "Sum(IIF(BillCreateTime >= %1 And BillKind = '采购开单', BillSum, 0)) As Purchases, "
                "Sum(IIF(BillCreateTime >= %1 And BillKind = '销售开单', BillSum, 0)) As Sales "
                "From Bill Where (BillIndex > 1) And (BillKind = '销售开单' Or BillKind = '采购开单') "
-               "And (BillCreateTime <= %2) Group By BillUser")
+               "And (BillCreateTime <= %2) Group By +BillUser")
         .arg(month.First, month.Last);
 }
 
@@ -104,7 +124,7 @@ QString CustomerMoneyPassSql(const QDate& workingDate) {
     return QStringLiteral(
                "Select MoneyUser, Sum(IIF(MoneyCreateTime < %1, MoneySum, 0)) As BeforeMonth, "
                "Sum(IIF(MoneyCreateTime >= %1, MoneySum, 0)) As InMonth "
-               "From MoneyTable Where (MoneyIndex > 1) And (MoneyCreateTime <= %2) Group By MoneyUser")
+               "From MoneyTable Where (MoneyIndex > 1) And (MoneyCreateTime <= %2) Group By +MoneyUser")
         .arg(month.First, month.Last);
 }
 
@@ -146,20 +166,9 @@ std::vector<CustomerMonth> CustomerMonthFigures(DbConnection& connection,
 }
 
 std::vector<ReportLine> CustomerReportLines(const std::vector<CustomerMonth>& figures) {
-    std::vector<ReportLine> lines;
-    lines.reserve(figures.size() + 1);
-    CustomerMonth total;
-    for (const CustomerMonth& f : figures) {
-        lines.push_back(Line(f.Name, {f.Purchases, f.Sales, f.Money, f.Opening, f.Closing}));
-        total.Purchases += f.Purchases;
-        total.Sales += f.Sales;
-        total.Money += f.Money;
-        total.Opening += f.Opening;
-        total.Closing += f.Closing;
-    }
-    lines.push_back(
-        Line(TotalCaption, {total.Purchases, total.Sales, total.Money, total.Opening, total.Closing}));
-    return lines;
+    return LinesWithTotal(figures, [](const CustomerMonth& f) {
+        return Amounts{f.Purchases, f.Sales, f.Money, f.Opening, f.Closing};
+    });
 }
 
 // ---- Accounts
@@ -220,20 +229,9 @@ std::vector<AccountMonth> AccountMonthFigures(DbConnection& connection, const st
 }
 
 std::vector<ReportLine> AccountReportLines(const std::vector<AccountMonth>& figures) {
-    std::vector<ReportLine> lines;
-    lines.reserve(figures.size() + 1);
-    AccountMonth total;
-    for (const AccountMonth& f : figures) {
-        lines.push_back(Line(f.Name, {f.Opening, f.Income, f.Expense, f.Change, f.Closing}));
-        total.Opening += f.Opening;
-        total.Income += f.Income;
-        total.Expense += f.Expense;
-        total.Change += f.Change;
-        total.Closing += f.Closing;
-    }
-    lines.push_back(
-        Line(TotalCaption, {total.Opening, total.Income, total.Expense, total.Change, total.Closing}));
-    return lines;
+    return LinesWithTotal(figures, [](const AccountMonth& f) {
+        return Amounts{f.Opening, f.Income, f.Expense, f.Change, f.Closing};
+    });
 }
 
 } // namespace Monthly
