@@ -5,6 +5,7 @@
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
+#include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 
 #include <QGridLayout>
@@ -58,12 +59,12 @@ TFormCustomer2::TFormCustomer2(QWidget* parent)
         {"客户邮箱：", CustomerEMail, 3, 0},   {"客户主页：", CustomerWebsite, 3, 2},
     };
     for (const auto& f : fields) {
-        grid->addWidget(new QLabel(QString::fromUtf8(f.caption), this), f.row, f.column);
+        grid->addWidget(NewFieldLabel(QString::fromUtf8(f.caption), f.edit, this), f.row, f.column);
         grid->addWidget(f.edit, f.row, f.column + 1);
     }
-    grid->addWidget(new QLabel(QStringLiteral("客户地址："), this), 4, 0);
+    grid->addWidget(NewFieldLabel(QStringLiteral("客户地址："), CustomerAddress, this), 4, 0);
     grid->addWidget(CustomerAddress, 4, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("客户备注："), this), 5, 0);
+    grid->addWidget(NewFieldLabel(QStringLiteral("客户备注："), CustomerRemark, this), 5, 0);
     grid->addWidget(CustomerRemark, 5, 1, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
@@ -139,10 +140,15 @@ void TFormCustomer2::FormShow() {
     CustomerName->setFocus();
 }
 
-bool TFormCustomer2::NameTaken(const QString& name) {
+bool TFormCustomer2::NameFree(const QString& name) {
     Query& query = ShareDataModule->ADOQueryTemp;
-    OpenSql(query, CustomerByNameSql(name), QStringLiteral("无法打开数据库"));
-    return query.Active() && query.RecordCount() > 0;
+    if (!OpenSql(query, CustomerByNameSql(name), QStringLiteral("无法打开数据库")))
+        return false;
+    if (query.RecordCount() == 0)
+        return true;
+    Prompts::Get().Information(QStringLiteral("该客户名已经存在，请重新操作"));
+    CustomerName->setFocus();
+    return false;
 }
 
 void TFormCustomer2::BitBtn1Click() {
@@ -182,11 +188,8 @@ CustomerFields FieldsOf(const TFormCustomer2& form) {
 
 void TFormCustomer2::SaveNew() {
     const QString name = CustomerName->text();
-    if (NameTaken(name)) {
-        Prompts::Get().Information(QStringLiteral("该客户名已经存在，请重新操作"));
-        CustomerName->setFocus();
+    if (!NameFree(name))
         return;
-    }
     InsertCustomer(ShareDataModule->ADOConnection1, FieldsOf(*this), CurrentUser);
     Prompts::Get().Information(QStringLiteral("客户　") + name + QStringLiteral("　新增成功"));
     accept();
@@ -194,18 +197,16 @@ void TFormCustomer2::SaveNew() {
 
 void TFormCustomer2::SaveChange() {
     Query& query = ShareDataModule->ADOQueryTemp;
-    OpenSql(query, CustomerByIndexSql(EditCustomerIndex), QStringLiteral("无法打开数据库"));
-    if (!query.Active() || query.RecordCount() == 0) {
+    if (!OpenSql(query, CustomerByIndexSql(EditCustomerIndex), QStringLiteral("无法打开数据库")))
+        return;
+    if (query.RecordCount() == 0) {
         Prompts::Get().Information(QStringLiteral("找不到要修改的客户"));
         return;
     }
     const QString oldName = query.FieldByName(QStringLiteral("CustomerName")).AsString();
     const CustomerFields fields = FieldsOf(*this);
-    if (fields.Name != oldName && NameTaken(fields.Name)) {
-        Prompts::Get().Information(QStringLiteral("该客户名已经存在，请重新操作"));
-        CustomerName->setFocus();
+    if (fields.Name != oldName && !NameFree(fields.Name))
         return;
-    }
     try {
         if (!UpdateCustomer(ShareDataModule->ADOConnection1, EditCustomerIndex, oldName, fields)) {
             Prompts::Get().Information(QStringLiteral("找不到要修改的客户"));

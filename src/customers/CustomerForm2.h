@@ -41,7 +41,9 @@ protected:
 
 private:
     void ClearFields();
-    bool NameTaken(const QString& name);
+    // True when no other customer has the name. A taken name is reported (focus on the name box)
+    // and a failing query shows its message; either stops the save.
+    bool NameFree(const QString& name);
     void SaveNew();
     void SaveChange();
     int showing = 0;

@@ -3,6 +3,7 @@
 #include "customers/CustomerRules.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
+#include "kit/FieldLabel.h"
 #include "kit/Workspace.h"
 
 #include <QCheckBox>
@@ -43,18 +44,18 @@ TFormCustomer3::TFormCustomer3(QWidget* parent)
     for (int i = 0; i < 9; ++i) {
         *edits[i] = new QLineEdit(this);
         (*edits[i])->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
-        grid->addWidget(new QLabel(QString::fromUtf8(captions[i]), this), i, 0);
+        grid->addWidget(NewFieldLabel(QString::fromUtf8(captions[i]), *edits[i], this), i, 0);
         grid->addWidget(*edits[i], i, 1, 1, 3);
     }
     CheckBox1 = new QCheckBox(QStringLiteral("搜有业务的客户"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     DateTimePicker1 = NewDatePicker(this, "DateTimePicker1");
     DateTimePicker2 = NewDatePicker(this, "DateTimePicker2");
-    grid->addWidget(new QLabel(QStringLiteral("业务时段："), this), 9, 0);
+    grid->addWidget(NewFieldLabel(QStringLiteral("业务时段："), CheckBox1, this), 9, 0);
     grid->addWidget(CheckBox1, 9, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("开始日期："), this), 10, 0);
+    grid->addWidget(NewFieldLabel(QStringLiteral("开始日期："), DateTimePicker1, this), 10, 0);
     grid->addWidget(DateTimePicker1, 10, 1);
-    grid->addWidget(new QLabel(QStringLiteral("结束日期："), this), 10, 2);
+    grid->addWidget(NewFieldLabel(QStringLiteral("结束日期："), DateTimePicker2, this), 10, 2);
     grid->addWidget(DateTimePicker2, 10, 3);
 
     SpeedButton1 = new QToolButton(this);

@@ -8,6 +8,7 @@
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
+#include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 #include "kit/Workspace.h"
 
@@ -163,7 +164,7 @@ TFormBuySell::TFormBuySell(QWidget* parent)
         {"单据备注", Edit3, 3, 0},           {"业 务 员", Edit4, 3, 2},
     };
     for (const auto& c : cells) {
-        auto* label = new QLabel(QString::fromUtf8(c.caption), this);
+        auto* label = NewFieldLabel(QString::fromUtf8(c.caption), c.control, this);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         fields->addWidget(label, c.row, c.column);
         fields->addWidget(c.control, c.row, c.column + 1);
@@ -280,10 +281,8 @@ void TFormBuySell::FormShow() {
     }
 
     Query& scratch = ShareDataModule->ADOQueryTemp;
-    LoadCombo(ComboBox2, scratch, QStringLiteral("Select * From Parameter Where ParameterType = 1"), false,
-              QStringLiteral("ParameterValue"));
-    LoadCombo(ComboBox3, scratch, QStringLiteral("Select * From Parameter Where ParameterType = 4"), false,
-              QStringLiteral("ParameterValue"));
+    LoadPickListCombo(ComboBox2, scratch, 1, false);
+    LoadPickListCombo(ComboBox3, scratch, 4, false);
     LoadCombo(ComboBox5, scratch,
               QStringLiteral("Select * From Customer Where (CustomerIndex > 1)") + CustomerFilter, false,
               QStringLiteral("CustomerName"));
@@ -319,8 +318,8 @@ void TFormBuySell::ShowExisting() {
                             : 0;
     DateTimePicker1->setDate(query.FieldByName(QStringLiteral("BillCreateTime")).AsDate());
     Edit1->setText(query.FieldByName(QStringLiteral("BillSerial")).AsString());
-    SelectComboText(ComboBox2, query.FieldByName(QStringLiteral("BillReason")).AsString());
-    SelectComboText(ComboBox3, query.FieldByName(QStringLiteral("BillState")).AsString());
+    SelectStoredComboText(ComboBox2, query.FieldByName(QStringLiteral("BillReason")).AsString());
+    SelectStoredComboText(ComboBox3, query.FieldByName(QStringLiteral("BillState")).AsString());
     ComboBox5->setEditText(user);
     Edit2->setText(RoundAmountText(std::fabs(query.FieldByName(QStringLiteral("BillSum")).AsFloat())));
     Edit3->setText(query.FieldByName(QStringLiteral("BillRemark")).AsString());

@@ -119,10 +119,8 @@ void TFormAccount::ActionEditExecute() {
         return;
     const bool found = temp.RecordCount() > 0;
     const qint64 index = found ? temp.FieldByName(QStringLiteral("AccountIndex")).AsInteger() : 0;
-    if (newName != CardAccountName && AccountNameTaken(newName, index)) {
-        Prompts::Get().Information(QStringLiteral("该帐户名已经存在，请重新操作"));
+    if (newName != CardAccountName && !AccountNameFree(newName, index))
         return;
-    }
     if (!found) {
         Prompts::Get().Information(QStringLiteral("找不到要修改的帐户"));
     } else {

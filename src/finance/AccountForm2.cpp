@@ -4,11 +4,13 @@
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
+#include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 
 #include <QAction>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -35,8 +37,8 @@ TFormAccount2::TFormAccount2(QWidget* parent)
     Button2->setObjectName(QStringLiteral("Button2"));
 
     auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("帐户名称："), Edit1);
-    fields->addRow(QStringLiteral("起初金额："), Edit2);
+    fields->addRow(NewFieldLabel(QStringLiteral("帐户名称："), Edit1, this), Edit1);
+    fields->addRow(NewFieldLabel(QStringLiteral("起初金额："), Edit2, this), Edit2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Button1);

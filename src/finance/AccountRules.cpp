@@ -4,6 +4,7 @@
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
+#include "kit/Prompts.h"
 #include "reports/ReportQueries.h"
 
 QString AccountByNameSql(const QString& name) {
@@ -14,11 +15,17 @@ bool IsAccountBaseText(const QString& text) {
     return IsAmountText(text, 1000);
 }
 
-bool AccountNameTaken(const QString& name, qint64 exceptIndex) {
+bool AccountNameFree(const QString& name, qint64 exceptIndex) {
     Query query(&ShareDataModule->ADOConnection1);
-    query.Open(AccountByNameSql(name) + QStringLiteral(" And (AccountIndex <> ") + SqlNumber(exceptIndex) +
-               QStringLiteral(")"));
-    return query.RecordCount() > 0;
+    if (!OpenSql(query,
+                 AccountByNameSql(name) + QStringLiteral(" And (AccountIndex <> ") + SqlNumber(exceptIndex) +
+                     QStringLiteral(")"),
+                 QStringLiteral("无法打开数据库")))
+        return false;
+    if (query.RecordCount() == 0)
+        return true;
+    Prompts::Get().Information(QStringLiteral("该帐户名已经存在，请重新操作"));
+    return false;
 }
 
 void DeleteAccountWithVouchers(qint64 accountIndex) {

@@ -10,8 +10,9 @@ QString AccountByNameSql(const QString& name);
 // An opening balance as typed: digits with at most one point and at least one digit, and not too
 // long to be read as a number.
 bool IsAccountBaseText(const QString& text);
-// Whether another account than exceptIndex (0: none) already has the name.
-bool AccountNameTaken(const QString& name, qint64 exceptIndex = 0);
+// True when no account but exceptIndex has the name. A taken name shows "该帐户名已经存在，请重新操作",
+// a failing query "无法打开数据库"; either stops the caller.
+bool AccountNameFree(const QString& name, qint64 exceptIndex = 0);
 // Deletes the account and every voucher booked on it, all or nothing.
 void DeleteAccountWithVouchers(qint64 accountIndex);
 // The balance of an account up to a date as the account cards show it: "<amount> 元".

@@ -2,9 +2,11 @@
 
 #include "finance/VoucherRules.h"
 #include "foundation/JetSql.h"
+#include "foundation/KestrelError.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
+#include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 #include "kit/Workspace.h"
 
@@ -90,12 +92,12 @@ TFormGetPay::TFormGetPay(QWidget* parent)
         {"款项类别", ComboBox3, 3, 0}, {"凭证", ComboBox4, 3, 2},     {"业务员", Edit5, 4, 0},
     };
     for (const auto& f : fields) {
-        auto* label = new QLabel(QString::fromUtf8(f.caption), this);
+        auto* label = NewFieldLabel(QString::fromUtf8(f.caption), f.control, this);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(label, f.row, f.column);
         grid->addWidget(f.control, f.row, f.column + 1);
     }
-    auto* remark = new QLabel(QStringLiteral("备注"), this);
+    auto* remark = NewFieldLabel(QStringLiteral("备注"), Edit3, this);
     remark->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(remark, 5, 0);
     grid->addWidget(Edit3, 5, 1, 1, 3);
@@ -167,12 +169,9 @@ void TFormGetPay::FormShow() {
     LoadCombo(ComboBox1, scratch,
               QStringLiteral("Select * From Account Where (AccountIndex > 1)") + AccountFilter, false,
               QStringLiteral("AccountName"));
-    LoadCombo(ComboBox2, scratch, QStringLiteral("Select * From Parameter Where ParameterType = 1"), false,
-              QStringLiteral("ParameterValue"));
-    LoadCombo(ComboBox3, scratch, QStringLiteral("Select * From Parameter Where ParameterType = 2"), false,
-              QStringLiteral("ParameterValue"));
-    LoadCombo(ComboBox4, scratch, QStringLiteral("Select * From Parameter Where ParameterType = 3"), false,
-              QStringLiteral("ParameterValue"));
+    LoadPickListCombo(ComboBox2, scratch, 1, false);
+    LoadPickListCombo(ComboBox3, scratch, 2, false);
+    LoadPickListCombo(ComboBox4, scratch, 3, false);
     LoadCombo(ComboBox5, scratch,
               QStringLiteral("Select * From Customer Where (CustomerIndex > 1)") + CustomerFilter, false,
               QStringLiteral("CustomerName"));
@@ -193,12 +192,12 @@ void TFormGetPay::ShowExisting() {
         CloseLater();
         return;
     }
-    SelectComboText(ComboBox1, query.FieldByName(QStringLiteral("AccountName")).AsString());
+    SelectStoredComboText(ComboBox1, query.FieldByName(QStringLiteral("AccountName")).AsString());
     DateTimePicker1->setDate(query.FieldByName(QStringLiteral("MoneyCreateTime")).AsDate());
-    SelectComboText(ComboBox2, query.FieldByName(QStringLiteral("MoneyReason")).AsString());
+    SelectStoredComboText(ComboBox2, query.FieldByName(QStringLiteral("MoneyReason")).AsString());
     Edit2->setText(RoundAmountText(std::fabs(query.FieldByName(QStringLiteral("MoneySum")).AsFloat())));
-    SelectComboText(ComboBox3, query.FieldByName(QStringLiteral("MoneyType")).AsString());
-    SelectComboText(ComboBox4, query.FieldByName(QStringLiteral("MoneyToken")).AsString());
+    SelectStoredComboText(ComboBox3, query.FieldByName(QStringLiteral("MoneyType")).AsString());
+    SelectStoredComboText(ComboBox4, query.FieldByName(QStringLiteral("MoneyToken")).AsString());
     ComboBox5->setEditText(query.FieldByName(QStringLiteral("MoneyUser")).AsString());
     Edit3->setText(query.FieldByName(QStringLiteral("MoneyRemark")).AsString());
     Edit4->setText(query.FieldByName(QStringLiteral("MoneySerial")).AsString());
@@ -244,9 +243,16 @@ void TFormGetPay::BitBtn1Click() {
     input.Serial = Edit4->text();
     input.CustomerEnabled = ComboBox5->isEnabled();
     qint64 account = 0;
-    const FieldCheck check = CheckVoucher(
-        input, [](const QString& name) { return AccountIndexOf(ShareDataModule->ADOConnection1, name); },
-        &account);
+    FieldCheck check;
+    try {
+        check = CheckVoucher(
+            input, [](const QString& name) { return AccountIndexOf(ShareDataModule->ADOConnection1, name); },
+            &account);
+    } catch (const KestrelError&) {
+        // Only the account lookup reads the database.
+        Prompts::Get().Information(QStringLiteral("数据库打开失败"));
+        return;
+    }
     if (!check.Passed()) {
         Prompts::Get().Information(check.Message);
         if (QWidget* focus = findChild<QWidget*>(check.Focus))

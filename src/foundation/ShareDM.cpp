@@ -118,3 +118,18 @@ void SelectComboText(QComboBox* combo, const QString& text) {
             combo->setCurrentIndex(i);
     }
 }
+
+void SelectStoredComboText(QComboBox* combo, const QString& text) {
+    if (combo->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
+        combo->addItem(text);
+    SelectComboText(combo, text);
+}
+
+QString PickListSql(int type) {
+    return QStringLiteral("Select * From Parameter Where ParameterType = ") + SqlNumber(type) +
+           QStringLiteral(" Order By ParameterIndex");
+}
+
+void LoadPickListCombo(QComboBox* combo, Query& query, int type, bool addAllEntry) {
+    LoadCombo(combo, query, PickListSql(type), addAllEntry, QStringLiteral("ParameterValue"));
+}

@@ -61,3 +61,11 @@ void LoadCombo(QComboBox* combo, Query& query, const QString& sql, bool addAllEn
                const QString& fieldName);
 // Selects the last entry equal to text; no change when there is none.
 void SelectComboText(QComboBox* combo, const QString& text);
+// Shows a stored value in a choose-only box: selects it, and when the list does not offer it (an
+// entry renamed or deleted since, an account the role does not see) adds it as the last entry
+// first, so that saving keeps the stored value unless the user picks another.
+void SelectStoredComboText(QComboBox* combo, const QString& text);
+// The values of a pick list (1 业务种类, 2 款项类别, 3 款项凭证, 4 业务进度) in the order they were
+// added, as the settings page lists them; LoadPickListCombo fills a box with them.
+QString PickListSql(int type);
+void LoadPickListCombo(QComboBox* combo, Query& query, int type, bool addAllEntry);

@@ -156,6 +156,20 @@ GridFooter::GridFooter(DataGrid* grid)
     , grid(grid) {
     setObjectName(QStringLiteral("Footer"));
     setAutoFillBackground(true);
+    setAccessibleName(QStringLiteral("合计"));
+}
+
+void GridFooter::CellsChanged() {
+    QStringList parts;
+    for (size_t column = 0; column < Cells.size(); ++column) {
+        if (Cells[column].Text.isEmpty())
+            continue;
+        const int index = static_cast<int>(column);
+        const QString title = index < grid->ColumnCount() ? grid->Column(index).Title : QString();
+        parts << (title.isEmpty() ? Cells[column].Text : title + QStringLiteral("：") + Cells[column].Text);
+    }
+    setAccessibleDescription(parts.join(QStringLiteral("；")));
+    update();
 }
 
 void GridFooter::paintEvent(QPaintEvent*) {
@@ -248,7 +262,7 @@ void DataGrid::SetColumns(const std::vector<GridColumn>& columns) {
     for (size_t i = 0; i < columns.size(); ++i)
         setColumnWidth(static_cast<int>(i), columns[i].Width);
     footer->Cells.assign(columns.size(), GridFooter::Cell());
-    footer->update();
+    footer->CellsChanged();
 }
 
 void DataGrid::BeginReload() {
@@ -281,14 +295,14 @@ int DataGrid::CurrentRow() const {
 void DataGrid::ClearFooter() {
     for (GridFooter::Cell& cell : footer->Cells)
         cell = GridFooter::Cell();
-    footer->update();
+    footer->CellsChanged();
 }
 
 void DataGrid::SetFooterText(int column, const QString& text, const QColor& colour) {
     if (column < 0 || column >= static_cast<int>(footer->Cells.size()))
         return;
     footer->Cells[static_cast<size_t>(column)] = GridFooter::Cell{text, colour};
-    footer->update();
+    footer->CellsChanged();
 }
 
 double DataGrid::ColumnSum(int column) const {

@@ -71,6 +71,10 @@ public:
         QColor Colour = Qt::black;
     };
     std::vector<Cell> Cells;
+    // The footer is painted, so a screen reader reads it from its accessible texts: the name
+    // "合计" and, as description, "title：text" of every cell that shows something. Called after
+    // the cells change.
+    void CellsChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -2,8 +2,10 @@
 #include "CardQueries.h"
 #include "MainForm.h"
 #include "customers/CustomerForm3.h"
+#include "foundation/KestrelError.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
+#include "kit/Prompts.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -61,6 +63,23 @@ CardPageNames AccountNames() {
             QStringLiteral("NewAccount"),
             QStringLiteral("新增帐户"),
             QStringLiteral("AccountNext")};
+}
+
+// The account list with every balance. When that query fails, the plain list tells which part
+// failed: the list ("刷新帐户时出错") or the balances ("统计帐户金额时出错").
+bool OpenAccountList(Query& list, const QDate& date) {
+    try {
+        list.Open(Cards::AccountListSql(AccountFilter, date));
+        return true;
+    } catch (const KestrelError&) {
+        list.Close();
+    }
+    if (OpenSql(list, QStringLiteral("Select * ") + Cards::AccountListBody(AccountFilter),
+                QStringLiteral("刷新帐户时出错"))) {
+        list.Close();
+        Prompts::Get().Information(QStringLiteral("统计帐户金额时出错"));
+    }
+    return false;
 }
 
 Query& ListQuery() {
@@ -240,7 +259,7 @@ void TFormMain::ShowAccountCards() {
     const QDate date = WorkingDate();
     // Accounts are few: the list is read whole with every balance, for the total over all pages.
     Query& list = ListQuery();
-    if (!OpenSql(list, Cards::AccountListSql(AccountFilter, date), QStringLiteral("刷新帐户时出错")))
+    if (!OpenAccountList(list, date))
         return;
     const int records = list.RecordCount();
     double total = 0;

@@ -5,6 +5,7 @@
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
 #include "kit/ErrorHandler.h"
+#include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 #include "signin/LoginForm.h"
 
@@ -17,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -135,6 +137,7 @@ void TFormMain::BuildLeftBar() {
     DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     DateTimePicker1->setDate(QDate::currentDate());
     DateTimePicker1->setGeometry(2, 122, 93, 24);
+    LinkLabel(Label2, DateTimePicker1);
     BitBtn1 = new QPushButton(PictureIcon(QStringLiteral("Res/PrevDay.bmp")), QString(), Panel1);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setToolTip(QStringLiteral("前一天"));
@@ -238,6 +241,9 @@ QDate TFormMain::WorkingDate() const {
 }
 
 void TFormMain::SetWorkingDate(const QDate& date) {
+    // The picker's change signal stands for the user's pick; a date set by the program refreshes
+    // only where its caller says so (once, in the day buttons).
+    const QSignalBlocker quiet(DateTimePicker1);
     DateTimePicker1->setDate(date);
 }
 

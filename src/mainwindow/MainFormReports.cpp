@@ -252,10 +252,8 @@ bool TFormMain::NewAccount() {
         Prompts::Get().Information(QStringLiteral("帐户名不得为空"));
         return false;
     }
-    if (AccountNameTaken(name)) {
-        Prompts::Get().Information(QStringLiteral("该帐户名已经存在，请重新操作"));
+    if (!AccountNameFree(name))
         return false;
-    }
     Query& temp = ShareDataModule->ADOQueryTemp;
     temp.SetConnection(&ShareDataModule->ADOConnection1);
     temp.Open(AccountByNameSql(name));

@@ -4,6 +4,7 @@
 #include "foundation/JetSql.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
+#include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 #include "signin/AskForm.h"
 
@@ -134,6 +135,7 @@ void TFormMain::BuildSettingsPage() {
         label->setGeometry(l.place.x(), l.place.y() - 18, l.place.width(), 16);
         auto* box = new QListWidget(GroupBox4);
         box->setObjectName(QString::fromLatin1(l.name));
+        LinkLabel(label, box);
         box->setGeometry(l.place);
         *l.box = box;
         const int y = l.place.bottom() + 6;

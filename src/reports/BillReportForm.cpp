@@ -2,6 +2,7 @@
 
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
+#include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 #include "kit/Workspace.h"
 #include "reports/CriteriaWidgets.h"
@@ -50,20 +51,20 @@ TFormBillReport::TFormBillReport(QWidget* parent)
     criteria->setHorizontalSpacing(8);
     int row = 0;
     auto addRow = [&](const QString& label, QWidget* field) {
-        criteria->addWidget(new QLabel(label, this), row, 0);
+        criteria->addWidget(NewFieldLabel(label, field, this), row, 0);
         criteria->addWidget(field, row, 1, 1, 3);
         ++row;
     };
     addRow(QStringLiteral("单据类型"), ComboBox5);
     criteria->addWidget(CheckBox1, row, 0);
     criteria->addWidget(DateTimePicker1, row, 1);
-    criteria->addWidget(new QLabel(QStringLiteral("到"), this), row, 2);
+    criteria->addWidget(NewFieldLabel(QStringLiteral("到"), DateTimePicker2, this), row, 2);
     criteria->addWidget(DateTimePicker2, row, 3);
     ++row;
     addRow(QStringLiteral("业务员"), Edit6);
     criteria->addWidget(CheckBox2, row, 0);
     criteria->addWidget(Edit2, row, 1);
-    criteria->addWidget(new QLabel(QStringLiteral("到"), this), row, 2);
+    criteria->addWidget(NewFieldLabel(QStringLiteral("到"), Edit4, this), row, 2);
     criteria->addWidget(Edit4, row, 3);
     ++row;
     addRow(QStringLiteral("单据编号"), Edit5);
@@ -133,10 +134,8 @@ void TFormBillReport::FormShow() {
         {Edit2, Edit4, Edit3, Edit5, Edit6, DateTimePicker1, DateTimePicker2, CheckBox1, CheckBox2},
         Workspace::Get().WorkingDate());
     Query& temp = ShareDataModule->ADOQueryTemp;
-    LoadCombo(ComboBox2, temp, QStringLiteral("Select * From Parameter Where ParameterType = 1"), true,
-              QStringLiteral("ParameterValue"));
-    LoadCombo(ComboBox3, temp, QStringLiteral("Select * From Parameter Where ParameterType = 4"), true,
-              QStringLiteral("ParameterValue"));
+    LoadPickListCombo(ComboBox2, temp, 1, true);
+    LoadPickListCombo(ComboBox3, temp, 4, true);
     LoadCombo(ComboBox6, temp,
               QStringLiteral("Select * From Customer Where (CustomerIndex > 1)") + CustomerFilter, true,
               QStringLiteral("CustomerName"));

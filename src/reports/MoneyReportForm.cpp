@@ -2,6 +2,7 @@
 
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
+#include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 #include "kit/Workspace.h"
 #include "reports/CriteriaWidgets.h"
@@ -50,14 +51,14 @@ TFormMoneyReport::TFormMoneyReport(QWidget* parent)
     criteria->setHorizontalSpacing(8);
     int row = 0;
     auto addRow = [&](const QString& label, QWidget* field) {
-        criteria->addWidget(new QLabel(label, this), row, 0);
+        criteria->addWidget(NewFieldLabel(label, field, this), row, 0);
         criteria->addWidget(field, row, 1, 1, 3);
         ++row;
     };
     auto addRange = [&](QWidget* check, QWidget* from, QWidget* to) {
         criteria->addWidget(check, row, 0);
         criteria->addWidget(from, row, 1);
-        criteria->addWidget(new QLabel(QStringLiteral("到"), this), row, 2);
+        criteria->addWidget(NewFieldLabel(QStringLiteral("到"), to, this), row, 2);
         criteria->addWidget(to, row, 3);
         ++row;
     };
@@ -124,15 +125,11 @@ void TFormMoneyReport::FormShow() {
         {Edit2, Edit4, Edit3, Edit5, Edit6, DateTimePicker1, DateTimePicker2, CheckBox1, CheckBox2},
         Workspace::Get().WorkingDate());
     Query& temp = ShareDataModule->ADOQueryTemp;
-    const QString value = QStringLiteral("ParameterValue");
     LoadCombo(ComboBox1, temp, QStringLiteral("Select * From Account Where AccountIndex > 1") + AccountFilter,
               true, QStringLiteral("AccountName"));
-    LoadCombo(ComboBox2, temp, QStringLiteral("Select * From Parameter Where ParameterType = 1"), true,
-              value);
-    LoadCombo(ComboBox3, temp, QStringLiteral("Select * From Parameter Where ParameterType = 2"), true,
-              value);
-    LoadCombo(ComboBox4, temp, QStringLiteral("Select * From Parameter Where ParameterType = 3"), true,
-              value);
+    LoadPickListCombo(ComboBox2, temp, 1, true);
+    LoadPickListCombo(ComboBox3, temp, 2, true);
+    LoadPickListCombo(ComboBox4, temp, 3, true);
     LoadCombo(ComboBox6, temp,
               QStringLiteral("Select * From Customer Where (CustomerIndex > 1)") + CustomerFilter, true,
               QStringLiteral("CustomerName"));

@@ -1,6 +1,7 @@
 #include "AskForm.h"
 
 #include "kit/ErrorHandler.h"
+#include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 
 #include <QHBoxLayout>
@@ -76,6 +77,7 @@ void TFormAsk::showEvent(QShowEvent* event) {
 void TFormAsk::FormShow() {
     setWindowTitle(AskTitle);
     Label1->setText(AskPrompt);
+    LinkLabel(Label1, Edit1);
     Edit1->setText(AskText);
     Edit1->setFocus();
 }

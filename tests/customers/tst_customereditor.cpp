@@ -22,6 +22,8 @@ private slots:
     void renameThatFailsHalfwayChangesNothing();
     void deleteKeepsTheDocuments();
     void vanishedCustomer();
+    void failingNameCheckStopsTheSave_data();
+    void failingNameCheckStopsTheSave();
 };
 
 namespace {
@@ -327,6 +329,45 @@ void TestCustomerEditor::vanishedCustomer() {
     QCOMPARE(program.Prompts().Texts(),
              QStringList({QStringLiteral("找不到要修改的客户"), QStringLiteral("找不到要删除的记录")}));
     QCOMPARE(Count(program, QStringLiteral("Select Count(*) From Customer")), 1);
+}
+
+void TestCustomerEditor::failingNameCheckStopsTheSave_data() {
+    QTest::addColumn<bool>("rename");
+    QTest::newRow("new customer") << false;
+    QTest::newRow("rename") << true;
+}
+
+void TestCustomerEditor::failingNameCheckStopsTheSave() {
+    QFETCH(bool, rename);
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int abc = AddCustomer(program, QStringLiteral("abc"));
+    AddCustomer(program, QStringLiteral("Boom"));
+    // The name check reads every customer's name, and reading the name of Boom fails; abc itself is
+    // still read by its key.
+    program.Exec(QStringLiteral("Alter Table Customer Rename To CustomerRows"));
+    program.Exec(QStringLiteral(
+        "Create View Customer As Select CustomerIndex, Case When CustomerName = 'Boom' Then json('x') Else "
+        "CustomerName End As CustomerName, CustomerOwe, CustomerPhone, CustomerFax, CustomerContact, "
+        "CustomerHandPhone, CustomerEMail, CustomerWebsite, CustomerAddress, CustomerRemark, CustomerMan "
+        "From CustomerRows"));
+    bool stayedOpen = false;
+    auto typeNewName = [&](TFormCustomer2* form) {
+        form->CustomerName->setText(QStringLiteral("新名"));
+        form->BitBtn1->click();
+        stayedOpen = form->isVisible();
+    };
+    if (rename) {
+        QVERIFY(!EditCustomer(abc, typeNewName));
+    } else {
+        FormCustomer2->EditExisting = false;
+        program.Prompts().QueueModal(On<TFormCustomer2>(typeNewName));
+        QVERIFY(Prompts::Get().ShowModal(FormCustomer2) != QDialog::Accepted);
+    }
+    QVERIFY(stayedOpen);
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("无法打开数据库")});
+    QCOMPARE(Count(program, QStringLiteral("Select Count(*) From CustomerRows Where CustomerName = '新名'")),
+             0);
 }
 
 QTEST_MAIN(TestCustomerEditor)

@@ -26,6 +26,7 @@ private slots:
     void createAccount();
     void openingBalanceMustBeAnAmount_data();
     void openingBalanceMustBeAnAmount();
+    void failingNameCheckStopsTheNewAccount();
     void accountWindowShowsNameAndBalance();
     void statements_data();
     void statements();
@@ -131,6 +132,19 @@ void TestAccounts::openingBalanceMustBeAnAmount() {
     QVERIFY(editorStayedOpen);
     QCOMPARE(editorFocus, QStringLiteral("Edit2"));
     QCOMPARE(program->Prompts().Texts(), QStringList({QStringLiteral("金额格式有误，请重新输入")}));
+    QCOMPARE(program->Scalar("Select Count(*) From Account"), before);
+}
+
+void TestAccounts::failingNameCheckStopsTheNewAccount() {
+    const QString before = program->Scalar("Select Count(*) From Account");
+    program->Prompts().QueueModal([this](QDialog* dialog) {
+        // The accounts become unreadable while the name is typed.
+        program->Exec(QStringLiteral("Alter Table Account Rename To AccountRows"));
+        TypeIntoEditor(QStringLiteral("备用金"), QStringLiteral("5"))(dialog);
+    });
+    QVERIFY(!FormMain->NewAccount());
+    QCOMPARE(program->Prompts().Texts(), QStringList({QStringLiteral("无法打开数据库")}));
+    program->Exec(QStringLiteral("Alter Table AccountRows Rename To Account"));
     QCOMPARE(program->Scalar("Select Count(*) From Account"), before);
 }
 

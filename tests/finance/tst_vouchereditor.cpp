@@ -96,6 +96,12 @@ void TestVoucherEditor::saveChecks_data() {
                                   << ""
                                   << "找不到所需要的帐户"
                                   << "ComboBox1";
+    QTest::newRow("account lookup fails") << none << "Drop Table Account"
+                                          << "1"
+                                          << "甲"
+                                          << ""
+                                          << "数据库打开失败"
+                                          << "Edit2";
     QTest::newRow("no customer") << none << none << "1"
                                  << ""
                                  << ""

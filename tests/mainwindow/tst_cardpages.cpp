@@ -195,6 +195,8 @@ private slots:
     void customerSearchMatchesTheJoinedList_data();
     void customerSearchMatchesTheJoinedList();
     void failingListKeepsCardsAndDisablesButtons();
+    void accountFailuresNameTheirQuery_data();
+    void accountFailuresNameTheirQuery();
     void highlightFollowsTheMouse();
     void clickOnAnyControlOfACardReportsItsSlot();
     void clickedCardsOpenTheirRecords();
@@ -674,6 +676,24 @@ void TestCardPages::failingListKeepsCardsAndDisablesButtons() {
     QCOMPARE(Text(QStringLiteral("CustomerSum")), QStringLiteral("共 16 记录，第 1/2 页"));
     QVERIFY(!Button(QStringLiteral("CustomerNext"))->isEnabled());
     QVERIFY(!Button(QStringLiteral("CustomerPrior"))->isEnabled());
+}
+
+void TestCardPages::accountFailuresNameTheirQuery_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("balances cannot be summed") << "Drop Table MoneyTable"
+                                               << "统计帐户金额时出错";
+    QTest::newRow("accounts cannot be listed") << "Drop Table Account"
+                                               << "刷新帐户时出错";
+}
+
+void TestCardPages::accountFailuresNameTheirQuery() {
+    QFETCH(QString, damage);
+    QFETCH(QString, message);
+    CardFixture cards;
+    cards.program.Exec(damage);
+    FormMain->ShowAccountCards();
+    QCOMPARE(cards.program.Prompts().Texts(), QStringList{message});
 }
 
 void TestCardPages::highlightFollowsTheMouse() {

@@ -1,0 +1,105 @@
+#include "customers/CustomerForm2.h"
+#include "customers/CustomerForm3.h"
+#include "documents/BuySellForm.h"
+#include "finance/AccountForm2.h"
+#include "finance/GetPayForm.h"
+#include "kit/DataGrid.h"
+#include "mainwindow/MainForm.h"
+#include "reports/BillReportForm.h"
+#include "reports/MoneyReportForm.h"
+#include "reports/ReportFixture.h"
+#include "reports/ReportQueries.h"
+
+#include <QAccessible>
+#include <QDateEdit>
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
+
+// What a screen reader (and a tool that finds fields by their labels) gets from the windows: every
+// label of an editor or criteria window names its field, and the result grids' footers are read.
+class TestAccessibility : public QObject {
+    Q_OBJECT
+private slots:
+    void labelsNameTheirFields_data();
+    void labelsNameTheirFields();
+    void mainWindowFields();
+    void footerSumsAreRead();
+};
+
+namespace {
+QString AccessibleName(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face != nullptr ? face->text(QAccessible::Name) : QString();
+}
+
+QString WithoutColon(QString text) {
+    while (text.endsWith(QChar(0xFF1A)) || text.endsWith(QLatin1Char(':')))
+        text.chop(1);
+    return text;
+}
+} // namespace
+
+void TestAccessibility::labelsNameTheirFields_data() {
+    QTest::addColumn<QString>("window");
+    for (const char* name : {"FormBuySell", "FormGetPay", "FormCustomer2", "FormCustomer3", "FormBillReport",
+                             "FormMoneyReport", "FormAccount2"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestAccessibility::labelsNameTheirFields() {
+    QFETCH(QString, window);
+    TestProgram program;
+    const QHash<QString, QWidget*> windows = {{QStringLiteral("FormBuySell"), FormBuySell},
+                                              {QStringLiteral("FormGetPay"), FormGetPay},
+                                              {QStringLiteral("FormCustomer2"), FormCustomer2},
+                                              {QStringLiteral("FormCustomer3"), FormCustomer3},
+                                              {QStringLiteral("FormBillReport"), FormBillReport},
+                                              {QStringLiteral("FormMoneyReport"), FormMoneyReport},
+                                              {QStringLiteral("FormAccount2"), FormAccount2}};
+    QWidget* form = windows.value(window);
+    QVERIFY(form != nullptr);
+    int fields = 0;
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+        if (label->text().isEmpty())
+            continue; // a picture
+        QVERIFY2(label->buddy() != nullptr, qPrintable(label->text()));
+        QCOMPARE(AccessibleName(label->buddy()), WithoutColon(label->text()));
+        ++fields;
+    }
+    QVERIFY(fields >= 2);
+}
+
+void TestAccessibility::mainWindowFields() {
+    TestProgram program;
+    QCOMPARE(FormMain->Label2->buddy(), FormMain->DateTimePicker1);
+    QCOMPARE(AccessibleName(FormMain->DateTimePicker1), QStringLiteral("当前日期"));
+    QCOMPARE(AccessibleName(FormMain->ListBox1), QStringLiteral("业务种类"));
+    QCOMPARE(AccessibleName(FormMain->ListBox4), QStringLiteral("业务进度"));
+}
+
+void TestAccessibility::footerSumsAreRead() {
+    TestProgram program;
+    FillSmallBook(program);
+    FormMain->FillBillReport(BillQueryText(BillCriteria(), QString()));
+    DataGrid* grid = FormMain->DBGridEh2;
+    QAccessibleInterface* footer = QAccessible::queryAccessibleInterface(grid->Footer());
+    QVERIFY(footer != nullptr);
+    QCOMPARE(footer->text(QAccessible::Name), QStringLiteral("合计"));
+    const QString read = footer->text(QAccessible::Description);
+    // Every cell the footer paints is in what is read, after its column's title.
+    for (int column = 0; column < grid->ColumnCount(); ++column) {
+        if (grid->FooterText(column).isEmpty())
+            continue;
+        QVERIFY2(read.contains(grid->Column(column).Title + QStringLiteral("：") + grid->FooterText(column)),
+                 qPrintable(read));
+    }
+    QVERIFY(read.contains(QStringLiteral("共4条")));
+    // An empty result leaves nothing stale to read.
+    FormMain->FillBillReport(BillQueryText(BillCriteria(), QStringLiteral(" And (BillIndex = 0)")));
+    QVERIFY2(!footer->text(QAccessible::Description).contains(QStringLiteral("共4条")),
+             qPrintable(footer->text(QAccessible::Description)));
+}
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
