@@ -56,9 +56,15 @@ public:
     }
 
 private:
+    // Changes the pen only when it differs: every change is a state change in a PDF.
     void UsePen(const ReportItem& item, const QColor& colour) {
+        const double width = std::max(item.LineWidth * dotsPerMm, 0.5);
+        const QPen& current = painter.pen();
+        if (current.color() == colour && current.widthF() == width && current.capStyle() == Qt::SquareCap &&
+            current.style() == Qt::SolidLine)
+            return;
         QPen pen(colour);
-        pen.setWidthF(std::max(item.LineWidth * dotsPerMm, 0.5));
+        pen.setWidthF(width);
         pen.setCapStyle(Qt::SquareCap);
         painter.setPen(pen);
     }
@@ -74,14 +80,18 @@ private:
             painter.drawRect(rect);
             return;
         }
+        // The sides as one drawing call.
+        QLineF sides[4];
+        int count = 0;
         if (frame & FrameLeft)
-            painter.drawLine(rect.topLeft(), rect.bottomLeft());
+            sides[count++] = QLineF(rect.topLeft(), rect.bottomLeft());
         if (frame & FrameTop)
-            painter.drawLine(rect.topLeft(), rect.topRight());
+            sides[count++] = QLineF(rect.topLeft(), rect.topRight());
         if (frame & FrameRight)
-            painter.drawLine(rect.topRight(), rect.bottomRight());
+            sides[count++] = QLineF(rect.topRight(), rect.bottomRight());
         if (frame & FrameBottom)
-            painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+            sides[count++] = QLineF(rect.bottomLeft(), rect.bottomRight());
+        painter.drawLines(sides, count);
     }
 
     void DrawText(const ReportItem& item, const QRectF& rect, const QString& text) {
@@ -97,8 +107,14 @@ private:
             painter.setFont(font);
             lastFont = &item;
         }
-        if (painter.pen().color() != item.Colour || painter.pen().style() != Qt::SolidLine)
-            painter.setPen(item.Colour);
+        // Text uses only the pen's colour: the width of the frames' pen stays, so that text and
+        // frames drawn in turn do not change the pen each time.
+        if (painter.pen().color() != item.Colour || painter.pen().style() != Qt::SolidLine) {
+            QPen pen = painter.pen();
+            pen.setColor(item.Colour);
+            pen.setStyle(Qt::SolidLine);
+            painter.setPen(pen);
+        }
         const double padding = TextPaddingMm * dotsPerMm;
         const QRectF inner = rect.adjusted(padding, 0, -padding, 0);
         const int flags = static_cast<int>(item.Align) | (item.WordWrap ? Qt::TextWordWrap : 0);
