@@ -1,7 +1,8 @@
 // Times the card pages on a large database written by kestrel_makebenchdb: each Show...Cards and
 // RefreshAll (median of several runs) for a manager and a salesman, on the first and on deep
 // pages, with the day's and the month's documents, and the customer list queries against one
-// indexed pass over Customer.
+// indexed pass over Customer. Wall-clock and CPU time are shown; the limits are checked against
+// the CPU time, as the wall-clock time on a shared machine mostly tells how busy the others are.
 #include "app/Forms.h"
 #include "customers/CustomerForm3.h"
 #include "foundation/Query.h"
@@ -19,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -32,25 +34,42 @@ QTextStream& Out() {
     return out;
 }
 
-// Median of the runs in milliseconds, after one warm-up run.
-double Median(const std::function<void()>& work) {
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+struct Times {
+    double Wall = 0; // ms
+    double Cpu = 0;  // ms of the thread's CPU time: what the work costs on a machine shared with others
+};
+
+// Medians of the runs, after one warm-up run.
+Times Median(const std::function<void()>& work) {
     work();
-    std::vector<double> times;
+    std::vector<double> wall, cpu;
     for (int i = 0; i < Runs; ++i) {
         QElapsedTimer timer;
         timer.start();
+        const double start = ThreadCpuMs();
         work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
+        cpu.push_back(ThreadCpuMs() - start);
+        wall.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    std::sort(wall.begin(), wall.end());
+    std::sort(cpu.begin(), cpu.end());
+    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
 }
 
-void Report(const QString& what, double ms, double limit = 0) {
-    Out() << QStringLiteral("  %1 %2 ms").arg(what, -44).arg(ms, 8, 'f', 2);
+void Report(const QString& what, const Times& times, double limit = 0) {
+    Out() << QStringLiteral("  %1 %2 ms wall %3 ms cpu")
+                 .arg(what, -44)
+                 .arg(times.Wall, 8, 'f', 2)
+                 .arg(times.Cpu, 8, 'f', 2);
     if (limit > 0)
-        Out() << (ms < limit ? QStringLiteral("   (limit %1 ms)").arg(limit)
-                             : QStringLiteral("   OVER %1 ms").arg(limit));
+        Out() << (times.Cpu < limit ? QStringLiteral("   (limit %1 ms)").arg(limit)
+                                    : QStringLiteral("   OVER %1 ms").arg(limit));
     Out() << "\n";
     Out().flush();
 }

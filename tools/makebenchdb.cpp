@@ -1,6 +1,10 @@
 // Writes a large database for the benchmarks: many customers, documents and vouchers spread over
 // three years up to a fixed last day, owned by sixteen salesmen. Deterministic: the same arguments
 // give the same file.
+//
+// Records are written as a shop enters them: day by day, but about one in five documents and
+// vouchers is dated back by up to a year, so the order of the rows in the file differs from their
+// date order. With --date-order every record is dated on the day it is entered.
 #include "foundation/Schema.h"
 
 #include <QCoreApplication>
@@ -21,6 +25,7 @@ struct Sizes {
     int bills = 200000;
     int vouchers = 300000;
     int accounts = 24;
+    bool dateOrder = false;
 };
 
 // The last day with data; the benchmark works on this month.
@@ -38,10 +43,20 @@ bool Run(QSqlQuery& query, const char* what) {
     return false;
 }
 
+QString DayText(int day) {
+    return LastDay.addDays(day - Days + 1).toString(QStringLiteral("yyyy-MM-dd"));
+}
+
 bool Fill(QSqlDatabase db, const Sizes& sizes) {
     std::mt19937 random(20240630);
     auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     auto amount = [&](int cents) { return below(cents) / 100.0 + 1; };
+    // The date a record entered on a day carries: one in five is dated back by up to a year.
+    auto dated = [&](int entered) {
+        if (sizes.dateOrder || below(5) != 0)
+            return entered;
+        return std::max(0, entered - 1 - below(365));
+    };
 
     // The salesmen take the sixteen face slots.
     QSqlQuery power(db);
@@ -87,18 +102,21 @@ bool Fill(QSqlDatabase db, const Sizes& sizes) {
             return false;
     }
 
-    // Documents in date order, four in five of them sales.
+    // Documents in the order they are entered, four in five of them sales.
     struct BillRow {
         int customer;
-        int day;
+        int day;     // entered
+        int created; // the document's date
         double sum;
     };
     std::vector<BillRow> bills;
     bills.reserve(sizes.bills);
-    for (int i = 0; i < sizes.bills; ++i)
-        bills.push_back({below(sizes.customers),
-                         static_cast<int>(static_cast<qint64>(i) * Days / sizes.bills),
-                         below(5) == 0 ? -amount(5000000) : amount(5000000)});
+    for (int i = 0; i < sizes.bills; ++i) {
+        const int customer = below(sizes.customers);
+        const int day = static_cast<int>(static_cast<qint64>(i) * Days / sizes.bills);
+        const double sum = below(5) == 0 ? -amount(5000000) : amount(5000000);
+        bills.push_back({customer, day, dated(day), sum});
+    }
     QSqlQuery bill(db);
     bill.prepare(
         QStringLiteral("Insert Into Bill (BillKind, BillSerial, BillCreateTime, BillRecordTime, BillUser, "
@@ -106,12 +124,11 @@ bool Fill(QSqlDatabase db, const Sizes& sizes) {
     for (int i = 0; i < sizes.bills; ++i) {
         const BillRow& row = bills[i];
         const bool sale = row.sum >= 0;
-        const QString date = LastDay.addDays(row.day - Days + 1).toString(QStringLiteral("yyyy-MM-dd"));
         bill.addBindValue(sale ? QStringLiteral("销售开单") : QStringLiteral("采购开单"));
         bill.addBindValue(
             QStringLiteral("%1%2").arg(sale ? QStringLiteral("XS") : QStringLiteral("CG")).arg(100001 + i));
-        bill.addBindValue(date);
-        bill.addBindValue(date);
+        bill.addBindValue(DayText(row.created));
+        bill.addBindValue(DayText(row.day));
         bill.addBindValue(names[row.customer]);
         bill.addBindValue(row.sum);
         bill.addBindValue(sale ? QStringLiteral("商品销售") : QStringLiteral("商品采购"));
@@ -121,13 +138,14 @@ bool Fill(QSqlDatabase db, const Sizes& sizes) {
             return false;
     }
 
-    // Vouchers: two in three settle part of a document (a few days after it), the rest stand
-    // alone; all in date order.
+    // Vouchers: two in three settle part of a document (entered a few days after it), the rest
+    // stand alone; written in the order they are entered.
     struct MoneyRow {
         int customer;
-        int day;
+        int day;  // entered
         int bill; // index into bills, -1 for none
         double sum;
+        int created = 0; // the voucher's date
     };
     std::vector<MoneyRow> vouchers;
     vouchers.reserve(sizes.vouchers);
@@ -143,6 +161,8 @@ bool Fill(QSqlDatabase db, const Sizes& sizes) {
     }
     std::stable_sort(vouchers.begin(), vouchers.end(),
                      [](const MoneyRow& a, const MoneyRow& b) { return a.day < b.day; });
+    for (MoneyRow& row : vouchers)
+        row.created = dated(row.day);
     QSqlQuery money(db);
     money.prepare(
         QStringLiteral("Insert Into MoneyTable (MoneyAccount, MoneyBill, MoneySerial, MoneyCreateTime, "
@@ -151,14 +171,13 @@ bool Fill(QSqlDatabase db, const Sizes& sizes) {
     for (int i = 0; i < sizes.vouchers; ++i) {
         const MoneyRow& row = vouchers[i];
         const bool receipt = row.sum >= 0;
-        const QString date = LastDay.addDays(row.day - Days + 1).toString(QStringLiteral("yyyy-MM-dd"));
         money.addBindValue(2 + below(sizes.accounts));
         money.addBindValue(row.bill >= 0 ? row.bill + 2 : 0); // document keys start after the reserved row
         money.addBindValue(QStringLiteral("%1%2")
                                .arg(receipt ? QStringLiteral("SK") : QStringLiteral("FK"))
                                .arg(100001 + i));
-        money.addBindValue(date);
-        money.addBindValue(date);
+        money.addBindValue(DayText(row.created));
+        money.addBindValue(DayText(row.day));
         money.addBindValue(names[row.customer]);
         money.addBindValue(receipt ? QStringLiteral("商品销售") : QStringLiteral("商品采购"));
         money.addBindValue(QStringLiteral("货款"));
@@ -177,11 +196,12 @@ bool Fill(QSqlDatabase db, const Sizes& sizes) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
     Sizes sizes;
+    sizes.dateOrder = args.removeAll(QStringLiteral("--date-order")) > 0;
     if (args.size() != 2 && args.size() != 5) {
-        QTextStream(stderr)
-            << "usage: kestrel_makebenchdb PATH-OF-NEW-Kestrel.mdb [CUSTOMERS DOCUMENTS VOUCHERS]\n";
+        QTextStream(stderr) << "usage: kestrel_makebenchdb [--date-order] PATH-OF-NEW-Kestrel.mdb "
+                               "[CUSTOMERS DOCUMENTS VOUCHERS]\n";
         return 2;
     }
     if (args.size() == 5) {
@@ -217,6 +237,7 @@ int main(int argc, char* argv[]) {
     }
     QTextStream(stdout) << "wrote " << args[1] << ": " << sizes.customers << " customers, " << sizes.bills
                         << " documents, " << sizes.vouchers << " vouchers, " << sizes.accounts
-                        << " accounts in " << timer.elapsed() << " ms\n";
+                        << " accounts, " << (sizes.dateOrder ? "in date order" : "one in five back-dated")
+                        << ", in " << timer.elapsed() << " ms\n";
     return 0;
 }

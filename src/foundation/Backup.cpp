@@ -108,7 +108,7 @@ QString CheckChosenFile(const QString& path) {
         if (!db.open())
             problem = QStringLiteral("无法打开所选文件");
         else
-            problem = Schema::CheckDatabase(db);
+            problem = Schema::CheckDatabase(db, Schema::PageCheck::EveryPage);
         db.close();
     }
     QSqlDatabase::removeDatabase(name);

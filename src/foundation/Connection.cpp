@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include "FileStamp.h"
 #include "JetSql.h"
 #include "KestrelError.h"
 #include "PublicFunction.h"
@@ -13,8 +14,18 @@
 #include <sqlite3.h>
 
 namespace {
+
 QAtomicInt connectionCounter;
-}
+
+// Large results are read from the file through a memory map rather than copied page by page into
+// the engine's cache; the cache keeps the pages being changed and the small tables.
+const char* const connectionSettings[] = {
+    "PRAGMA foreign_keys = OFF",
+    "PRAGMA mmap_size = 1073741824",
+    "PRAGMA cache_size = -16384",
+};
+
+} // namespace
 
 DbConnection::DbConnection()
     : name(QStringLiteral("kestrel-%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {}
@@ -37,6 +48,9 @@ bool DbConnection::Open() {
                           ? QSqlDatabase::database(name, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
+    // The record of the last clean close is used once: while the file is open it no longer holds.
+    const bool asLeft = FileStamp::IsAsLeft(path);
+    FileStamp::Forget(path);
     if (!db.open()) {
         lastError = db.lastError().text();
         return false;
@@ -46,14 +60,31 @@ bool DbConnection::Open() {
     if (!RegisterJetFunctions(handle))
         problem = QStringLiteral("无法注册数据库函数");
     else
-        problem = Schema::CheckDatabase(db);
+        problem = Schema::CheckDatabase(db, asLeft ? Schema::PageCheck::AllButDocumentsAndVouchers
+                                                   : Schema::PageCheck::EveryPage);
     if (!problem.isEmpty()) {
         lastError = problem;
         db.close();
         return false;
     }
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+    QSqlQuery settings(db);
+    for (const char* sql : connectionSettings)
+        settings.exec(QLatin1String(sql));
+    openPath = path;
+    damageSeen = false;
     return true;
+}
+
+void DbConnection::NoteFailure(int engineCode) {
+    switch (engineCode & 0xff) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_IOERR:
+        damageSeen = true;
+        break;
+    default:
+        break;
+    }
 }
 
 sqlite3* DbConnection::Handle() const {
@@ -67,6 +98,9 @@ void DbConnection::Close() {
         if (db.isOpen())
             db.close();
     }
+    if (!openPath.isEmpty() && !damageSeen)
+        FileStamp::Remember(openPath);
+    openPath.clear();
 }
 
 bool DbConnection::Connected() const {

@@ -18,8 +18,14 @@ public:
 
     // Opens the file named by ConnectionString. It must exist and be a database of this program;
     // otherwise nothing is changed in it, the connection stays closed and LastError tells why.
+    // Every page is checked unless the file is as this program left it at its last clean close
+    // (FileStamp); an older schema version is upgraded.
     bool Open();
+    // Closes the connection; after a session that met no damaged page, remembers the file as left.
     void Close();
+    // Called with the engine's result code when a statement fails: a damaged file is then checked
+    // in full at the next opening.
+    void NoteFailure(int engineCode);
     bool Connected() const;
     QString LastError() const { return lastError; }
     QSqlDatabase Database() const;
@@ -30,6 +36,8 @@ public:
 private:
     QString name;
     QString lastError;
+    QString openPath; // the file of the open connection
+    bool damageSeen = false;
 };
 
 // A transaction on a connection: commit explicitly; leaving the scope otherwise rolls it back.

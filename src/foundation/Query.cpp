@@ -25,6 +25,16 @@ QSqlDatabase DatabaseOf(DbConnection* connection) {
     return connection->Database();
 }
 
+// A failed statement: the connection hears of the engine's result code, the caller gets the error.
+[[noreturn]] void Fail(DbConnection* connection, int engineCode, const QString& message) {
+    connection->NoteFailure(engineCode);
+    throw KestrelError(message);
+}
+
+[[noreturn]] void Fail(DbConnection* connection, const QSqlQuery& query, const QString& message) {
+    Fail(connection, query.lastError().nativeErrorCode().toInt(), message + query.lastError().text());
+}
+
 } // namespace
 
 // ---- Field
@@ -155,8 +165,9 @@ void Query::Open() {
             SQLITE_OK ||
         !statement) {
         const QString problem = QString::fromUtf8(sqlite3_errmsg(db));
+        const int failure = sqlite3_extended_errcode(db);
         sqlite3_finalize(statement);
-        throw KestrelError(QStringLiteral("查询失败：") + problem);
+        Fail(connection, failure, QStringLiteral("查询失败：") + problem);
     }
     const int code = result.Load(statement);
     for (int i = 0; i < result.ColumnCount(); ++i)
@@ -165,7 +176,7 @@ void Query::Open() {
     sqlite3_finalize(statement);
     if (code != SQLITE_DONE) {
         Close();
-        throw KestrelError(QStringLiteral("查询失败：") + problem);
+        Fail(connection, code, QStringLiteral("查询失败：") + problem);
     }
     const int rows = result.RowCount();
     state = State::Browse;
@@ -405,7 +416,7 @@ void Query::Post() {
         for (const QVariant& v : values)
             query.addBindValue(v);
         if (!query.exec())
-            throw KestrelError(QStringLiteral("保存数据失败：") + query.lastError().text());
+            Fail(connection, query, QStringLiteral("保存数据失败："));
         const QVariant newKey = query.lastInsertId();
         // Read the stored row back so that the key and the defaults show in the result.
         QSqlQuery reread(db);
@@ -438,7 +449,7 @@ void Query::Post() {
                 query.addBindValue(v);
             query.addBindValue(result.Value(editRow, keyColumn));
             if (!query.exec())
-                throw KestrelError(QStringLiteral("保存数据失败：") + query.lastError().text());
+                Fail(connection, query, QStringLiteral("保存数据失败："));
             for (int i = 0; i < names.size(); ++i)
                 result.SetValue(editRow, i, pending[i]);
         }
@@ -468,7 +479,7 @@ void Query::Delete() {
     query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, key));
     query.addBindValue(result.Value(current, keyColumn));
     if (!query.exec())
-        throw KestrelError(QStringLiteral("删除数据失败：") + query.lastError().text());
+        Fail(connection, query, QStringLiteral("删除数据失败："));
     result.EraseRow(current);
     const int rows = result.RowCount();
     if (rows == 0) {
@@ -489,6 +500,6 @@ int Query::ExecSql() {
     Close();
     QSqlQuery query(DatabaseOf(connection));
     if (!query.exec(ToEngineSql(SQL)))
-        throw KestrelError(QStringLiteral("SQL命令执行失败：") + query.lastError().text());
+        Fail(connection, query, QStringLiteral("SQL命令执行失败："));
     return query.numRowsAffected();
 }

@@ -4,6 +4,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+#include <iterator>
 
 namespace Schema {
 
@@ -56,25 +57,56 @@ const Table tables[] = {
     {"PrintBigFont", "BigFontIndex", "BigFontIndex INTEGER PRIMARY KEY AUTOINCREMENT, BigFontValue TEXT"},
 };
 
-// Every column the program joins, filters, totals or orders by.
-const char* const indexes[] = {
-    "CREATE INDEX IX_CustomerName ON Customer (CustomerName)",
-    "CREATE INDEX IX_CustomerMan ON Customer (CustomerMan)",
-    "CREATE INDEX IX_BillUser ON Bill (BillUser, BillCreateTime)",
-    "CREATE INDEX IX_BillCreateTime ON Bill (BillCreateTime)",
-    "CREATE INDEX IX_BillMan ON Bill (BillMan, BillCreateTime)",
-    "CREATE INDEX IX_BillSerial ON Bill (BillSerial)",
-    "CREATE INDEX IX_MoneyUser ON MoneyTable (MoneyUser, MoneyCreateTime)",
-    "CREATE INDEX IX_MoneyBill ON MoneyTable (MoneyBill)",
-    "CREATE INDEX IX_MoneyAccount ON MoneyTable (MoneyAccount, MoneyCreateTime, MoneySum)",
-    "CREATE INDEX IX_MoneyCreateTime ON MoneyTable (MoneyCreateTime)",
-    "CREATE INDEX IX_MoneyMan ON MoneyTable (MoneyMan, MoneyCreateTime)",
-    "CREATE INDEX IX_MoneySerial ON MoneyTable (MoneySerial)",
-    "CREATE INDEX IX_AccountName ON Account (AccountName)",
-    "CREATE INDEX IX_AccountMan ON Account (AccountMan)",
-    "CREATE INDEX IX_PowerName ON Power (PowerName)",
-    "CREATE INDEX IX_ParameterType ON Parameter (ParameterType, ParameterValue)",
+struct Index {
+    const char* name;
+    const char* table;
+    const char* columns;
 };
+
+// Every column the program joins, filters, totals or orders by. A document's vouchers are read
+// with their amounts from IX_MoneyBill alone, without a visit to each voucher row.
+const Index indexes[] = {
+    {"IX_CustomerName", "Customer", "CustomerName"},
+    {"IX_CustomerMan", "Customer", "CustomerMan"},
+    {"IX_BillUser", "Bill", "BillUser, BillCreateTime"},
+    {"IX_BillCreateTime", "Bill", "BillCreateTime"},
+    {"IX_BillMan", "Bill", "BillMan, BillCreateTime"},
+    {"IX_BillSerial", "Bill", "BillSerial"},
+    {"IX_MoneyUser", "MoneyTable", "MoneyUser, MoneyCreateTime"},
+    {"IX_MoneyBill", "MoneyTable", "MoneyBill, MoneySum"},
+    {"IX_MoneyAccount", "MoneyTable", "MoneyAccount, MoneyCreateTime, MoneySum"},
+    {"IX_MoneyCreateTime", "MoneyTable", "MoneyCreateTime"},
+    {"IX_MoneyMan", "MoneyTable", "MoneyMan, MoneyCreateTime"},
+    {"IX_MoneySerial", "MoneyTable", "MoneySerial"},
+    {"IX_AccountName", "Account", "AccountName"},
+    {"IX_AccountMan", "Account", "AccountMan"},
+    {"IX_PowerName", "Power", "PowerName"},
+    {"IX_ParameterType", "Parameter", "ParameterType, ParameterValue"},
+};
+
+// What each schema version changed from the one before, as the names of the indexes above that
+// it added or rebuilt. An upgrade runs every step above the file's version.
+struct Step {
+    int version;
+    std::initializer_list<const char*> indexes;
+};
+constexpr Step steps[] = {
+    {2, {"IX_MoneyBill"}}, // now carries MoneySum
+};
+static_assert(std::data(steps)[std::size(steps) - 1].version == Version, "every version has its step");
+
+const Index* FindIndex(const char* name) {
+    for (const Index& index : indexes) {
+        if (qstrcmp(index.name, name) == 0)
+            return &index;
+    }
+    return nullptr;
+}
+
+QString CreateIndexSql(const Index& index) {
+    return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+        .arg(QLatin1String(index.name), QLatin1String(index.table), QLatin1String(index.columns));
+}
 
 const char* const initialRows[] = {
     // The reserved rows: key 1 of the four business tables, never listed.
@@ -138,8 +170,8 @@ QString CreateSchema(QSqlDatabase db) {
                   QStringLiteral("CREATE TABLE %1 (%2)").arg(QLatin1String(t.name), QLatin1String(t.columns)),
                   &error);
     }
-    for (const char* sql : indexes)
-        ok = ok && Exec(query, QString::fromLatin1(sql), &error);
+    for (const Index& index : indexes)
+        ok = ok && Exec(query, CreateIndexSql(index), &error);
     for (int slot = 1; slot <= 16 && ok; ++slot) {
         ok = Exec(
             query,
@@ -179,7 +211,47 @@ QString CreateDatabase(const QString& path) {
     return error;
 }
 
-QString CheckDatabase(QSqlDatabase db) {
+QString UpgradeDatabase(QSqlDatabase db) {
+    QSqlQuery query(db);
+    QString error;
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return query.lastError().text();
+    const int version = query.value(0).toInt();
+    query.finish();
+    if (version >= Version)
+        return QString();
+    // One transaction: the file is upgraded whole or stays as it was. Only indexes change, so
+    // every row stays.
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return query.lastError().text();
+    bool ok = true;
+    for (const Step& step : steps) {
+        if (step.version <= version)
+            continue;
+        for (const char* name : step.indexes) {
+            const Index* index = FindIndex(name);
+            ok = ok && index &&
+                 Exec(query, QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(name)), &error) &&
+                 Exec(query, CreateIndexSql(*index), &error);
+        }
+    }
+    ok = ok && Exec(query, QStringLiteral("PRAGMA user_version = %1").arg(Version), &error) &&
+         Exec(query, QStringLiteral("COMMIT"), &error);
+    if (!ok) {
+        query.exec(QStringLiteral("ROLLBACK"));
+        return error.isEmpty() ? QStringLiteral("unknown upgrade step") : error;
+    }
+    return QString();
+}
+
+QStringList TablesCheckedAtEveryOpening() {
+    QStringList names = TableNames();
+    names.removeAll(QStringLiteral("Bill"));
+    names.removeAll(QStringLiteral("MoneyTable"));
+    return names;
+}
+
+QString CheckDatabase(QSqlDatabase db, PageCheck pages) {
     static const QString notOurs = QStringLiteral("“%1”不是本软件的数据库文件，或者文件已损坏。\n\n"
                                                   "文件没有被改动。请从备份恢复数据库文件后再启动软件。");
     const QString file = db.databaseName();
@@ -198,18 +270,29 @@ QString CheckDatabase(QSqlDatabase db) {
         if (!present.contains(table.toLower()))
             return notOurs.arg(file);
     }
-    // A page damaged in the middle of the file shows only when that page is read: check every page
-    // now (read only, a fraction of a second even for a large file) rather than work on a file
-    // that fails halfway through an action or is damaged further by the next write.
-    if (!query.exec(QStringLiteral("PRAGMA quick_check(1)")) || !query.next() ||
-        query.value(0).toString() != QLatin1String("ok"))
-        return notOurs.arg(file);
-    query.finish();
+    // A damaged page shows only when it is read: check the pages now rather than work on a file
+    // that fails halfway through an action or is damaged further by the next write. Every page
+    // when asked to; otherwise the pages of every table but the documents and vouchers, with
+    // their indexes.
+    const QStringList checks =
+        pages == PageCheck::EveryPage ? QStringList{QStringLiteral("PRAGMA quick_check(1)")} : [] {
+            QStringList list;
+            for (const QString& table : TablesCheckedAtEveryOpening())
+                list << QStringLiteral("PRAGMA quick_check(%1)").arg(table);
+            return list;
+        }();
+    for (const QString& check : checks) {
+        if (!query.exec(check) || !query.next() || query.value(0).toString() != QLatin1String("ok"))
+            return notOurs.arg(file);
+        query.finish();
+    }
     if (version > Version)
         return QStringLiteral("数据库文件“%1”由更新版本的软件建立，请升级本软件后再使用。").arg(file);
     if (version < 1)
         return notOurs.arg(file);
-    // Upgrade steps from older versions go here, each in its own transaction.
+    const QString upgrade = UpgradeDatabase(db);
+    if (!upgrade.isEmpty())
+        return QStringLiteral("数据库文件“%1”无法升级到本版本，文件没有被改动。\n\n%2").arg(file, upgrade);
     return QString();
 }
 

@@ -8,8 +8,8 @@
 namespace Schema {
 
 // The schema version stored in the file (PRAGMA user_version). A later release raises it and
-// adds an upgrade step from each older version.
-constexpr int Version = 1;
+// adds an upgrade step from the version before.
+constexpr int Version = 2;
 
 QStringList TableNames();
 // The integer key column of a table ("" for an unknown table); names match without regard to case.
@@ -22,8 +22,22 @@ QString CreateDatabase(const QString& path);
 // Creates the tables, indexes and initial rows on an open, empty database.
 QString CreateSchema(QSqlDatabase db);
 
-// Checks that an open database is one of this program's, upgrading an older version in place.
-// Returns an error text for the user, or "" when the file can be used.
-QString CheckDatabase(QSqlDatabase db);
+// Brings an open database of an older version up to Version, in one transaction that keeps every
+// row. Returns an error text (the file is then as it was), or "" when it is up to date.
+QString UpgradeDatabase(QSqlDatabase db);
+
+// The tables whose pages are checked at every opening: all but the documents and vouchers, which
+// grow with the books.
+QStringList TablesCheckedAtEveryOpening();
+
+enum class PageCheck {
+    EveryPage,                 // every page of the file
+    AllButDocumentsAndVouchers // the pages of TablesCheckedAtEveryOpening and their indexes
+};
+
+// Checks that an open database is one of this program's and that the pages asked for read well,
+// then upgrades an older version in place. Returns an error text for the user, or "" when the file
+// can be used.
+QString CheckDatabase(QSqlDatabase db, PageCheck pages);
 
 } // namespace Schema

@@ -11,8 +11,11 @@ const QString ReceiptKind = QStringLiteral("财务收入单");
 const QString PaymentKind = QStringLiteral("财务支出单");
 
 // The received part of a document: its vouchers' total rounded to 2 decimals, 0 without vouchers.
+// Totalled per document from the index on (MoneyBill, MoneySum), so that a query of a few
+// documents reads only their vouchers and one of all documents needs no grouping or join.
 const QString BillGetExpression =
-    QStringLiteral("IIF(Round(Sum(MoneySum),2) Is Null,0,Round(Sum(MoneySum),2))");
+    QStringLiteral("(Select IIF(Round(Sum(MoneySum),2) Is Null,0,Round(Sum(MoneySum),2)) From MoneyTable "
+                   "Where MoneyTable.MoneyBill = Bill.BillIndex)");
 
 QString Amount(const QString& typed) {
     return SqlNumber(TextToAmount(typed));
@@ -82,9 +85,7 @@ int RefusedAmountBox(const QString& from, const QString& to) {
 QString BillReportSelect() {
     return QStringLiteral("Select BillIndex,BillCreateTime,BillSerial,BillKind,BillUser,BillSum,") +
            BillGetExpression + QStringLiteral(" As BillGet,BillSum-") + BillGetExpression +
-           QStringLiteral(
-               " As BillOwe,BillMan,BillReason,BillState,BillRemark From (Bill Left Join MoneyTable "
-               "On Bill.BillIndex = MoneyTable.MoneyBill) Where ");
+           QStringLiteral(" As BillOwe,BillMan,BillReason,BillState,BillRemark From Bill Where ");
 }
 
 QString BillQueryText(const BillCriteria& c, const QString& billFilter) {
@@ -117,13 +118,6 @@ QString BillMonthQueryText(const QDate& workingDate) {
                                     .mid(5); // without the leading " And "
 }
 
-QString BillGroupByText() {
-    return QStringLiteral(
-        " Group By "
-        "BillIndex,BillCreateTime,BillSerial,BillKind,BillUser,BillSum,BillMan,BillReason,BillState,"
-        "BillRemark");
-}
-
 QString BillOrderByText(int sortItem) {
     switch (sortItem) {
     case 1:
@@ -136,7 +130,7 @@ QString BillOrderByText(int sortItem) {
 }
 
 QString BillReportRunText(const QString& base, const QString& billFilter, int sortItem) {
-    return base + billFilter + BillGroupByText() + BillOrderByText(sortItem);
+    return base + billFilter + BillOrderByText(sortItem);
 }
 
 // ---- Vouchers

@@ -43,7 +43,6 @@ QString BillReportSelect();
 QString BillQueryText(const BillCriteria& criteria, const QString& billFilter);
 // The quick query of the working month; it ignores every criterion.
 QString BillMonthQueryText(const QDate& workingDate);
-QString BillGroupByText();
 // Order By for the sort box item 0 按时间排, 1 按客户排, 2 按金额排.
 QString BillOrderByText(int sortItem);
 // The text FillBillReport runs for a stored base text.

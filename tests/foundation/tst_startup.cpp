@@ -1,4 +1,7 @@
+#include "foundation/FileStamp.h"
+#include "foundation/KestrelError.h"
 #include "foundation/PublicFunction.h"
+#include "foundation/Query.h"
 #include "foundation/Schema.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
@@ -9,10 +12,13 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sqlite3.h>
 
-// Start-up against a missing, a damaged and a foreign database file.
+// Start-up against a missing, a damaged and a foreign database file, the page check at opening,
+// and the upgrade of a file of the previous schema version.
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
@@ -23,7 +29,73 @@ private slots:
     void programFolderAndFiles_data();
     void programFolderAndFiles();
     void firstShowWithNobodySigningIn();
+    void pageCheckAfterCleanClose_data();
+    void pageCheckAfterCleanClose();
+    void previousVersionIsUpgradedKeepingEveryRow();
+    void failedUpgradeLeavesTheFileAsItWas();
 };
+
+namespace {
+
+// Every row of every table, in key order, as text: what an upgrade must keep.
+QStringList AllRows(const QString& path) {
+    QStringList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("rows"));
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.open();
+        QSqlQuery query(db);
+        for (const QString& table : Schema::TableNames()) {
+            query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(table));
+            while (query.next()) {
+                QString row = table;
+                for (int i = 0; i < query.record().count(); ++i)
+                    row += QLatin1Char('|') + query.value(i).toString();
+                rows << row;
+            }
+        }
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("rows"));
+    return rows;
+}
+
+// Writes the database of the previous schema version, as that release wrote it, at path.
+bool WritePreviousVersion(const QString& path) {
+    QFile script(QStringLiteral(KESTREL_TESTS_DIR "/foundation/data/Kestrel-v1.sql"));
+    if (!script.open(QIODevice::ReadOnly))
+        return false;
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open(path.toUtf8().constData(), &db) == SQLITE_OK &&
+              sqlite3_exec(db, script.readAll().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Overwrites one page of the file; with keepStamp the file keeps its modification time, as when a
+// page goes bad on the disk while the program is not running.
+void DamagePage(const QString& path, qint64 page, bool keepStamp) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
+    QByteArray garbage(4096, '\0');
+    for (int i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<char>((i * 37 + 11) & 0xff);
+    QVERIFY(file.seek((page - 1) * 4096));
+    QCOMPARE(file.write(garbage), qint64(4096));
+    file.flush();
+    if (keepStamp)
+        QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+} // namespace
 
 void TestStartup::missingDatabaseEndsStartUp() {
     TestProgram program(false);
@@ -108,6 +180,123 @@ void TestStartup::firstShowWithNobodySigningIn() {
     QVERIFY(program.Prompts().Texts().isEmpty());
     // Nothing is written to the configuration file at start-up.
     QVERIFY(!QFile::exists(IniFileName));
+}
+
+void TestStartup::pageCheckAfterCleanClose_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<bool>("keepStamp");
+    QTest::addColumn<bool>("refusedAtOnce");
+    // A file changed by anything but the program since its last clean close: every page is checked.
+    QTest::newRow("customer page, file changed since") << QStringLiteral("Customer") << false << true;
+    QTest::newRow("document page, file changed since") << QStringLiteral("Bill") << false << true;
+    QTest::newRow("voucher page, file changed since") << QStringLiteral("MoneyTable") << false << true;
+    // A page gone bad on the disk, the file's size, time and header as the program left them: the
+    // tables other than documents and vouchers are checked at every opening.
+    QTest::newRow("customer page gone bad") << QStringLiteral("Customer") << true << true;
+    QTest::newRow("document page gone bad") << QStringLiteral("Bill") << true << false;
+}
+
+void TestStartup::pageCheckAfterCleanClose() {
+    QFETCH(QString, table);
+    QFETCH(bool, keepStamp);
+    QFETCH(bool, refusedAtOnce);
+    TestProgram program;
+    const QString path = program.DatabasePath();
+    const QString rows =
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) ");
+    program.Exec(rows + QStringLiteral("INSERT INTO Customer (CustomerName, CustomerRemark) "
+                                       "SELECT 'C' || i, hex(randomblob(150)) FROM n"));
+    program.Exec(rows + QStringLiteral("INSERT INTO Bill (BillKind, BillUser, BillRemark) "
+                                       "SELECT '销售开单', 'C' || i, hex(randomblob(150)) FROM n"));
+    program.Exec(rows + QStringLiteral("INSERT INTO MoneyTable (MoneyBill, MoneyUser, MoneyRemark) "
+                                       "SELECT i + 1, 'C' || i, hex(randomblob(150)) FROM n"));
+    const qint64 page =
+        program
+            .Scalar(QStringLiteral("SELECT pageno FROM dbstat WHERE name = '%1' AND pagetype = 'leaf' "
+                                   "ORDER BY pageno LIMIT 1 OFFSET 3")
+                        .arg(table))
+            .toLongLong();
+    QVERIFY(page > 1);
+    ShareDataModule->ADOConnection1.Close();
+    QVERIFY(FileStamp::IsAsLeft(path));
+    QTest::qWait(30); // past the resolution of the file system's clock
+    DamagePage(path, page, keepStamp);
+    QCOMPARE(FileStamp::IsAsLeft(path), keepStamp);
+
+    const QByteArray damaged = ReadFile(path);
+    QCOMPARE(OpenDatabase(), !refusedAtOnce);
+    if (refusedAtOnce) {
+        QCOMPARE(program.Prompts().Messages.size(), size_t(1));
+        QVERIFY(program.Prompts().Messages[0].Text.contains(QStringLiteral("已损坏")));
+        QCOMPARE(ReadFile(path), damaged);
+        return;
+    }
+    // The damaged page shows when it is read; the action ends with the engine's message and the
+    // next opening checks every page and refuses the file.
+    Query query(&ShareDataModule->ADOConnection1);
+    QVERIFY_THROWS_EXCEPTION(KestrelError, query.Open(QStringLiteral("Select * From ") + table));
+    ShareDataModule->ADOConnection1.Close();
+    QVERIFY(!FileStamp::IsAsLeft(path));
+    QVERIFY(!OpenDatabase());
+    QCOMPARE(ReadFile(path), damaged);
+}
+
+void TestStartup::previousVersionIsUpgradedKeepingEveryRow() {
+    TestProgram program(false);
+    const QString path = program.DatabasePath();
+    QVERIFY(WritePreviousVersion(path));
+    const QStringList before = AllRows(path);
+    QVERIFY(before.size() > 150);
+    QVERIFY(OpenDatabase());
+    QVERIFY(program.Prompts().Messages.empty());
+    QCOMPARE(program.Scalar(QStringLiteral("PRAGMA user_version")), QString::number(Schema::Version));
+    // The upgraded file has the indexes of a new one.
+    const QString indexes = QStringLiteral(
+        "SELECT group_concat(name || ':' || sql, ';') FROM (SELECT name, sql FROM sqlite_master "
+        "WHERE type = 'index' AND sql IS NOT NULL ORDER BY name)");
+    const QString upgraded = program.Scalar(indexes);
+    QTemporaryDir dir;
+    const QString fresh = dir.filePath(QStringLiteral("new.mdb"));
+    QCOMPARE(Schema::CreateDatabase(fresh), QString());
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fresh"));
+        db.setDatabaseName(fresh);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(indexes) && query.next());
+        QCOMPARE(upgraded, query.value(0).toString());
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fresh"));
+    QVERIFY(upgraded.contains(QStringLiteral("IX_MoneyBill ON MoneyTable (MoneyBill, MoneySum)")));
+    ShareDataModule->ADOConnection1.Close();
+    QCOMPARE(AllRows(path), before);
+    // Opened again, nothing more is done to it.
+    const QByteArray upgradedFile = ReadFile(path);
+    QVERIFY(OpenDatabase());
+    ShareDataModule->ADOConnection1.Close();
+    QCOMPARE(ReadFile(path), upgradedFile);
+}
+
+void TestStartup::failedUpgradeLeavesTheFileAsItWas() {
+    TestProgram program(false);
+    const QString path = program.DatabasePath();
+    QVERIFY(WritePreviousVersion(path));
+    // Without the column the rebuilt index needs, the upgrade fails after it has dropped the old index.
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    const int altered =
+        sqlite3_exec(db, "DROP INDEX IX_MoneyAccount; ALTER TABLE MoneyTable DROP COLUMN MoneySum", nullptr,
+                     nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(altered, SQLITE_OK);
+    const QByteArray before = ReadFile(path);
+    QVERIFY(!OpenDatabase());
+    QCOMPARE(program.Prompts().Messages.size(), size_t(1));
+    QVERIFY(program.Prompts().Messages[0].Text.contains(QStringLiteral("无法升级")));
+    QVERIFY(!ShareDataModule->ADOConnection1.Connected());
+    QCOMPARE(ReadFile(path), before);
 }
 
 QTEST_MAIN(TestStartup)
