@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -53,7 +54,10 @@ int RunAsProgram(int argc, char* argv[], const QString& folder) {
     auto scripted = std::make_unique<ScriptedPrompts>();
     scripted->QueueModal([&](QDialog* signIn) {
         signIn->grab();
-        out << "signin " << sinceMain.nsecsElapsed() / 1e6 << "\n";
+        timespec cpu{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+        out << "signin " << sinceMain.nsecsElapsed() / 1e6 << " " << cpu.tv_sec * 1e3 + cpu.tv_nsec / 1e6
+            << "\n";
         out.flush();
     });
     ScriptedPrompts* prompts = scripted.get();
@@ -68,8 +72,10 @@ int RunAsProgram(int argc, char* argv[], const QString& folder) {
 }
 
 struct Start {
-    double total = -1; // ms from starting the process to the sign-in window painted
-    double inMain = -1;
+    double total = -1;  // ms from starting the process to the sign-in window painted
+    double inMain = -1; // ms of it from the start of main
+    double cpu = -1;    // ms of CPU time the process used up to then: on a busy machine, the figure
+                        // that tells what the start costs rather than how busy the others are
 };
 
 Start StartProgram(const QString& folder) {
@@ -84,7 +90,9 @@ Start StartProgram(const QString& folder) {
             const QString line = QString::fromUtf8(process.readLine()).trimmed();
             if (line.startsWith(QLatin1String("signin "))) {
                 start.total = timer.nsecsElapsed() / 1e6;
-                start.inMain = line.mid(7).toDouble();
+                const QStringList parts = line.split(QLatin1Char(' '));
+                start.inMain = parts.value(1).toDouble();
+                start.cpu = parts.value(2).toDouble();
             } else {
                 out << "  " << line << "\n";
             }
@@ -149,17 +157,18 @@ int main(int argc, char* argv[]) {
     out << QFileInfo(database).size() / (1024 * 1024) << " MB database\n";
 
     const Start first = StartProgram(folder.path());
-    out << "first start, every page checked:        " << first.total << " ms to the sign-in window ("
-        << first.inMain << " ms of it from main)\n";
-    std::vector<double> totals, inMain;
+    out << "first start, every page checked: " << first.total << " ms wall to the sign-in window ("
+        << first.inMain << " ms of it from main), " << first.cpu << " ms cpu\n";
+    std::vector<double> totals, inMain, cpu;
     for (int i = 0; i < 7; ++i) {
         const Start start = StartProgram(folder.path());
         totals.push_back(start.total);
         inMain.push_back(start.inMain);
+        cpu.push_back(start.cpu);
     }
-    out << "later starts, file as the program left it: median " << Median(totals) << " ms, best "
-        << *std::min_element(totals.begin(), totals.end()) << " ms to the sign-in window (median "
-        << Median(inMain) << " ms from main)  (limit 500 ms)\n";
+    out << "later starts, file as the program left it: median " << Median(totals) << " ms wall (best "
+        << *std::min_element(totals.begin(), totals.end()) << ", median " << Median(inMain)
+        << " ms from main), median " << Median(cpu) << " ms cpu, to the sign-in window  (limit 500 ms)\n";
     out << "opening the database alone: every page checked " << OpenTime(database, false)
         << " ms, file as left " << OpenTime(database, true) << " ms (median of 5)\n";
     return 0;
