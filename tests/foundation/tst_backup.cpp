@@ -51,7 +51,7 @@ FileCheck CheckFile(const QString& path) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
         db.open();
-        check.Problem = Schema::CheckDatabase(db);
+        check.Problem = Schema::CheckDatabase(db, Schema::PageCheck::EveryPage);
         QSqlQuery query(db);
         if (query.exec(QStringLiteral("Select Count(*) From Customer Where CustomerIndex > 1")) &&
             query.next())
