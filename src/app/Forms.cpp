@@ -12,6 +12,7 @@
 #include "foundation/ShareDM.h"
 #include "kit/Workspace.h"
 #include "mainwindow/MainForm.h"
+#include "reports/AnalysisForm.h"
 #include "reports/BillReportForm.h"
 #include "reports/MoneyReportForm.h"
 #include "reports/ProgressForm.h"
@@ -41,6 +42,7 @@ void CreateForms() {
     FormAccount2 = new TFormAccount2(FormMain);
     FormCustomer3 = new TFormCustomer3(FormMain);
     FormProgress = new TFormProgress(FormMain);
+    FormAnalysis = new TFormAnalysis(FormMain);
 }
 
 void DestroyForms() {
@@ -64,6 +66,7 @@ void DestroyForms() {
     FormBillReport = nullptr;
     FormAccount2 = nullptr;
     FormProgress = nullptr;
+    FormAnalysis = nullptr;
     delete ShareDataModule;
     ShareDataModule = nullptr;
 }

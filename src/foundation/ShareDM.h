@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 
+class DataGrid;
 class QComboBox;
 
 // Session values, set at start-up, by the sign-in and by the main window's role set-up.
@@ -45,6 +46,10 @@ public:
 
     QString NextSerial(const QString& serial) const;
     bool IsValidSerial(const QString& serial) const;
+
+    // Exports the visible columns and every record of a result grid to a workbook the user names,
+    // then opens it with the desktop's program for it (defined with the export, in reports/).
+    void ExportGridToExcel(DataGrid* grid);
 };
 
 extern TShareDataModule* ShareDataModule;

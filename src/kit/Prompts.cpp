@@ -133,7 +133,7 @@ QString ScriptedPrompts::OpenFileName(QWidget*, const FileDialogOptions& options
 bool ScriptedPrompts::OpenWithDesktop(const QString& path) {
     Messages.push_back({QStringLiteral("desktop"), path, QString()});
     OpenedWithDesktop << path;
-    return true;
+    return DesktopOpens;
 }
 
 QStringList ScriptedPrompts::Texts() const {

@@ -85,6 +85,8 @@ public:
     int PendingScripts() const { return static_cast<int>(scripts.size()); }
     int UnexpectedModals = 0;
     QStringList OpenedWithDesktop;
+    // What OpenWithDesktop answers: false plays a desktop without a program for the file.
+    bool DesktopOpens = true;
     FileDialogOptions LastFileDialog;
     void Clear();
 

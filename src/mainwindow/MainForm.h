@@ -186,6 +186,12 @@ public:
     void Button15Click(); // stores the print direction of ComboBox5
     void BuildPrinting(); // connects the print actions and Button15
 
+    // ---- Analysis and spreadsheet export (MainFormAnalysis.cpp)
+    void ConnectAnalysisAndExport();
+    void ActionAnalysisExecute(); // 经营报表
+    void ActionBExecelExecute();  // 导出Excel of page 2
+    void ActionMExcelExecute();   // 导出Excel of page 5
+
     // Actions of the window; each Part wires the ones it specifies.
     QAction* ActionLogin;            // 软件导航
     QAction* ActionCustomerSearch;   // 客户搜索

@@ -170,6 +170,7 @@ void TFormMain::BuildReportPages() {
     connect(DBGridEh1, &DataGrid::DblClick, this, Guarded(this, &TFormMain::DBGridEh1DblClick));
     connect(DBGridEh2, &DataGrid::TitleClick, this, Guarded(this, &TFormMain::DBGridEh2TitleClick));
     connect(DBGridEh1, &DataGrid::TitleClick, this, Guarded(this, &TFormMain::DBGridEh1TitleClick));
+    ConnectAnalysisAndExport();
 }
 
 void TFormMain::ActionBillReportExecute() {

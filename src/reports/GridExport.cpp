@@ -1,0 +1,209 @@
+#include "GridExport.h"
+
+#include "foundation/JetSql.h"
+#include "foundation/PublicFunction.h"
+#include "foundation/Query.h"
+#include "foundation/ShareDM.h"
+#include "kit/DataGrid.h"
+#include "kit/Prompts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cstdio>
+#include <vector>
+#include <xlsxwriter.h>
+
+QString ExportDateLine(const QDate& today) {
+    return QStringLiteral("日期:") + today.toString(QStringLiteral("yyyy年MM月dd日"));
+}
+
+QString ExportDateText(const QString& storedText) {
+    if (storedText.isEmpty())
+        return QString();
+    const QDateTime value = ParseStoredDate(storedText);
+    if (!value.isValid())
+        return storedText;
+    return value.toString(storedText.size() > 10 ? QStringLiteral("yyyy.MM.dd HH.mm.ss")
+                                                 : QStringLiteral("yyyy.MM.dd"));
+}
+
+bool IsDateField(const QString& fieldName) {
+    return fieldName.endsWith(QStringLiteral("Time"), Qt::CaseInsensitive);
+}
+
+QString ProposedExportName(const QDate& today) {
+    return QStringLiteral("数据报表") + today.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".xlsx");
+}
+
+namespace {
+
+// The visible columns of a grid in the order it shows them, each with its query column.
+struct ExportColumn {
+    int GridColumn;
+    int QueryColumn; // -1 when the query has no such field: the cells stay empty
+    bool Dates;
+};
+
+std::vector<ExportColumn> VisibleColumns(const DataGrid& grid, const Query* query) {
+    std::vector<ExportColumn> columns;
+    const QHeaderView* header = grid.horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int column = header->logicalIndex(visual);
+        if (column < 0 || column >= grid.ColumnCount() || grid.isColumnHidden(column))
+            continue;
+        const QString& field = grid.Model()->Columns()[static_cast<size_t>(column)].FieldName;
+        columns.push_back(
+            {column, query && query->Active() ? query->FieldIndex(field) : -1, IsDateField(field)});
+    }
+    return columns;
+}
+
+// A name for the new file beside the target, not taken by any file.
+QString NewFileBeside(const QString& path) {
+    const QFileInfo target(path);
+    for (;;) {
+        const QString name = target.dir().filePath(
+            QStringLiteral(".") + target.fileName() +
+            QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        if (!QFileInfo::exists(name))
+            return name;
+    }
+}
+
+// Writes the sheet; false when libxlsxwriter refused a cell (its reason in *error).
+bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QString* error) {
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    // Texts stay texts when edited: the cell's number format is text.
+    lxw_format* text = workbook_add_format(book);
+    format_set_num_format(text, "@");
+    if (!sheet || !text) {
+        *error = QStringLiteral("内存不足");
+        return false;
+    }
+    const Query* query = grid.BoundQuery();
+    const std::vector<ExportColumn> columns = VisibleColumns(grid, query);
+    for (size_t c = 0; c < columns.size(); ++c) {
+        const int width = grid.columnWidth(columns[c].GridColumn);
+        worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                             std::max(8.0, width / 7.0), nullptr);
+    }
+    lxw_error status = LXW_NO_ERROR;
+    auto writeText = [&](lxw_row_t row, lxw_col_t col, const QString& value) {
+        if (status == LXW_NO_ERROR && !value.isEmpty())
+            status = worksheet_write_string(sheet, row, col, value.toUtf8().constData(), text);
+    };
+    writeText(0, 0, ExportDateLine(today));
+    for (size_t c = 0; c < columns.size(); ++c)
+        writeText(2, static_cast<lxw_col_t>(c), grid.Model()->Columns()[columns[c].GridColumn].Title);
+
+    const int rows = query && query->Active() ? query->RecordCount() : 0;
+    for (int r = 0; r < rows && status == LXW_NO_ERROR; ++r) {
+        const auto row = static_cast<lxw_row_t>(3 + r);
+        for (size_t c = 0; c < columns.size(); ++c) {
+            if (columns[c].QueryColumn < 0)
+                continue;
+            const QVariant value = query->ValueAt(r, columns[c].QueryColumn);
+            const auto col = static_cast<lxw_col_t>(c);
+            switch (value.typeId()) {
+            case QMetaType::UnknownType:
+                break;
+            case QMetaType::Double:
+            case QMetaType::LongLong:
+            case QMetaType::Int:
+                // Amounts are numbers, at the 15 digits a figure is shown with.
+                if (status == LXW_NO_ERROR)
+                    status = worksheet_write_number(
+                        sheet, row, col, QString::number(value.toDouble(), 'g', 15).toDouble(), nullptr);
+                break;
+            default:
+                writeText(row, col, columns[c].Dates ? ExportDateText(value.toString()) : value.toString());
+                break;
+            }
+        }
+    }
+    if (status != LXW_NO_ERROR) {
+        *error = QString::fromUtf8(lxw_strerror(status));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate& today) {
+    const QString temporary = NewFileBeside(path);
+    const QByteArray temporaryName = QFile::encodeName(temporary);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = const_cast<char*>(folder.constData());
+    lxw_workbook* book = workbook_new_opt(temporaryName.constData(), &options);
+    if (!book)
+        return QStringLiteral("建立Excel对象不成功，请重试!");
+    QString error;
+    const bool written = WriteSheet(book, grid, today, &error);
+    const lxw_error closed = workbook_close(book);
+    if (written && closed != LXW_NO_ERROR)
+        error = QString::fromUtf8(lxw_strerror(closed));
+    if (!written || closed != LXW_NO_ERROR) {
+        QFile::remove(temporary);
+        return error;
+    }
+    if (std::rename(temporaryName.constData(), QFile::encodeName(path).constData()) != 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(temporary);
+        return error;
+    }
+    return QString();
+}
+
+namespace {
+
+// The busy cursor (an arrow with an hourglass) for as long as it lives.
+struct BusyCursor {
+    BusyCursor() { QApplication::setOverrideCursor(Qt::BusyCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace
+
+void TShareDataModule::ExportGridToExcel(DataGrid* grid) {
+    // Without a result there is nothing to export, and nothing is said.
+    if (!grid || !grid->BoundQuery() || !grid->BoundQuery()->Active())
+        return;
+    const QDate today = QDate::currentDate();
+    FileDialogOptions options;
+    options.Title = QStringLiteral("导出Excel");
+    options.Folder = GetDesktopFolder();
+    options.FileName = ProposedExportName(today);
+    options.Filter = QStringLiteral("Excel 工作簿 (*.xlsx)");
+    options.DefaultSuffix = QStringLiteral("xlsx");
+    QString path = Prompts::Get().SaveFileName(grid->window(), options);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".xlsx");
+    if (QFileInfo::exists(path) &&
+        !Prompts::Get().Question(QStringLiteral("文件") + QDir::toNativeSeparators(path) +
+                                     QStringLiteral("已经存在，是否替换？"),
+                                 QStringLiteral("导出Excel")))
+        return;
+    QString error;
+    {
+        const BusyCursor busy;
+        error = WriteGridWorkbook(*grid, path, today);
+    }
+    if (!error.isEmpty()) {
+        Prompts::Get().Error(QStringLiteral("导出失败，文件没有写成：\n") + QDir::toNativeSeparators(path) +
+                             QStringLiteral("\n\n") + error);
+        return;
+    }
+    if (!Prompts::Get().OpenWithDesktop(path))
+        Prompts::Get().Information(QStringLiteral("本机没有可以打开该文件的程序。\n导出的文件保存在：\n") +
+                                   QDir::toNativeSeparators(path));
+}

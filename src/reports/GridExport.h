@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+class DataGrid;
+
+// The spreadsheet export of a result grid: an .xlsx workbook with the date line in row 1, the
+// titles of the visible columns in row 3 and one row per record from row 4, in the grid's order.
+
+// "日期:2008年03月05日"
+QString ExportDateLine(const QDate& today);
+// A stored date as the sheet shows it: "2008.03.05", or "2008.03.05 14.30.00" when the text
+// carries a time of day; "" for an empty text.
+QString ExportDateText(const QString& storedText);
+// Whether a field holds dates (the creation and record times of documents and vouchers).
+bool IsDateField(const QString& fieldName);
+// The file name the save dialog proposes: "数据报表20080305.xlsx".
+QString ProposedExportName(const QDate& today);
+
+// Writes the grid's visible columns and every record of its query into a workbook at path. The
+// workbook is written to a new file beside path and moved over it only when complete, so an
+// existing file is never left half written. Returns "" on success, else why it failed.
+QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate& today);
