@@ -78,7 +78,7 @@ bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QS
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     // Texts stay texts when edited: the cell's number format is text.
     lxw_format* text = workbook_add_format(book);
-    format_set_num_format(text, "@");
+    format_set_num_format_index(text, 49); // "@"
     if (!sheet || !text) {
         *error = QStringLiteral("内存不足");
         return false;
