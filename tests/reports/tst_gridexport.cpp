@@ -13,7 +13,8 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
-// The spreadsheet export of the two result grids, read back from the written workbook.
+// The spreadsheet export of the two result grids, read back from the written workbook. Set
+// KESTREL_SHOTS to a folder to keep the document result's workbook there.
 class TestGridExport : public QObject {
     Q_OBJECT
 private slots:
@@ -184,6 +185,9 @@ void TestGridExport::documentResult() {
     QVERIFY(program->Prompts().LastFileDialog.FileName.contains(QDate::currentDate().toString("yyyyMMdd")));
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"导出.xlsx"});
 
+    // KESTREL_SHOTS: keep the workbook there to look at it in a spreadsheet program.
+    if (const QString shots = qEnvironmentVariable("KESTREL_SHOTS"); !shots.isEmpty())
+        QFile::copy(Target(), QDir(shots).filePath(QStringLiteral("documents.xlsx")));
     const Sheet sheet = ReadSheet(Target());
     QCOMPARE(Row(sheet, 1), QStringList{ExportDateLine(QDate::currentDate())});
     QVERIFY(Row(sheet, 2).isEmpty());
