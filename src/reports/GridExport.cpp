@@ -85,15 +85,19 @@ bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QS
     }
     const Query* query = grid.BoundQuery();
     const std::vector<ExportColumn> columns = VisibleColumns(grid, query);
-    for (size_t c = 0; c < columns.size(); ++c) {
-        const int width = grid.columnWidth(columns[c].GridColumn);
-        worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
-                             std::max(8.0, width / 7.0), nullptr);
-    }
+    // Each column as wide as the grid shows it, or as its widest text (a Chinese character counts
+    // two), up to 60 characters.
+    std::vector<double> widths(columns.size());
+    for (size_t c = 0; c < columns.size(); ++c)
+        widths[c] = std::max(8.0, grid.columnWidth(columns[c].GridColumn) / 7.0);
     lxw_error status = LXW_NO_ERROR;
     auto writeText = [&](lxw_row_t row, lxw_col_t col, const QString& value) {
-        if (status == LXW_NO_ERROR && !value.isEmpty())
-            status = worksheet_write_string(sheet, row, col, value.toUtf8().constData(), text);
+        if (status != LXW_NO_ERROR || value.isEmpty())
+            return;
+        const QByteArray utf8 = value.toUtf8();
+        status = worksheet_write_string(sheet, row, col, utf8.constData(), text);
+        if (row >= 2 && col < widths.size())
+            widths[col] = std::max(widths[col], std::min(60.0, (utf8.size() + value.size()) / 2.0 + 2));
     };
     writeText(0, 0, ExportDateLine(today));
     for (size_t c = 0; c < columns.size(); ++c)
@@ -124,6 +128,8 @@ bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QS
             }
         }
     }
+    for (size_t c = 0; c < columns.size(); ++c)
+        worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), widths[c], nullptr);
     if (status != LXW_NO_ERROR) {
         *error = QString::fromUtf8(lxw_strerror(status));
         return false;
