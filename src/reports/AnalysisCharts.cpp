@@ -10,8 +10,7 @@
 #include <cmath>
 
 QString AnalysisQueryText(const QString& billReportSql, const QString& billFilter) {
-    return billReportSql + billFilter + BillGroupByText() +
-           QStringLiteral(" Order By BillUser,BillCreateTime,BillIndex");
+    return billReportSql + billFilter + QStringLiteral(" Order By BillUser,BillCreateTime,BillIndex");
 }
 
 AnalysisFigures SumFigures(const Query& query) {
