@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
     qt6-charts-dev libqt6opengl6-dev qt6-pdf-dev libxlsxwriter-dev
     fonts-wqy-microhei
-    xvfb xauth
+    xvfb xauth unzip
 )
 missing=()
 for p in "${packages[@]}"; do
