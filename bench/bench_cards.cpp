@@ -62,7 +62,7 @@ Times Median(const std::function<void()>& work) {
     return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
 }
 
-void Report(const QString& what, const Times& times, double limit = 0) {
+void PrintTimes(const QString& what, const Times& times, double limit = 0) {
     Out() << QStringLiteral("  %1 %2 ms wall %3 ms cpu")
                  .arg(what, -44)
                  .arg(times.Wall, 8, 'f', 2)
@@ -76,11 +76,11 @@ void Report(const QString& what, const Times& times, double limit = 0) {
 
 void TimePages(const QString& title) {
     Out() << title << "\n";
-    Report(QStringLiteral("ShowCustomerCards"), Median([] { FormMain->ShowCustomerCards(); }), 50);
-    Report(QStringLiteral("ShowBillCards"), Median([] { FormMain->ShowBillCards(); }), 50);
-    Report(QStringLiteral("ShowMoneyCards"), Median([] { FormMain->ShowMoneyCards(); }), 50);
-    Report(QStringLiteral("ShowAccountCards"), Median([] { FormMain->ShowAccountCards(); }), 50);
-    Report(QStringLiteral("RefreshAll"), Median([] { FormMain->RefreshAll(); }), 200);
+    PrintTimes(QStringLiteral("ShowCustomerCards"), Median([] { FormMain->ShowCustomerCards(); }), 50);
+    PrintTimes(QStringLiteral("ShowBillCards"), Median([] { FormMain->ShowBillCards(); }), 50);
+    PrintTimes(QStringLiteral("ShowMoneyCards"), Median([] { FormMain->ShowMoneyCards(); }), 50);
+    PrintTimes(QStringLiteral("ShowAccountCards"), Median([] { FormMain->ShowAccountCards(); }), 50);
+    PrintTimes(QStringLiteral("RefreshAll"), Median([] { FormMain->RefreshAll(); }), 200);
 }
 
 QString LabelText(const char* name) {
@@ -90,7 +90,7 @@ QString LabelText(const char* name) {
 
 void TimeQuery(const QString& what, const QString& sql) {
     Query query(&ShareDataModule->ADOConnection1);
-    Report(what, Median([&] { query.Open(sql); }));
+    PrintTimes(what, Median([&] { query.Open(sql); }));
 }
 
 } // namespace
@@ -175,11 +175,11 @@ int main(int argc, char* argv[]) {
                        "#2024-06-30#)");
     FormMain->ShowCustomerCards();
     Out() << "search by name part and period: " << LabelText("CustomerSum") << "\n";
-    Report(QStringLiteral("ShowCustomerCards with the search"), Median([] { FormMain->ShowCustomerCards(); }),
-           50);
+    PrintTimes(QStringLiteral("ShowCustomerCards with the search"),
+               Median([] { FormMain->ShowCustomerCards(); }), 50);
     SearchClause = QStringLiteral(" And (InStr(CustomerName,'1'))");
-    Report(QStringLiteral("ShowCustomerCards with a name search"),
-           Median([] { FormMain->ShowCustomerCards(); }), 50);
+    PrintTimes(QStringLiteral("ShowCustomerCards with a name search"),
+               Median([] { FormMain->ShowCustomerCards(); }), 50);
     SearchClause.clear();
 
     Out() << "customer list queries (by name, descending):\n";

@@ -210,7 +210,7 @@ Timing QueryOpenTime(const QString& jetSql) {
     return Time([&] { query.Open(jetSql); });
 }
 
-void Report(const char* what, int rows, const Bound& bound, const Timing& open, const Timing& grid) {
+void PrintFigures(const char* what, int rows, const Bound& bound, const Timing& open, const Timing& grid) {
     out << what << " (" << rows << " rows)\n";
     out << "  the bound: " << bound.what << "\n";
     out << "  Query::Open of the program's text:              " << Show(open) << "\n";
@@ -249,7 +249,7 @@ DataGrid* MeasureResultPage(const QString& path, const char* what, const std::ve
         fill();
         grid->viewport()->grab();
     });
-    Report(what, grid->model()->rowCount(), bound, open, ready);
+    PrintFigures(what, grid->model()->rowCount(), bound, open, ready);
     out << "  scrolling top to bottom in 200 steps: " << QString::number(ScrollTime(grid, 200), 'f', 2)
         << " ms per rendered step\n";
     return grid;
