@@ -382,7 +382,8 @@ void TestPrinting::printDirectionIsStored() {
     CurrentRole = QStringLiteral("总经理");
     FormMain->ComboBox5->setCurrentText(QStringLiteral("横向打印"));
     FormMain->Button15Click();
-    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QStringLiteral("none"), IniFileName),
+    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QStringLiteral("none"),
+                           IniFileName),
              QStringLiteral("none"));
     QVERIFY(program->Prompts().Messages.empty());
     CurrentRole = QStringLiteral("管理员");
