@@ -7,6 +7,7 @@
 // wall-clock time (on a shared machine the best run is the one least disturbed by others).
 //
 // usage: kestrel_bench_queries PATH-OF-A-LARGE-Kestrel.mdb   (kestrel_makebenchdb writes one)
+#include "BenchTiming.h"
 #include "app/Forms.h"
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
@@ -33,32 +34,6 @@
 namespace {
 
 QTextStream out(stdout);
-
-struct Timing {
-    double Cpu = 0;  // ms of the thread's CPU time
-    double Wall = 0; // ms
-};
-
-double ThreadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-// The best of several runs after a warm-up.
-Timing Time(const std::function<void()>& run, int repeats = 5) {
-    run();
-    std::vector<double> cpu, wall;
-    for (int i = 0; i < repeats; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        const double start = ThreadCpuMs();
-        run();
-        cpu.push_back(ThreadCpuMs() - start);
-        wall.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    return {*std::min_element(cpu.begin(), cpu.end()), *std::min_element(wall.begin(), wall.end())};
-}
 
 QString Ms(double ms) {
     return QString::number(ms, 'f', 0) + QStringLiteral(" ms");

@@ -1,0 +1,35 @@
+#pragma once
+
+// Timing shared by the benchmarks: the best of several runs, in thread CPU time and wall time.
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <ctime>
+#include <functional>
+#include <vector>
+
+struct Timing {
+    double Cpu = 0;  // ms of the thread's CPU time
+    double Wall = 0; // ms
+};
+
+inline double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// One warm-up run, then the best of `repeats` runs.
+inline Timing Time(const std::function<void()>& run, int repeats = 5) {
+    run();
+    std::vector<double> cpu, wall;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const double start = ThreadCpuMs();
+        run();
+        cpu.push_back(ThreadCpuMs() - start);
+        wall.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return {*std::min_element(cpu.begin(), cpu.end()), *std::min_element(wall.begin(), wall.end())};
+}
