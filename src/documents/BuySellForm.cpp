@@ -177,10 +177,12 @@ TFormBuySell::TFormBuySell(QWidget* parent)
     DBGridEh1 = new QTableWidget(GroupBox1);
     DBGridEh1->setObjectName(QStringLiteral("DBGridEh1"));
     SetUpGrid(DBGridEh1, false);
+    DBGridEh1->setAccessibleName(GroupBox1->title());
     DBGridEh1->setFixedHeight(150);
     DBGridEh1Footer = new QTableWidget(GroupBox1);
     DBGridEh1Footer->setObjectName(QStringLiteral("DBGridEh1Footer"));
     SetUpGrid(DBGridEh1Footer, true);
+    DBGridEh1Footer->setAccessibleName(QStringLiteral("合计"));
     Button1 = NewButton(GroupBox1, "Button1", QStringLiteral("新增"), QString(), 58);
     Button2 = NewButton(GroupBox1, "Button2", QStringLiteral("修改"), QString(), 58);
     Button3 = NewButton(GroupBox1, "Button3", QStringLiteral("删除"), QString(), 58);

@@ -146,6 +146,8 @@ void TFormMain::BuildLeftBar() {
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setToolTip(QStringLiteral("后一天"));
     BitBtn2->setGeometry(49, 150, 44, 28);
+    BitBtn1->setAccessibleName(BitBtn1->toolTip());
+    BitBtn2->setAccessibleName(BitBtn2->toolTip());
     for (QPushButton* day : {BitBtn1, BitBtn2})
         day->setIconSize(QSize(24, 24));
     ActionButtonSave2 = new QToolButton(Panel1);

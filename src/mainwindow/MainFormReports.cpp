@@ -143,6 +143,7 @@ void TFormMain::BuildReportPages() {
                                  {ActionAnalysis, QStringLiteral("AnalysisButton")},
                                  {ActionBExecel, QStringLiteral("BExcelButton")}},
                                 ComboBox2, "DBGridEh2");
+    DBGridEh2->setAccessibleName(QStringLiteral("业务单据"));
     DBGridEh2->SetColumns(BillColumns());
     DBGridEh2->SetQuery(&BReportADOQuery);
     DBGridEh2->SetCellParamsHook([this](int row, int column, const QString& text, QColor* colour) {
@@ -155,6 +156,7 @@ void TFormMain::BuildReportPages() {
                                  {ActionPrintMoneyReport, QStringLiteral("PrintMoneyReportButton")},
                                  {ActionMExcel, QStringLiteral("MExcelButton")}},
                                 ComboBox9, "DBGridEh1");
+    DBGridEh1->setAccessibleName(QStringLiteral("财务单据"));
     DBGridEh1->SetColumns(MoneyColumns());
     DBGridEh1->SetQuery(&MReportADOQuery);
     DBGridEh1->SetCellParamsHook([this](int row, int column, const QString& text, QColor* colour) {

@@ -35,11 +35,13 @@ TFormBillReport::TFormBillReport(QWidget* parent)
     CheckBox1 = new QCheckBox(QStringLiteral("时间范围"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     DateTimePicker1 = MakeDatePicker(this, "DateTimePicker1");
+    DateTimePicker1->setAccessibleName(CheckBox1->text()); // the range's first field, named by its box
     DateTimePicker2 = MakeDatePicker(this, "DateTimePicker2");
     Edit6 = MakeEdit(this, "Edit6");
     CheckBox2 = new QCheckBox(QStringLiteral("金额范围"), this);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
     Edit2 = MakeEdit(this, "Edit2");
+    Edit2->setAccessibleName(CheckBox2->text());
     Edit4 = MakeEdit(this, "Edit4");
     Edit5 = MakeEdit(this, "Edit5");
     ComboBox6 = MakeCombo(this, "ComboBox6", true);

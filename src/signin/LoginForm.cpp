@@ -53,6 +53,11 @@ QToolButton* MakeButton(QWidget* parent, const QString& name, const QRect& place
     button->setAutoRaise(true);
     return button;
 }
+
+// What a screen reader says for a face button whose slot holds no salesman.
+QString EmptySlotName(int slot) {
+    return QStringLiteral("空业务员位置%1").arg(slot);
+}
 } // namespace
 
 TFormLogin::TFormLogin(QWidget* parent)
@@ -87,6 +92,7 @@ TFormLogin::TFormLogin(QWidget* parent)
         QToolButton* face = MakeButton(this, QStringLiteral("Man%1").arg(i + 1),
                                        QRect(24 + column * 86, 120 + row * 98, 73, 73));
         face->setIconSize(QSize(48, 48));
+        face->setAccessibleName(EmptySlotName(i + 1));
         Man[static_cast<size_t>(i)] = face;
         connect(face, &QToolButton::clicked, this, Guarded([this, i] { ManClick(i + 1); }));
     }
@@ -140,9 +146,11 @@ void TFormLogin::FormShow() {
 
 void TFormLogin::LoadFaces() {
     const QIcon defaultFace(Picture(QStringLiteral("Faces/1.bmp")));
-    for (QToolButton* face : Man) {
+    for (int i = 0; i < 16; ++i) {
+        QToolButton* face = Man[static_cast<size_t>(i)];
         face->setText(QString());
         face->setIcon(defaultFace);
+        face->setAccessibleName(EmptySlotName(i + 1));
     }
     Query& query = ShareDataModule->ADOQueryTemp;
     if (!OpenSql(query, QStringLiteral("Select * From Power Where PowerIndex <= 16"),
@@ -155,6 +163,8 @@ void TFormLogin::LoadFaces() {
             continue;
         QToolButton* face = Man[static_cast<size_t>(slot - 1)];
         face->setText(query.FieldByName(QStringLiteral("PowerName")).AsString());
+        if (!face->text().isEmpty())
+            face->setAccessibleName(QString()); // read by its name
         face->setIcon(QIcon(Picture(query.FieldByName(QStringLiteral("PowerPicture")).AsString())));
     }
 }

@@ -9,12 +9,19 @@
 #include "reports/MoneyReportForm.h"
 #include "reports/ReportFixture.h"
 #include "reports/ReportQueries.h"
+#include "signin/AskForm.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
+#include <QCalendarWidget>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QTextEdit>
 
 // What a screen reader (and a tool that finds fields by their labels) gets from the windows: every
 // label of an editor or criteria window names its field, and the result grids' footers are read.
@@ -24,6 +31,7 @@ private slots:
     void labelsNameTheirFields_data();
     void labelsNameTheirFields();
     void mainWindowFields();
+    void everyFieldHasAName();
     void footerSumsAreRead();
 };
 
@@ -31,6 +39,17 @@ namespace {
 QString AccessibleName(QWidget* widget) {
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
     return face != nullptr ? face->text(QAccessible::Name) : QString();
+}
+
+// The inner pieces of a compound control (a spin box's editor, a combo box's list, a calendar's
+// buttons, a scroll bar's arrows) are named by the control they belong to.
+bool PartOfAnotherControl(const QWidget* widget) {
+    for (const QWidget* up = widget->parentWidget(); up != nullptr; up = up->parentWidget())
+        if (qobject_cast<const QComboBox*>(up) || qobject_cast<const QAbstractSpinBox*>(up) ||
+            qobject_cast<const QCalendarWidget*>(up) || qobject_cast<const QAbstractScrollArea*>(up) ||
+            up->inherits("QComboBoxPrivateContainer"))
+            return true;
+    return false;
 }
 
 QString WithoutColon(QString text) {
@@ -76,6 +95,28 @@ void TestAccessibility::mainWindowFields() {
     QCOMPARE(AccessibleName(FormMain->DateTimePicker1), QStringLiteral("当前日期"));
     QCOMPARE(AccessibleName(FormMain->ListBox1), QStringLiteral("业务种类"));
     QCOMPARE(AccessibleName(FormMain->ListBox4), QStringLiteral("业务进度"));
+}
+
+// Every control a user types into, picks from or presses, in every window of the program, has a
+// name a screen reader reads (its label's text, its own caption or an accessible name).
+void TestAccessibility::everyFieldHasAName() {
+    TestProgram program;
+    QStringList unnamed;
+    for (QWidget* widget : FormMain->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget) ||
+                             qobject_cast<QAbstractSpinBox*>(widget) || qobject_cast<QTextEdit*>(widget) ||
+                             qobject_cast<QPlainTextEdit*>(widget) ||
+                             qobject_cast<QAbstractItemView*>(widget) ||
+                             qobject_cast<QAbstractButton*>(widget);
+        // The password prompt's field is named by the prompt it is shown with.
+        if (!control || PartOfAnotherControl(widget) || widget->window() == FormAsk)
+            continue;
+        if (AccessibleName(widget).trimmed().isEmpty())
+            unnamed << QStringLiteral("%1 %2 in %3")
+                           .arg(QString::fromLatin1(widget->metaObject()->className()), widget->objectName(),
+                                widget->window()->objectName());
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QLatin1Char('\n'))));
 }
 
 void TestAccessibility::footerSumsAreRead() {

@@ -1,6 +1,7 @@
 #include "foundation/ShareDM.h"
 #include "mainwindow/SignInScripts.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
@@ -72,6 +73,12 @@ void TestLogin::facesComeFromTheSlots() {
     QCOMPARE(FormLogin->Man[2]->text(), QStringLiteral("李四"));
     QCOMPARE(FormLogin->Man[15]->text(), QStringLiteral("王五"));
     QCOMPARE(FormLogin->Man[0]->text(), QString());
+    // A screen reader reads a face by its salesman's name, an empty slot by its place.
+    const auto spoken = [](QWidget* face) {
+        return QAccessible::queryAccessibleInterface(face)->text(QAccessible::Name);
+    };
+    QCOMPARE(spoken(FormLogin->Man[2]), QStringLiteral("李四"));
+    QCOMPARE(spoken(FormLogin->Man[0]), QStringLiteral("空业务员位置1"));
     const QImage face7(program.Folder() + QStringLiteral("Faces/7.bmp"));
     QVERIFY(!face7.isNull());
     QCOMPARE(FormLogin->Man[2]->icon().pixmap(48, 48).toImage().convertToFormat(face7.format()), face7);
