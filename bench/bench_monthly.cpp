@@ -1,5 +1,5 @@
 // Times the customer monthly report on a large database: the report as the program runs it (list,
-// grouped passes, the report pool written, the lines opened for the template) against SQLite
+// grouped passes, the report pool written, the template laid out for the preview) against SQLite
 // running the fastest single statement that yields the same five columns for every customer, and
 // against the per-customer queries the report was first written with. The account report too.
 // Times are the best of several runs after a warm-up, as CPU time of the program's thread and as
@@ -165,12 +165,12 @@ int main(int argc, char* argv[]) {
     out << "  SQLite alone, one statement of index look-ups: " << Show(correlated) << "\n";
     out.flush();
 
-    // The report as the program runs it, up to the lines the template reads.
+    // The report as the program runs it, up to the prepared pages the preview shows.
     const Timing report = Time([&] { FormMain->ActionCustomerReportExecute(); }, 5);
     for (const ScriptedPrompts::Message& message : prompts.Messages)
         out << "  message: " << message.Text << "\n";
     out.flush();
-    out << "  the report, ready for the template:           " << Show(report) << "  ("
+    out << "  the report, ready for the preview:            " << Show(report) << "  ("
         << FormMain->ADOQueryBig.RecordCount() << " lines)\n";
     out << "  ratio report / SQLite alone (cpu): " << QString::number(report.Cpu / best.Cpu, 'f', 2)
         << ", (wall): " << QString::number(report.Wall / best.Wall, 'f', 2) << "\n";
@@ -201,7 +201,7 @@ int main(int argc, char* argv[]) {
     const Timing perAccount =
         Time([&] { MonthlyReference::AccountFigures(connection, accountList, WorkingDate); }, 3);
     out << "account monthly report, " << accountList.size() << " accounts\n";
-    out << "  the report, ready for the template:           " << Show(accounts) << "\n";
+    out << "  the report, ready for the preview:            " << Show(accounts) << "\n";
     out << "  three queries per account (figures only):     " << Show(perAccount) << "\n";
     out.flush();
 

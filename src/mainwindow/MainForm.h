@@ -174,6 +174,10 @@ public:
     void ActionAccountReportExecute();  // 帐户报表
     // The enabled PrintReport lines of the last monthly report, read by its template.
     Query ADOQueryBig;
+    QueryDataSet frDBDataSet1{&ADOQueryBig};
+    // The print step of a monthly report: the lines of ADOQueryBig and the PrintList titles shown
+    // in the preview of the template (a name relative to the program folder).
+    void PrintMonthlyReport(const QString& templateName);
 
     // ---- Printing (MainFormPrint.cpp)
     Report frReport1; // the monthly reports and the designer

@@ -5,7 +5,9 @@
 #include "foundation/StatementHeartbeat.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
+#include "kit/report/ReportPreview.h"
 #include "reports/MonthlyFigures.h"
+#include "reports/Printing.h"
 #include "reports/ProgressForm.h"
 #include "reports/ReportPool.h"
 
@@ -58,6 +60,24 @@ bool WriteMonthlyLines(ProgressRun& run, const std::function<std::vector<Monthly
 
 } // namespace
 
+void TFormMain::PrintMonthlyReport(const QString& templateName) {
+    std::map<QString, QString> titles;
+    try {
+        titles = ReadReportTitles(ShareDataModule->ADOConnection1);
+    } catch (const KestrelError&) {
+        Prompts::Get().Information(OpenFailed);
+        return;
+    }
+    frReport1.Data.Clear();
+    frReport1.Data.Add(QStringLiteral("frDBDataSet1"), &frDBDataSet1);
+    // A title whose PrintList row is missing prints as nothing.
+    frReport1.Variables = [titles](const QString& name) {
+        const auto title = titles.find(name);
+        return title == titles.end() ? QVariant() : QVariant(title->second);
+    };
+    PreviewReport(frReport1, ProgramFolder + templateName, false, this);
+}
+
 void TFormMain::ConnectMonthlyReports() {
     connect(ActionCustomerReport, &QAction::triggered, this,
             Guarded(this, &TFormMain::ActionCustomerReportExecute));
@@ -79,13 +99,14 @@ void TFormMain::ActionCustomerReportExecute() {
     }
     const std::vector<Monthly::Customer> customers = Monthly::ReadCustomers(list);
     const QDate workingDate = WorkingDate();
-    WriteMonthlyLines(
-        run,
-        [&] {
-            return Monthly::CustomerReportLines(
-                Monthly::CustomerMonthFigures(ShareDataModule->ADOConnection1, customers, workingDate));
-        },
-        workingDate, Monthly::CustomerSubtitle, ADOQueryBig);
+    if (WriteMonthlyLines(
+            run,
+            [&] {
+                return Monthly::CustomerReportLines(
+                    Monthly::CustomerMonthFigures(ShareDataModule->ADOConnection1, customers, workingDate));
+            },
+            workingDate, Monthly::CustomerSubtitle, ADOQueryBig))
+        PrintMonthlyReport(CustomerMonthTemplate);
 }
 
 void TFormMain::ActionAccountReportExecute() {
@@ -98,11 +119,12 @@ void TFormMain::ActionAccountReportExecute() {
         return; // no message: the progress window closes and nothing is printed
     const std::vector<Monthly::Account> accounts = Monthly::ReadAccounts(list);
     const QDate workingDate = WorkingDate();
-    WriteMonthlyLines(
-        run,
-        [&] {
-            return Monthly::AccountReportLines(
-                Monthly::AccountMonthFigures(ShareDataModule->ADOConnection1, accounts, workingDate));
-        },
-        workingDate, QString(), ADOQueryBig);
+    if (WriteMonthlyLines(
+            run,
+            [&] {
+                return Monthly::AccountReportLines(
+                    Monthly::AccountMonthFigures(ShareDataModule->ADOConnection1, accounts, workingDate));
+            },
+            workingDate, QString(), ADOQueryBig))
+        PrintMonthlyReport(MoneyMonthTemplate);
 }

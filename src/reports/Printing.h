@@ -24,3 +24,5 @@ QString ListTemplate(bool documents, const QString& printType);
 // The names of the templates beside the program.
 inline const QString BillTemplate = QStringLiteral("Frf/Bill.frf");
 inline const QString MoneyTemplate = QStringLiteral("Frf/Money.frf");
+inline const QString CustomerMonthTemplate = QStringLiteral("Frf/CustomerMonth.frf");
+inline const QString MoneyMonthTemplate = QStringLiteral("Frf/MoneyMonth.frf");

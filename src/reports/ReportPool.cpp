@@ -76,3 +76,14 @@ void WriteReportPool(DbConnection& connection, const std::vector<Monthly::Report
         WriteTitle(db, 2, subtitle);
     tx.Commit();
 }
+
+std::map<QString, QString> ReadReportTitles(DbConnection& connection) {
+    QSqlQuery query(connection.Database());
+    Prepare(query, QStringLiteral("Select ListIndex, ListValue From PrintList Where ListIndex In (1, 2)"));
+    Run(query);
+    std::map<QString, QString> titles;
+    while (query.next())
+        titles[query.value(0).toInt() == 1 ? MonthTitleVariable : ReportTitleVariable] =
+            query.value(1).toString();
+    return titles;
+}

@@ -3,6 +3,7 @@
 #include "reports/MonthlyFigures.h"
 
 #include <QString>
+#include <map>
 #include <vector>
 
 class DbConnection;
@@ -19,3 +20,11 @@ inline const QString EnabledReportLinesSql =
 // (KestrelError) nothing of it is stored.
 void WriteReportPool(DbConnection& connection, const std::vector<Monthly::ReportLine>& lines,
                      const QString& monthTitle, const QString& subtitle);
+
+// The templates' names of the PrintList titles: MonthTitle (row 1) and ReportTitle (row 2).
+inline const QString MonthTitleVariable = QStringLiteral("MonthTitle");
+inline const QString ReportTitleVariable = QStringLiteral("ReportTitle");
+
+// The PrintList titles by the names the templates use; a missing row gives no entry. Raises
+// KestrelError when the table cannot be read.
+std::map<QString, QString> ReadReportTitles(DbConnection& connection);

@@ -4,6 +4,8 @@
 #include "foundation/JetSql.h"
 #include "foundation/ShareDM.h"
 #include "foundation/StatementHeartbeat.h"
+#include "kit/report/PageRenderer.h"
+#include "kit/report/ReportPreview.h"
 #include "mainwindow/MainForm.h"
 #include "reports/MonthlyFigures.h"
 #include "reports/ProgressForm.h"
@@ -12,7 +14,9 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
 #include <random>
@@ -84,6 +88,9 @@ private slots:
     void heartbeatBeatsDuringALongStatement();
     void groupedFiguresEqualThePerCustomerQueries_data();
     void groupedFiguresEqualThePerCustomerQueries();
+    void previewShowsTheLinesAndTitles_data();
+    void previewShowsTheLinesAndTitles();
+    void missingTemplateIsReportedAndNothingShown();
 
 private:
     std::unique_ptr<TestProgram> program;
@@ -93,8 +100,13 @@ private:
     void Voucher(const QString& user, double sum, const QDate& date, int account = 2);
     void AccountRow(int index, const QString& name, double base,
                     const QString& man = QStringLiteral("财务主管"));
+    // Run a report with its preview answered: the preview's template file and the texts of its
+    // pages are kept in shownTemplate and shownPages (empty when no preview was shown).
     Lines RunCustomerReport();
     Lines RunAccountReport();
+    void QueuePreview();
+    QString shownTemplate;
+    std::vector<QStringList> shownPages;
 };
 
 void TestMonthlyReport::init() {
@@ -140,12 +152,35 @@ void TestMonthlyReport::AccountRow(int index, const QString& name, double base, 
             .arg(SqlNumber(index), SqlText(name), SqlNumber(base), SqlText(man)));
 }
 
+void TestMonthlyReport::QueuePreview() {
+    shownTemplate.clear();
+    shownPages.clear();
+    program->Prompts().QueueModal([this](QDialog* dialog) {
+        auto* preview = qobject_cast<ReportPreview*>(dialog);
+        QVERIFY(preview);
+        preview->resize(1100, 820);
+        SaveScreenshot(preview, QStringLiteral("%1_%2.png")
+                                    .arg(QString::fromLatin1(QTest::currentTestFunction()),
+                                         QString::fromUtf8(QTest::currentDataTag())));
+        const PreparedReport& report = *preview->Prepared();
+        shownTemplate = report.Template().FileName;
+        for (int page = 0; page < report.PageCount(); ++page) {
+            QStringList texts;
+            for (const auto& text : PageRenderer::Texts(report, page))
+                texts << text.Text;
+            shownPages.push_back(texts);
+        }
+    });
+}
+
 Lines TestMonthlyReport::RunCustomerReport() {
+    QueuePreview();
     FormMain->ActionCustomerReport->trigger();
     return EnabledLines();
 }
 
 Lines TestMonthlyReport::RunAccountReport() {
+    QueuePreview();
     FormMain->ActionAccountReport->trigger();
     return EnabledLines();
 }
@@ -186,7 +221,7 @@ void TestMonthlyReport::customerLine() {
             Voucher(part[1], part[2].toDouble(), QDate::fromString(part[3], Qt::ISODate));
     }
     const Lines lines = RunCustomerReport();
-    QVERIFY(program->Prompts().Messages.empty());
+    QVERIFY(program->Prompts().Texts().isEmpty());
     QStringList total = expected;
     total[0] = Monthly::TotalCaption;
     QCOMPARE(Figures(lines), (Lines{expected, total}));
@@ -245,7 +280,7 @@ void TestMonthlyReport::accountLine() {
     QStringList total = expected;
     total[0] = Monthly::TotalCaption;
     QCOMPARE(Figures(RunAccountReport()), (Lines{expected, total}));
-    QVERIFY(program->Prompts().Messages.empty());
+    QVERIFY(program->Prompts().Texts().isEmpty());
 }
 
 void TestMonthlyReport::twoAccountsAndTheTotalLine() {
@@ -305,6 +340,17 @@ void TestMonthlyReport::everyCustomerOfALargeListIsPrinted() {
     QCOMPARE(lines[0][0], QStringLiteral("客户0001"));
     QCOMPARE(lines[1099][0], QStringLiteral("客户1100"));
     QCOMPARE(lines[1100].mid(0, 6), (QStringList{"总合计", "0", "0", "0", "1100", "1100"}));
+    // The preview prints every line, in order, and the total line last.
+    const QRegularExpression name(QStringLiteral("^客户\\d{4}$"));
+    QStringList printedNames;
+    for (const QStringList& page : shownPages)
+        for (const QString& text : page)
+            if (name.match(text).hasMatch() || text == Monthly::TotalCaption)
+                printedNames << text;
+    QCOMPARE(printedNames.size(), 1101);
+    for (int i = 0; i < 1101; ++i)
+        QCOMPARE(printedNames[i], lines[i][0]);
+    QVERIFY(shownPages.size() > 1);
 }
 
 void TestMonthlyReport::monthTitle_data() {
@@ -341,8 +387,11 @@ void TestMonthlyReport::missingPrintListRowIsNotCreated() {
     Customer("甲", 1);
     program->Exec("Delete From PrintList Where ListIndex = 1");
     QCOMPARE(RunCustomerReport().size(), 2);
-    QVERIFY(program->Prompts().Messages.empty());
+    QVERIFY(program->Prompts().Texts().isEmpty());
     QCOMPARE(program->Scalar("Select Count(*) From PrintList Where ListIndex = 1"), QStringLiteral("0"));
+    // Printed all the same, the month title empty.
+    QVERIFY(!shownPages.empty());
+    QVERIFY(shownPages[0].contains(QStringLiteral("月份：")));
     QCOMPARE(program->Scalar("Select ListValue From PrintList Where ListIndex = 2"),
              QStringLiteral("各客户应收款"));
 }
@@ -535,6 +584,70 @@ void TestMonthlyReport::groupedFiguresEqualThePerCustomerQueries() {
         ToLines(Monthly::AccountReportLines(Monthly::AccountMonthFigures(connection, accounts, workingDate))),
         ToLines(Monthly::AccountReportLines(
             MonthlyReference::AccountFigures(connection, accounts, workingDate))));
+}
+
+void TestMonthlyReport::previewShowsTheLinesAndTitles_data() {
+    QTest::addColumn<bool>("customers");
+    QTest::addColumn<QString>("templateFile");
+    QTest::addColumn<QStringList>("heading"); // title texts, then the column titles
+    QTest::addColumn<QStringList>("line");
+    QTest::addColumn<QStringList>("total");
+    QTest::newRow("customers") << true << QStringLiteral("Frf/CustomerMonth.frf")
+                               << QStringList{"各客户应收款月报表", "月份：2024年6月份", "客户名称",
+                                              "本月采购",           "本月销售",          "本月收付款",
+                                              "月初应收",           "月末应收"}
+                               << QStringList{"甲", "0", "200", "120", "50", "130"}
+                               << QStringList{"总合计", "4", "200", "116", "50", "130"};
+    QTest::newRow("accounts") << false << QStringLiteral("Frf/MoneyMonth.frf")
+                              << QStringList{"帐户收支月报表", "月份：2024年6月份", "帐户名称", "月初余额",
+                                             "本月收入",       "本月支出",          "本月净额", "月末余额"}
+                              << QStringList{"现金", "1000", "120", "4", "116", "1116"}
+                              << QStringList{"总合计", "1000.5", "120", "4", "116", "1116.5"};
+}
+
+void TestMonthlyReport::previewShowsTheLinesAndTitles() {
+    QFETCH(bool, customers);
+    QFETCH(QString, templateFile);
+    QFETCH(QStringList, heading);
+    QFETCH(QStringList, line);
+    QFETCH(QStringList, total);
+    Customer("甲", 50);
+    Customer("乙", 0);
+    AccountRow(2, "现金", 1000);
+    AccountRow(3, "银行", 0.5);
+    Bill("甲", 200, QDate(2024, 6, 3));
+    Voucher("甲", 120, QDate(2024, 6, 10));
+    Bill("乙", -4, QDate(2024, 6, 11));
+    Voucher("乙", -4, QDate(2024, 6, 12));
+    const Lines lines = customers ? RunCustomerReport() : RunAccountReport();
+    QVERIFY(program->Prompts().Texts().isEmpty());
+    QCOMPARE(program->Prompts().UnexpectedModals, 0);
+    QVERIFY(shownTemplate.endsWith(templateFile));
+    QCOMPARE(shownPages.size(), size_t(1));
+    const QStringList& page = shownPages[0];
+    for (const QString& text : heading)
+        QVERIFY2(page.contains(text), qPrintable(text));
+    // Every pool line is printed once, its cells side by side in column order.
+    for (const QStringList& expected : {line, total}) {
+        const qsizetype at = page.indexOf(expected[0]);
+        QVERIFY2(at >= 0, qPrintable(expected[0]));
+        QCOMPARE(page.mid(at, 6), expected);
+    }
+    QCOMPARE(page.count(Monthly::TotalCaption), 1);
+    QCOMPARE(Figures(lines).last(), total);
+}
+
+void TestMonthlyReport::missingTemplateIsReportedAndNothingShown() {
+    Customer("甲", 1);
+    AccountRow(2, "现金", 1);
+    QVERIFY(QFile::remove(program->Folder() + QStringLiteral("Frf/MoneyMonth.frf")));
+    const Lines lines = RunAccountReport();
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(program->Prompts().Texts().size(), 1);
+    QVERIFY2(program->Prompts().Texts()[0].contains(QStringLiteral("MoneyMonth.frf")),
+             qPrintable(program->Prompts().Texts()[0]));
+    QVERIFY(shownPages.empty());
+    QVERIFY(!FormProgress->isVisible());
 }
 
 QTEST_MAIN(TestMonthlyReport)
