@@ -153,7 +153,8 @@ void Query::Open(const QString& sql) {
 }
 
 void Query::Open() {
-    Close();
+    // The rows of the last result go, their memory stays for the new ones.
+    ResetState();
     if (!connection)
         throw KestrelError(QStringLiteral("查询没有数据库连接"));
     // The rows are read from the engine directly: a large result loads at close to the engine's
@@ -167,6 +168,7 @@ void Query::Open() {
         const QString problem = QString::fromUtf8(sqlite3_errmsg(db));
         const int failure = sqlite3_extended_errcode(db);
         sqlite3_finalize(statement);
+        Close();
         Fail(connection, failure, QStringLiteral("查询失败：") + problem);
     }
     const int code = result.Load(statement);
@@ -186,9 +188,13 @@ void Query::Open() {
 }
 
 void Query::Close() {
+    ResetState();
+    result.Clear();
+}
+
+void Query::ResetState() {
     state = State::Inactive;
     names.clear();
-    result.Clear();
     pending.clear();
     changed.clear();
     current = -1;
@@ -327,6 +333,12 @@ QVariant Query::ValueAt(int row, int column) const {
         column >= names.size())
         return QVariant();
     return result.Value(row, column);
+}
+
+double Query::ColumnSum(int column) const {
+    if (state == State::Inactive || column < 0 || column >= names.size())
+        return 0;
+    return result.Sum(column);
 }
 
 QString Query::TableOf(const QString& sql) {

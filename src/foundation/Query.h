@@ -82,6 +82,8 @@ public:
     Field Fields(int index);
     // Direct access for grids: the value at a row and column of the open result.
     QVariant ValueAt(int row, int column) const;
+    // The sum of a column over every row of the open result, read as numbers (0 when closed).
+    double ColumnSum(int column) const;
 
     void Insert();
     void Edit();
@@ -98,6 +100,8 @@ public:
 
 private:
     friend class Field;
+    // Closed, with no pending change; the memory of the rows is kept for the next result.
+    void ResetState();
     void RequireActive() const;
     void RequireRow() const;
     void RequireColumn(int column) const;

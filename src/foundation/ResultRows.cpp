@@ -3,23 +3,41 @@
 #include <algorithm>
 #include <sqlite3.h>
 
-void ResultRows::Clear() {
-    blocks.clear();
-    lastBlockSize = 0;
+void ResultRows::Reset() {
     used = 0;
-    text.clear();
     rows = 0;
     columns = 0;
+    textBlocksUsed = 0;
+    textCursor = nullptr;
+    textLeft = 0;
+}
+
+void ResultRows::Clear() {
+    Reset();
+    blocks.clear();
+    capacity = 0;
+    texts.clear();
+}
+
+void ResultRows::Trim() {
+    const size_t needed = (used + BlockSize - 1) / BlockSize;
+    if (needed < blocks.size()) {
+        // More than one block was there, so every block kept is a full one.
+        blocks.resize(needed);
+        capacity = needed * BlockSize;
+    }
+    texts.resize(textBlocksUsed);
 }
 
 int ResultRows::Load(sqlite3_stmt* statement) {
-    Clear();
+    Reset();
     columns = sqlite3_column_count(statement);
     int code;
     while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
         for (int c = 0; c < columns; ++c) {
-            Cell cell;
+            Cell& cell = NewCell();
             cell.Type = sqlite3_column_type(statement, c);
+            cell.Length = 0;
             switch (cell.Type) {
             case SQLITE_INTEGER:
                 cell.Integer = sqlite3_column_int64(statement, c);
@@ -27,22 +45,27 @@ int ResultRows::Load(sqlite3_stmt* statement) {
             case SQLITE_FLOAT:
                 cell.Real = sqlite3_column_double(statement, c);
                 break;
-            case SQLITE_TEXT:
-            case SQLITE_BLOB: {
-                const void* bytes = cell.Type == SQLITE_TEXT ? sqlite3_column_text(statement, c)
-                                                             : sqlite3_column_blob(statement, c);
+            case SQLITE_TEXT: {
+                // The text first, then its length, as the engine asks.
+                const unsigned char* bytes = sqlite3_column_text(statement, c);
                 cell.Length = sqlite3_column_bytes(statement, c);
-                cell.Offset = text.size();
-                text.append(static_cast<const char*>(bytes), cell.Length);
+                cell.Bytes = Keep(bytes, static_cast<size_t>(cell.Length));
+                break;
+            }
+            case SQLITE_BLOB: {
+                const void* bytes = sqlite3_column_blob(statement, c);
+                cell.Length = sqlite3_column_bytes(statement, c);
+                cell.Bytes = Keep(bytes, static_cast<size_t>(cell.Length));
                 break;
             }
             default:
+                cell.Integer = 0;
                 break;
             }
-            Push(cell);
         }
         ++rows;
     }
+    Trim();
     return code;
 }
 
@@ -54,9 +77,9 @@ QVariant ResultRows::Value(int row, int column) const {
     case SQLITE_FLOAT:
         return QVariant(cell.Real);
     case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(text.constData() + cell.Offset, cell.Length));
+        return QVariant(QString::fromUtf8(cell.Bytes, cell.Length));
     case SQLITE_BLOB:
-        return QVariant(text.mid(cell.Offset, cell.Length));
+        return QVariant(QByteArray(cell.Bytes, cell.Length));
     default:
         return QVariant();
     }
@@ -70,8 +93,32 @@ std::vector<QVariant> ResultRows::Row(int row) const {
     return values;
 }
 
+double ResultRows::Sum(int column) const {
+    double sum = 0;
+    for (int row = 0; row < rows; ++row) {
+        const Cell& cell = At(row, column);
+        switch (cell.Type) {
+        case SQLITE_INTEGER:
+            sum += static_cast<double>(cell.Integer);
+            break;
+        case SQLITE_FLOAT:
+            sum += cell.Real;
+            break;
+        case SQLITE_NULL:
+            break;
+        default: // a text counts for the number it reads as
+            sum += Value(row, column).toDouble();
+            break;
+        }
+    }
+    return sum;
+}
+
 ResultRows::Cell ResultRows::ToCell(const QVariant& value) {
     Cell cell;
+    cell.Type = SQLITE_NULL;
+    cell.Length = 0;
+    cell.Integer = 0;
     if (value.isNull())
         return cell;
     switch (value.typeId()) {
@@ -92,17 +139,15 @@ ResultRows::Cell ResultRows::ToCell(const QVariant& value) {
         const QByteArray bytes = value.toByteArray();
         cell.Type = SQLITE_BLOB;
         cell.Length = static_cast<int>(bytes.size());
-        cell.Offset = text.size();
-        text.append(bytes);
+        cell.Bytes = Keep(bytes.constData(), static_cast<size_t>(bytes.size()));
         return cell;
     }
     default: {
-        // A changed text is appended; the old one stays unused in the buffer until the next load.
+        // A changed text is kept anew; the old one stays unused in its block until the next load.
         const QByteArray bytes = value.toString().toUtf8();
         cell.Type = SQLITE_TEXT;
         cell.Length = static_cast<int>(bytes.size());
-        cell.Offset = text.size();
-        text.append(bytes);
+        cell.Bytes = Keep(bytes.constData(), static_cast<size_t>(bytes.size()));
         return cell;
     }
     }
@@ -114,25 +159,43 @@ void ResultRows::SetValue(int row, int column, const QVariant& value) {
 
 void ResultRows::AppendRow(const std::vector<QVariant>& values) {
     for (int c = 0; c < columns; ++c)
-        Push(ToCell(c < static_cast<int>(values.size()) ? values[static_cast<size_t>(c)] : QVariant()));
+        NewCell() = ToCell(c < static_cast<int>(values.size()) ? values[static_cast<size_t>(c)] : QVariant());
     ++rows;
 }
 
-void ResultRows::Push(const Cell& cell) {
-    // A deletion may have left the last block empty; it is used again rather than a new one.
-    const size_t block = used / BlockSize;
-    if (block == blocks.size()) {
-        blocks.push_back(std::make_unique<Cell[]>(FirstBlockSize));
-        lastBlockSize = FirstBlockSize;
-    } else if (block + 1 == blocks.size() && used % BlockSize == lastBlockSize) {
-        const size_t grown = std::min(lastBlockSize * 2, BlockSize);
-        auto larger = std::make_unique<Cell[]>(grown);
-        std::copy(blocks[block].get(), blocks[block].get() + lastBlockSize, larger.get());
-        blocks[block] = std::move(larger);
-        lastBlockSize = grown;
+void ResultRows::Grow() {
+    if (blocks.empty()) {
+        blocks.push_back(std::make_unique_for_overwrite<Cell[]>(FirstBlockSize));
+        capacity = FirstBlockSize;
+    } else if (capacity < BlockSize) {
+        // The only block is still small: it doubles.
+        const size_t grown = std::min(capacity * 2, BlockSize);
+        auto larger = std::make_unique_for_overwrite<Cell[]>(grown);
+        std::copy(blocks[0].get(), blocks[0].get() + used, larger.get());
+        blocks[0] = std::move(larger);
+        capacity = grown;
+    } else {
+        blocks.push_back(std::make_unique_for_overwrite<Cell[]>(BlockSize));
+        capacity += BlockSize;
     }
-    CellAt(used) = cell;
-    ++used;
+}
+
+void ResultRows::NextTextBlock(size_t length) {
+    // The next block of an earlier load is used again when the text fits in it.
+    if (textBlocksUsed == texts.size() || texts[textBlocksUsed].Size < length) {
+        const size_t size = textBlocksUsed == 0 ? FirstTextBlockSize
+                                                : std::min(texts[textBlocksUsed - 1].Size * 2, TextBlockSize);
+        TextBlock block;
+        block.Size = std::max(size, length);
+        block.Bytes = std::make_unique_for_overwrite<char[]>(block.Size);
+        if (textBlocksUsed == texts.size())
+            texts.push_back(std::move(block));
+        else
+            texts[textBlocksUsed] = std::move(block);
+    }
+    textCursor = texts[textBlocksUsed].Bytes.get();
+    textLeft = texts[textBlocksUsed].Size;
+    ++textBlocksUsed;
 }
 
 void ResultRows::EraseRow(int row) {

@@ -65,7 +65,7 @@ bool TShareDataModule::IsValidSerial(const QString& serial) const {
 
 bool OpenSql(Query& query, const QString& sql, const QString& failureMessage) {
     try {
-        query.Close();
+        // Open closes the last result itself and keeps its memory for the new rows.
         query.SQL = sql;
         query.Open();
         return true;

@@ -97,6 +97,12 @@ QString QueryGridModel::DisplayText(int row, int column) const {
     return value.toString();
 }
 
+double QueryGridModel::ColumnSum(int column) const {
+    if (!query || column < 0 || column >= static_cast<int>(fieldOfColumn.size()))
+        return 0;
+    return query->ColumnSum(fieldOfColumn[static_cast<size_t>(column)]);
+}
+
 int QueryGridModel::ColumnOf(const QString& fieldName) const {
     for (size_t i = 0; i < columns.size(); ++i) {
         if (columns[i].FieldName.compare(fieldName, Qt::CaseInsensitive) == 0)
@@ -306,14 +312,7 @@ void DataGrid::SetFooterText(int column, const QString& text, const QColor& colo
 }
 
 double DataGrid::ColumnSum(int column) const {
-    double sum = 0;
-    const int rows = gridModel->rowCount();
-    for (int row = 0; row < rows; ++row) {
-        const QVariant value = gridModel->Value(row, column);
-        if (!value.isNull())
-            sum += value.toDouble();
-    }
-    return sum;
+    return gridModel->ColumnSum(column);
 }
 
 void DataGrid::SetFooterSum(int column, const QColor& colour) {

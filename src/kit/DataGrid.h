@@ -41,6 +41,8 @@ public:
     QVariant Value(int row, int column) const;
     // The text a cell shows: amounts through RoundAmountText, other values as text.
     QString DisplayText(int row, int column) const;
+    // The sum of a column over every row, read as numbers (0 when the field is absent).
+    double ColumnSum(int column) const;
     // The column showing a field, -1 when none does.
     int ColumnOf(const QString& fieldName) const;
 

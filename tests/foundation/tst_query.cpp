@@ -34,6 +34,8 @@ private slots:
     void deleteRows();
     void deleteDuringInsertDropsOnlyTheNewRow();
     void largeResultKeepsEveryValue();
+    void reopeningKeepsEveryValueOfEachResult();
+    void columnSumReadsEveryRowAsNumber();
     void writesNeedATableWithAKey_data();
     void writesNeedATableWithAKey();
     void execSqlGivesRowsAffected();
@@ -557,6 +559,59 @@ void TestQuery::largeResultKeepsEveryValue() {
     QCOMPARE(q.ValueAt(boundary - 1, 1).toString(),
              QStringLiteral("O'Brien 客户") + QString::number(boundary + 2));
     QCOMPARE(q.ValueAt(boundary - 1, 3).toString(), QStringLiteral("改过 'x'"));
+}
+
+void TestQuery::reopeningKeepsEveryValueOfEachResult() {
+    // Each result is read into the memory the one before it left: large after small, small after
+    // large, a text longer than a whole text block, texts spread over many blocks.
+    struct Result {
+        int rows;
+        int textLength;
+    };
+    const Result results[] = {{30000, 40}, {3, 5}, {2, 3 << 20}, {1, 0}, {0, 1}, {40000, 12}};
+    Query q(connection.get());
+    for (const Result& r : results) {
+        q.SQL = QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < %1) "
+                               "Select i, 'T' || i || '客' || substr(hex(zeroblob(%2)), 1, %2) As Name, "
+                               "i * 0.5, Case i % 3 When 0 Then Null When 1 Then '' "
+                               "Else Cast(printf('%08d', i) As Blob) End From n Where i <= %1")
+                    .arg(r.rows)
+                    .arg(r.textLength);
+        q.Open();
+        QCOMPARE(q.RecordCount(), r.rows);
+        QCOMPARE(q.FieldNames().at(1), QStringLiteral("Name"));
+        const QString padding(r.textLength, QLatin1Char('0'));
+        for (int row = 0; row < r.rows; ++row) {
+            const int i = row + 1;
+            QCOMPARE(q.ValueAt(row, 0).toLongLong(), qint64(i));
+            QCOMPARE(q.ValueAt(row, 1).toString(), QStringLiteral("T%1客").arg(i) + padding);
+            QCOMPARE(q.ValueAt(row, 2).toDouble(), i * 0.5);
+            const QVariant last = q.ValueAt(row, 3);
+            if (i % 3 == 0) {
+                QVERIFY(last.isNull());
+            } else if (i % 3 == 1) {
+                // An empty text stays a text, not a null.
+                QCOMPARE(last.typeId(), QMetaType::QString);
+                QVERIFY(!last.toString().isNull());
+                QVERIFY(last.toString().isEmpty());
+            } else {
+                QCOMPARE(last.typeId(), QMetaType::QByteArray);
+                QCOMPARE(last.toByteArray(), QByteArray::number(i).rightJustified(8, '0'));
+            }
+        }
+    }
+}
+
+void TestQuery::columnSumReadsEveryRowAsNumber() {
+    Query q(connection.get());
+    QCOMPARE(q.ColumnSum(0), 0.0);
+    q.Open(QStringLiteral("Select 1 As A, 'x' As B Union All Select 2.5, 'y' Union All Select Null, 'z' "
+                          "Union All Select '4.25', 'w' Union All Select -3, 'v'"));
+    QCOMPARE(q.ColumnSum(0), 4.75);
+    QCOMPARE(q.ColumnSum(1), 0.0); // texts that are no numbers count for nothing
+    QCOMPARE(q.ColumnSum(2), 0.0); // no such column
+    q.Close();
+    QCOMPARE(q.ColumnSum(0), 0.0);
 }
 
 void TestQuery::deleteDuringInsertDropsOnlyTheNewRow() {
