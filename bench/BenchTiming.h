@@ -3,6 +3,7 @@
 // Timing shared by the benchmarks: the best of several runs, in thread CPU time and wall time.
 
 #include <QElapsedTimer>
+#include <QString>
 #include <algorithm>
 #include <ctime>
 #include <functional>
@@ -32,4 +33,10 @@ inline Timing Time(const std::function<void()>& run, int repeats = 5) {
         wall.push_back(timer.nsecsElapsed() / 1e6);
     }
     return {*std::min_element(cpu.begin(), cpu.end()), *std::min_element(wall.begin(), wall.end())};
+}
+
+// "12 ms cpu / 15 ms wall"
+inline QString ShowTiming(const Timing& t) {
+    return QString::number(t.Cpu, 'f', 0) + QStringLiteral(" ms cpu / ") + QString::number(t.Wall, 'f', 0) +
+           QStringLiteral(" ms wall");
 }

@@ -39,11 +39,6 @@ QTextStream out(stdout);
 // The last month of the generator's data.
 const QDate WorkingDate(2024, 6, 28);
 
-QString Show(const Timing& t) {
-    return QString::number(t.Cpu, 'f', 0) + QStringLiteral(" ms cpu / ") + QString::number(t.Wall, 'f', 0) +
-           QStringLiteral(" ms wall");
-}
-
 // SQLite alone: prepare the statement, step through every row and fetch every value once.
 int StepAll(sqlite3* db, const QString& jetSql) {
     const QByteArray sql = ToEngineSql(jetSql).toUtf8();
@@ -160,9 +155,9 @@ int main(int argc, char* argv[]) {
             best = t;
     }
     out << "customer monthly report, " << rows << " customers, " << Monthly::MonthTitle(WorkingDate) << "\n";
-    out << "  SQLite alone, grouped along the name indexes:  " << Show(byIndex) << "\n";
-    out << "  SQLite alone, grouped in memory:               " << Show(inMemory) << "\n";
-    out << "  SQLite alone, one statement of index look-ups: " << Show(correlated) << "\n";
+    out << "  SQLite alone, grouped along the name indexes:  " << ShowTiming(byIndex) << "\n";
+    out << "  SQLite alone, grouped in memory:               " << ShowTiming(inMemory) << "\n";
+    out << "  SQLite alone, one statement of index look-ups: " << ShowTiming(correlated) << "\n";
     out.flush();
 
     // The report as the program runs it, up to the prepared pages the preview shows.
@@ -170,7 +165,7 @@ int main(int argc, char* argv[]) {
     for (const ScriptedPrompts::Message& message : prompts.Messages)
         out << "  message: " << message.Text << "\n";
     out.flush();
-    out << "  the report, ready for the preview:            " << Show(report) << "  ("
+    out << "  the report, ready for the preview:            " << ShowTiming(report) << "  ("
         << FormMain->ADOQueryBig.RecordCount() << " lines)\n";
     out << "  ratio report / SQLite alone (cpu): " << QString::number(report.Cpu / best.Cpu, 'f', 2)
         << ", (wall): " << QString::number(report.Wall / best.Wall, 'f', 2) << "\n";
@@ -188,7 +183,7 @@ int main(int argc, char* argv[]) {
                             Monthly::CustomerSubtitle);
         },
         1);
-    out << "  five queries per customer (the first way):    " << Show(perCustomer) << "\n";
+    out << "  five queries per customer (the first way):    " << ShowTiming(perCustomer) << "\n";
     const bool same =
         Monthly::CustomerReportLines(slow) ==
         Monthly::CustomerReportLines(Monthly::CustomerMonthFigures(connection, customers, WorkingDate));
@@ -201,8 +196,8 @@ int main(int argc, char* argv[]) {
     const Timing perAccount =
         Time([&] { MonthlyReference::AccountFigures(connection, accountList, WorkingDate); }, 3);
     out << "account monthly report, " << accountList.size() << " accounts\n";
-    out << "  the report, ready for the preview:            " << Show(accounts) << "\n";
-    out << "  three queries per account (figures only):     " << Show(perAccount) << "\n";
+    out << "  the report, ready for the preview:            " << ShowTiming(accounts) << "\n";
+    out << "  three queries per account (figures only):     " << ShowTiming(perAccount) << "\n";
     out.flush();
 
     sqlite3_close(engine);

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <charconv>
 #include <cstdio>
 #include <vector>
 #include <xlsxwriter.h>
@@ -20,14 +21,59 @@ QString ExportDateLine(const QDate& today) {
     return QStringLiteral("日期:") + today.toString(QStringLiteral("yyyy年MM月dd日"));
 }
 
+namespace {
+
+// The number written by count digits at from, or -1.
+int DigitsAt(const QString& text, qsizetype from, qsizetype count) {
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// Whether text has the stored form "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss", with a valid date and
+// time of day: the sheet's form then differs only in its separators.
+bool IsStoredDateForm(const QString& text) {
+    const qsizetype size = text.size();
+    if ((size != 10 && size != 19) || text[4] != u'-' || text[7] != u'-' ||
+        !QDate::isValid(DigitsAt(text, 0, 4), DigitsAt(text, 5, 2), DigitsAt(text, 8, 2)))
+        return false;
+    return size == 10 ||
+           (text[10] == u' ' && text[13] == u':' && text[16] == u':' &&
+            QTime::isValid(DigitsAt(text, 11, 2), DigitsAt(text, 14, 2), DigitsAt(text, 17, 2)));
+}
+
+} // namespace
+
 QString ExportDateText(const QString& storedText) {
     if (storedText.isEmpty())
         return QString();
+    // The stored form, turned over character by character: a long result has a date in every row.
+    if (IsStoredDateForm(storedText)) {
+        QString text = storedText;
+        for (const qsizetype at : {4, 7, 13, 16}) {
+            if (at < text.size())
+                text[at] = u'.';
+        }
+        return text;
+    }
     const QDateTime value = ParseStoredDate(storedText);
     if (!value.isValid())
         return storedText;
     return value.toString(storedText.size() > 10 ? QStringLiteral("yyyy.MM.dd HH.mm.ss")
                                                  : QStringLiteral("yyyy.MM.dd"));
+}
+
+double ExportNumber(double value) {
+    char digits[32];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 15);
+    double rounded = value;
+    std::from_chars(digits, written.ptr, rounded);
+    return rounded;
 }
 
 bool IsDateField(const QString& fieldName) {
@@ -119,8 +165,7 @@ bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QS
             case QMetaType::Int:
                 // Amounts are numbers, at the 15 digits a figure is shown with.
                 if (status == LXW_NO_ERROR)
-                    status = worksheet_write_number(
-                        sheet, row, col, QString::number(value.toDouble(), 'g', 15).toDouble(), nullptr);
+                    status = worksheet_write_number(sheet, row, col, ExportNumber(value.toDouble()), nullptr);
                 break;
             default:
                 writeText(row, col, columns[c].Dates ? ExportDateText(value.toString()) : value.toString());

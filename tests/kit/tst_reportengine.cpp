@@ -3,6 +3,7 @@
 #include "kit/report/ReportOutput.h"
 
 #include <QFile>
+#include <QLineF>
 #include <QPdfDocument>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +30,7 @@ private slots:
     void formatValue_data();
     void formatValue();
     void pdfKeepsChineseText();
+    void framesAreJoinedAndDrawnOnce();
 };
 
 namespace {
@@ -496,6 +498,46 @@ void TestReportEngine::pdfKeepsChineseText() {
     QVERIFY2(last.contains(QStringLiteral("商品20")) && last.contains(QStringLiteral("第 3 页 共 3 页")),
              qPrintable(last));
     QVERIFY(!last.contains(QStringLiteral("商品清单")));
+}
+
+void TestReportEngine::framesAreJoinedAndDrawnOnce() {
+    // Three rows framed left, right and bottom under a header framed all round; a summary with a
+    // thicker top frame and a slanted line of its own pen.
+    const TableDataSet items = Items(3);
+    ReportData data;
+    data.Add(QStringLiteral("Items"), &items);
+    const auto report = Prepare(ListTemplate(QStringLiteral(R"(<Band type="Summary" height="10">
+    <Line x="0" y="0" width="10" height="10" lineWidth="1"/>
+    <Text x="0" y="0" width="40" height="10" frame="top" lineWidth="1">合计</Text>
+  </Band>)")),
+                                data);
+    QVERIFY(report);
+    // At a millimetre to the pixel: the header stands at 40..50 mm, the rows at 50..80, the
+    // summary at 80..90, the left margin at 20 mm.
+    QStringList lines;
+    for (const PageRenderer::PageLines& pen : PageRenderer::Lines(*report, 0, 1.0)) {
+        for (const QLineF& line : pen.Lines)
+            lines << QStringLiteral("%1 %2: %3,%4 %5,%6")
+                         .arg(pen.Colour.name())
+                         .arg(pen.Width)
+                         .arg(line.x1())
+                         .arg(line.y1())
+                         .arg(line.x2())
+                         .arg(line.y2());
+    }
+    lines.sort();
+    const QStringList expected = {
+        "#000000 0.5: 100,40 100,50", // the header's right side
+        "#000000 0.5: 20,40 100,40",  // the header's top
+        "#000000 0.5: 20,40 20,80",   // the left side, header and rows in one
+        "#000000 0.5: 20,50 100,50",  // the header's bottom, the top of the first row
+        "#000000 0.5: 20,60 60,60",   // the bottoms of the rows
+        "#000000 0.5: 20,70 60,70",   "#000000 0.5: 20,80 60,80",
+        "#000000 0.5: 60,40 60,80", // the side the header cells and the rows share, once
+        "#000000 1: 20,80 30,90",   // the slanted line as it is
+        "#000000 1: 20,80 60,80",   // the summary's top, with its own pen
+    };
+    QCOMPARE(lines, expected);
 }
 
 QTEST_MAIN(TestReportEngine)

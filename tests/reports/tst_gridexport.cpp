@@ -22,6 +22,8 @@ private slots:
     void cleanup();
     void dateTexts_data();
     void dateTexts();
+    void numbers_data();
+    void numbers();
     void documentResult();
     void voucherResultSkipsHiddenColumns();
     void emptyResultHasDateAndTitlesOnly();
@@ -165,6 +167,34 @@ void TestGridExport::dateTexts_data() {
                                           << "2008.03.05 00.00.00";
     QTest::newRow("empty") << ""
                            << "";
+    // Not the stored form: kept as stored when it is no date, read as a date when it is one.
+    QTest::newRow("no such day") << "2024-02-30"
+                                 << "2024-02-30";
+    QTest::newRow("no such hour") << "2024-06-30 25:00:00"
+                                  << "2024-06-30 25:00:00";
+    QTest::newRow("ISO form") << "2024-06-30T14:30:05"
+                              << "2024.06.30 14.30.05";
+    QTest::newRow("leap day") << "2024-02-29 23:59:59"
+                              << "2024.02.29 23.59.59";
+}
+
+void TestGridExport::numbers_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("written");
+    QTest::newRow("amount") << 1234.5 << 1234.5;
+    QTest::newRow("negative amount") << -4047.72 << -4047.72;
+    QTest::newRow("sum with a binary tail") << 0.1 + 0.2 << 0.3;
+    QTest::newRow("whole number") << 300.0 << 300.0;
+    QTest::newRow("beyond 15 digits") << 1234567890123456789.0 << 1.23456789012346e18;
+    QTest::newRow("zero") << 0.0 << 0.0;
+}
+
+void TestGridExport::numbers() {
+    QFETCH(double, value);
+    QFETCH(double, written);
+    // Exactly: a fuzzy comparison would hide the binary tail.
+    const double exported = ExportNumber(value);
+    QVERIFY2(exported == written, qPrintable(QString::number(exported, 'g', 17)));
 }
 
 void TestGridExport::dateTexts() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QLineF>
 #include <QRectF>
 #include <QString>
 #include <vector>
@@ -20,6 +22,15 @@ public:
         QString Text;
     };
     static std::vector<PageText> Texts(const PreparedReport& report, int page);
+
+    // The lines of a page as drawn (frames and line items), by pen, in device pixels at dotsPerMm:
+    // pieces that lie on one line and touch are joined, so a side shared by cells is drawn once.
+    struct PageLines {
+        QColor Colour;
+        double Width = 0;
+        std::vector<QLineF> Lines;
+    };
+    static std::vector<PageLines> Lines(const PreparedReport& report, int page, double dotsPerMm);
 };
 
 // The fonts a report item asks for, with the CJK fonts the program installs with behind it.
