@@ -42,6 +42,7 @@ int main(int argc, char* argv[]) {
         FormAnalysis->ComboBox1->setCurrentIndex(shape);
         for (int page = 0; page < FormAnalysis->PageControl1->count(); ++page) {
             FormAnalysis->PageControl1->setCurrentIndex(page);
+            QApplication::processEvents(); // the charts lay out their legends on posted events
             FormAnalysis->grab().save(
                 out.filePath(QStringLiteral("analysis-%1-%2.png").arg(shape ? "pie" : "bars").arg(page + 1)));
         }

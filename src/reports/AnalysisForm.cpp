@@ -321,6 +321,7 @@ void TFormAnalysis::BuildChart(QChartView* view, const QString& measure, const Q
         }
         series->setLabelsVisible(true);
         series->setLabelsFormat(QStringLiteral("@value"));
+        series->setLabelsPrecision(15); // whole amounts in full, not as 5.75856e+06
         series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
         chart->addSeries(series);
         // A hidden scale with room above and below the bars for their marks.
