@@ -12,6 +12,7 @@
 // wall-clock time (on a shared machine the best run is the one least disturbed by others).
 //
 // usage: kestrel_bench_analysis_export PATH-OF-A-LARGE-Kestrel.mdb   (kestrel_makebenchdb writes one)
+#include "BenchProgram.h"
 #include "BenchSqlite.h"
 #include "BenchTiming.h"
 #include "app/Forms.h"
@@ -272,15 +273,8 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QString path = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
-    Prompts::Install(std::make_unique<QtPrompts>());
-    SetProgramFolder(QCoreApplication::applicationDirPath());
-    CreateForms();
-    ShareDataModule->ADOConnection1.ConnectionString = BuildConnectionString(path, DatabasePassword);
-    if (!ShareDataModule->ADOConnection1.Open()) {
-        out << "cannot open " << path << ": " << ShareDataModule->ADOConnection1.LastError() << "\n";
+    if (!StartProgramOn(path, out))
         return 1;
-    }
-    FormMain->show();
     FormMain->SetWorkingDate(QDate(2024, 6, 28)); // the last month of the generator's data
     FormMain->ShowPage(TFormMain::PageBillReport);
     FormMain->FillBillReport(BillReportSelect() + QStringLiteral("(BillIndex > 1)"));

@@ -8,6 +8,7 @@
 // same run.
 //
 // usage: kestrel_bench_print PATH-OF-A-LARGE-Kestrel.mdb [pdf-runs]   (kestrel_makebenchdb writes one)
+#include "BenchProgram.h"
 #include "BenchTiming.h"
 #include "app/Forms.h"
 #include "foundation/PublicFunction.h"
@@ -178,15 +179,8 @@ int main(int argc, char* argv[]) {
     }
     const QString path = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     const int pdfRuns = argc > 2 ? std::max(1, QString::fromLocal8Bit(argv[2]).toInt()) : 3;
-    Prompts::Install(std::make_unique<QtPrompts>());
-    SetProgramFolder(QCoreApplication::applicationDirPath());
-    CreateForms();
-    ShareDataModule->ADOConnection1.ConnectionString = BuildConnectionString(path, DatabasePassword);
-    if (!ShareDataModule->ADOConnection1.Open()) {
-        out << "cannot open " << path << ": " << ShareDataModule->ADOConnection1.LastError() << "\n";
+    if (!StartProgramOn(path, out))
         return 1;
-    }
-    FormMain->show();
     FormMain->PageControl1->setCurrentIndex(TFormMain::PageBillReport);
     const QString bills = BillReportSelect() + QStringLiteral("(BillIndex > 1)");
     const QString templateFile = ProgramFolder + ListTemplate(true, QStringLiteral("纵向打印"));
