@@ -82,7 +82,8 @@ inline int StepAll(sqlite3* db, const QString& jetSql, bool readColumns, quint64
     return rows;
 }
 
-// A connection of SQLite's own to the file, read only, with the Jet functions and some settings.
+// A connection of SQLite's own to the file, read only, without locking (one thread uses it), with the
+// Jet functions and some settings.
 struct Setting {
     const char* what;
     QStringList pragmas;
@@ -90,7 +91,7 @@ struct Setting {
 
 inline sqlite3* OpenEngine(const QString& path, const Setting& setting) {
     sqlite3* engine = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &engine, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(path.toUtf8().constData(), &engine, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     RegisterJetFunctions(engine);
     for (const QString& pragma : setting.pragmas)
         sqlite3_exec(engine, pragma.toUtf8().constData(), nullptr, nullptr, nullptr);

@@ -1,7 +1,39 @@
 #include "ResultRows.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 #include <sqlite3.h>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+namespace {
+
+const size_t HugePage = size_t(1) << 21;
+
+} // namespace
+
+void* ResultRows::Allocate(size_t bytes) {
+    void* block = nullptr;
+    if (bytes >= HugePage) {
+        const size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
+        block = std::aligned_alloc(HugePage, rounded);
+#ifdef __linux__
+        if (block)
+            madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+    } else {
+        block = std::malloc(bytes);
+    }
+    if (!block)
+        throw std::bad_alloc();
+    return block;
+}
+
+void ResultRows::FreeBlock::operator()(void* block) const {
+    std::free(block);
+}
 
 void ResultRows::Reset() {
     used = 0;
@@ -165,17 +197,17 @@ void ResultRows::AppendRow(const std::vector<QVariant>& values) {
 
 void ResultRows::Grow() {
     if (blocks.empty()) {
-        blocks.push_back(std::make_unique_for_overwrite<Cell[]>(FirstBlockSize));
+        blocks.push_back(NewBlock<Cell>(FirstBlockSize));
         capacity = FirstBlockSize;
     } else if (capacity < BlockSize) {
         // The only block is still small: it doubles.
         const size_t grown = std::min(capacity * 2, BlockSize);
-        auto larger = std::make_unique_for_overwrite<Cell[]>(grown);
+        auto larger = NewBlock<Cell>(grown);
         std::copy(blocks[0].get(), blocks[0].get() + used, larger.get());
         blocks[0] = std::move(larger);
         capacity = grown;
     } else {
-        blocks.push_back(std::make_unique_for_overwrite<Cell[]>(BlockSize));
+        blocks.push_back(NewBlock<Cell>(BlockSize));
         capacity += BlockSize;
     }
 }
@@ -187,7 +219,7 @@ void ResultRows::NextTextBlock(size_t length) {
                                                 : std::min(texts[textBlocksUsed - 1].Size * 2, TextBlockSize);
         TextBlock block;
         block.Size = std::max(size, length);
-        block.Bytes = std::make_unique_for_overwrite<char[]>(block.Size);
+        block.Bytes = NewBlock<char>(block.Size);
         if (textBlocksUsed == texts.size())
             texts.push_back(std::move(block));
         else

@@ -34,6 +34,17 @@ public:
     void EraseRow(int row);
 
 private:
+    // Blocks of memory; a large one is backed by huge pages where the system offers them, so that
+    // a fresh result of a hundred megabytes costs a few hundred page faults, not tens of thousands.
+    struct FreeBlock {
+        void operator()(void* block) const;
+    };
+    template <class T> using Block = std::unique_ptr<T[], FreeBlock>;
+    static void* Allocate(size_t bytes);
+    template <class T> static Block<T> NewBlock(size_t count) {
+        return Block<T>(static_cast<T*>(Allocate(count * sizeof(T))));
+    }
+
     // Left uninitialised when a block is made: every cell is written before it is read.
     struct Cell {
         int Type; // an engine type: SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB, SQLITE_NULL
@@ -47,12 +58,12 @@ private:
     // Cells live in fixed blocks, so that a growing result never copies what it already holds.
     // The first block starts small and doubles up to the full size, so that the many one-row
     // results of totals do not each pay for a full block.
-    static constexpr size_t BlockSize = size_t(1) << 16;
+    static constexpr size_t BlockSize = size_t(1) << 17; // 2 MB
     static constexpr size_t FirstBlockSize = 64;
     // Text blocks start small for the same reason and double up to their full size; a text
     // longer than that gets a block of its own.
     static constexpr size_t FirstTextBlockSize = size_t(1) << 12;
-    static constexpr size_t TextBlockSize = size_t(1) << 20;
+    static constexpr size_t TextBlockSize = size_t(1) << 21;
 
     Cell& CellAt(size_t i) { return blocks[i / BlockSize][i % BlockSize]; }
     const Cell& CellAt(size_t i) const { return blocks[i / BlockSize][i % BlockSize]; }
@@ -84,12 +95,12 @@ private:
     void Trim();
     Cell ToCell(const QVariant& value);
 
-    std::vector<std::unique_ptr<Cell[]>> blocks; // rows * columns cells, row after row
-    size_t capacity = 0;                         // cells the blocks have room for
+    std::vector<Block<Cell>> blocks; // rows * columns cells, row after row
+    size_t capacity = 0;             // cells the blocks have room for
     size_t used = 0;
 
     struct TextBlock {
-        std::unique_ptr<char[]> Bytes;
+        Block<char> Bytes;
         size_t Size = 0;
     };
     std::vector<TextBlock> texts;

@@ -494,16 +494,16 @@ void TestQuery::deleteRows() {
 // across a block's end must keep every value in its row and column.
 void TestQuery::largeResultKeepsEveryValue() {
     Exec(QStringLiteral(
-        "With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 9000) "
+        "With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 18000) "
         "Insert Into Customer (CustomerName, CustomerOwe, CustomerRemark) "
         "Select 'O''Brien 客户' || i, i + 0.25, Case When i % 2 = 0 Then Null Else 'r' || i End "
         "From n"));
     Query q(connection.get());
-    // Eight columns: the first block of 65536 cells holds rows 0 to 8191.
+    // Eight columns: the first block of 131072 cells holds rows 0 to 16383.
     q.Open(QStringLiteral("Select CustomerIndex, CustomerName, CustomerOwe, CustomerRemark, CustomerMan, "
                           "CustomerOwe * 2 As Twice, CustomerPhone, CustomerAddress From Customer "
                           "Where CustomerIndex > 1 Order By CustomerOwe"));
-    QCOMPARE(q.RecordCount(), 9000);
+    QCOMPARE(q.RecordCount(), 18000);
     QCOMPARE(q.FieldNames().at(5), QStringLiteral("Twice"));
     const auto check = [&](int row, int i) {
         QCOMPARE(q.ValueAt(row, 1).toString(), QStringLiteral("O'Brien 客户") + QString::number(i));
@@ -513,8 +513,8 @@ void TestQuery::largeResultKeepsEveryValue() {
         else
             QCOMPARE(q.ValueAt(row, 3).toString(), QStringLiteral("r") + QString::number(i));
     };
-    const int boundary = 65536 / 8; // the first row of the second block
-    for (int row : {0, boundary - 1, boundary, 8999})
+    const int boundary = 131072 / 8; // the first row of the second block
+    for (int row : {0, boundary - 1, boundary, 17999})
         check(row, row + 1);
     QCOMPARE(q.ValueAt(boundary, 5).toDouble(), 2 * (boundary + 1.25));
 
@@ -527,18 +527,18 @@ void TestQuery::largeResultKeepsEveryValue() {
     check(boundary, boundary + 1);
     check(boundary + 2, boundary + 3);
     QCOMPARE(Scalar(QStringLiteral("Select CustomerRemark From Customer Where CustomerOwe = %1")
-                        .arg(boundary + 2.25)),
+                        .arg(boundary + 2.25, 0, 'f', 2)),
              QStringLiteral("改过 'x'"));
 
     // Deleting a row of the first block moves every later row up by one, across the block's end.
     q.MoveTo(10);
     q.Delete();
-    QCOMPARE(q.RecordCount(), 8999);
+    QCOMPARE(q.RecordCount(), 17999);
     check(9, 10);
     check(10, 12);
     check(boundary - 1, boundary + 1);
     QCOMPARE(q.ValueAt(boundary, 3).toString(), QStringLiteral("改过 'x'"));
-    check(8998, 9000);
+    check(17998, 18000);
 
     // A row added after a deletion brought the cells back to exactly one full block goes after the
     // last row.
