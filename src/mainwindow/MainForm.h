@@ -188,7 +188,9 @@ public:
     void ActionPrintBillReportExecute();
     void ActionPrintMoneyReportExecute();
     void Button15Click(); // stores the print direction of ComboBox5
-    void BuildPrinting(); // connects the print actions and Button15
+    // Opens the report designer on the template last loaded into frReport1 (administrator only).
+    void ActionDesignExecute(); // 单据设计
+    void BuildPrinting();       // connects the print actions and Button15
 
     // ---- Analysis and spreadsheet export (MainFormAnalysis.cpp)
     void ConnectAnalysisAndExport();

@@ -1,12 +1,14 @@
 // The main window's prints: the document and voucher result lists in the stored print direction,
-// and storing that direction.
+// storing that direction, and the report designer.
 #include "MainForm.h"
 #include "RoleViews.h"
 #include "foundation/IniFile.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
+#include "kit/report/ReportDesigner.h"
 #include "kit/report/ReportPreview.h"
+#include "reports/PrintCatalogue.h"
 #include "reports/Printing.h"
 
 #include <QAction>
@@ -19,6 +21,7 @@ void TFormMain::BuildPrinting() {
     connect(ActionPrintMoneyReport, &QAction::triggered, this,
             Guarded(this, &TFormMain::ActionPrintMoneyReportExecute));
     connect(Button15, &QPushButton::clicked, this, Guarded(this, &TFormMain::Button15Click));
+    connect(ActionDesign, &QAction::triggered, this, Guarded(this, &TFormMain::ActionDesignExecute));
 }
 
 void TFormMain::ActionPrintBillReportExecute() {
@@ -46,4 +49,18 @@ void TFormMain::Button15Click() {
         return;
     }
     Prompts::Get().Information(QStringLiteral("打印方式设置为：") + direction);
+}
+
+void TFormMain::ActionDesignExecute() {
+    if (!IsAdministratorSignedIn())
+        return;
+    ReportDesigner designer(this);
+    designer.TemplateFolder = ProgramFolder + QStringLiteral("Frf");
+    designer.CatalogueOf = PrintCatalogueFor;
+    if (frReport1.HasTemplate())
+        designer.OpenTemplate(frReport1.FileName());
+    Prompts::Get().ShowModal(&designer);
+    // The report object holds the template as the designer left it on disk.
+    if (!designer.Model->FileName().isEmpty() && !designer.Model->IsModified())
+        frReport1.LoadFromFile(designer.Model->FileName());
 }

@@ -5,9 +5,13 @@
 
 #include "foundation/Query.h"
 #include "foundation/ShareDM.h"
+#include "kit/report/ReportEngine.h"
+#include "reports/PrintCatalogue.h"
 #include "support/TestSupport.h"
 
 #include <QList>
+#include <QTest>
+#include <algorithm>
 
 inline void FillSmallBook(TestProgram& program) {
     program.Exec("Insert Into Account (AccountIndex, AccountName, AccountBase, AccountMan) Values "
@@ -66,4 +70,24 @@ inline void SignInAsSalesman(const QString& name) {
         QStringLiteral(" And (AccountMan = '财务主管' Or AccountMan = '") + name + QStringLiteral("')");
     BillFilter = QStringLiteral(" And (BillMan = '") + name + QStringLiteral("')");
     MoneyFilter = QStringLiteral(" And (MoneyMan = '") + name + QStringLiteral("')");
+}
+
+inline QStringList LowerSorted(QStringList names) {
+    for (QString& name : names)
+        name = name.toLower();
+    names.sort();
+    return names;
+}
+
+// The designer offers for a template exactly the fields its print path hands over.
+inline void CheckCatalogue(const PreparedReport& report) {
+    const DesignCatalogue catalogue = PrintCatalogueFor(report.Template().FileName);
+    for (const auto& [name, set] : report.DataSetsUsed()) {
+        const auto entry =
+            std::find_if(catalogue.begin(), catalogue.end(), [&](const DesignDataSet& offered) {
+                return offered.Name.compare(name, Qt::CaseInsensitive) == 0;
+            });
+        QVERIFY2(entry != catalogue.end(), qPrintable(name));
+        QCOMPARE(LowerSorted(entry->Fields), LowerSorted(set->FieldNames()));
+    }
 }

@@ -164,6 +164,7 @@ void TestMonthlyReport::QueuePreview() {
                                          QString::fromUtf8(QTest::currentDataTag())));
         const PreparedReport& report = *preview->Prepared();
         shownTemplate = report.Template().FileName;
+        CheckCatalogue(report);
         for (int page = 0; page < report.PageCount(); ++page) {
             QStringList texts;
             for (const auto& text : PageRenderer::Texts(report, page))
@@ -441,6 +442,8 @@ void TestMonthlyReport::progressWindowMovesAndCloses() {
     bool modal = false;
     connect(FormProgress->ProgressBar1, &QProgressBar::valueChanged, this, [&](int value) {
         values << value;
+        if (value == 50)
+            SaveScreenshot(FormProgress, QStringLiteral("progress.png"));
         visibleThroughout = visibleThroughout && FormProgress->isVisible();
         modal = modal || FormProgress->isModal() || QApplication::activeModalWidget() != nullptr;
     });

@@ -98,6 +98,7 @@ std::vector<QStringList> TestPrinting::Preview(const std::function<void()>& prin
         const PreparedReport& report = *preview->Prepared();
         shownTemplate = report.Template().FileName;
         SavePictures(preview);
+        CheckCatalogue(report);
         for (int page = 0; page < report.PageCount(); ++page) {
             QStringList texts;
             for (const auto& text : PageRenderer::Texts(report, page))

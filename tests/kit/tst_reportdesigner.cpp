@@ -1,0 +1,452 @@
+#include "foundation/ShareDM.h"
+#include "kit/Prompts.h"
+#include "kit/report/PageRenderer.h"
+#include "kit/report/ReportDesignCanvas.h"
+#include "kit/report/ReportDesignModel.h"
+#include "kit/report/ReportDesigner.h"
+#include "kit/report/ReportPreview.h"
+#include "kit/report/ReportTemplateFile.h"
+#include "mainwindow/MainForm.h"
+#include "reports/PrintCatalogue.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+// The report designer through its model (load, change, undo, save) and through its window.
+
+namespace {
+
+QString TemplateSource(const QString& name) {
+    return qEnvironmentVariable("KESTREL_DATA_DIR") + QStringLiteral("/Frf/") + name;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The first text item showing `text` (Bill.frf's document number: no other item lies over it).
+ReportDesignModel::ItemRef FirstText(const ReportTemplate& t,
+                                     const QString& text = QStringLiteral("[ADOQuery1.BillSerial]")) {
+    for (int b = 0; b < static_cast<int>(t.Bands.size()); ++b) {
+        const auto& items = t.Bands[static_cast<size_t>(b)].Items;
+        for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+            if (items[static_cast<size_t>(i)].Type == ReportItem::Kind::Text &&
+                items[static_cast<size_t>(i)].Text.contains(text))
+                return {b, i};
+        }
+    }
+    return {};
+}
+
+// What the document print hands Bill.frf.
+DesignCatalogue BillCatalogue() {
+    return PrintCatalogueFor(QStringLiteral("Bill.frf"));
+}
+
+} // namespace
+
+class TestReportDesigner : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void loadMoveUndoRedo();
+    void propertyChangeIsOneStepAndReparsesTheText();
+    void arrowKeyStepsMergeIntoOneUndoStep();
+    void addAndDeleteItemsAndBands();
+    void saveKeepsThePreviousVersionAndReloadsTheSame();
+    void brokenTemplateIsRefusedAtSave_data();
+    void brokenTemplateIsRefusedAtSave();
+    void failedBackupLeavesTheTemplateAsItWas();
+    void shippedTemplatesFitTheirPrintPaths_data();
+    void shippedTemplatesFitTheirPrintPaths();
+    void windowSelectsMovesAndEditsWithTheMouseAndPanel();
+    void mainWindowOpensTheLastLoadedTemplate();
+    void openDropAndPreviewWithSampleData();
+
+private:
+    QTemporaryDir folder;
+    QString billFile;
+    std::unique_ptr<Prompts> previous;
+    ScriptedPrompts* prompts = nullptr;
+};
+
+void TestReportDesigner::init() {
+    billFile = folder.filePath(QStringLiteral("Bill.frf"));
+    QFile::remove(billFile);
+    QFile::remove(ReportDesignModel::BackupName(billFile));
+    QVERIFY(QFile::copy(TemplateSource(QStringLiteral("Bill.frf")), billFile));
+    QFile(billFile).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    auto scripted = std::make_unique<ScriptedPrompts>();
+    prompts = scripted.get();
+    previous = Prompts::Install(std::move(scripted));
+}
+
+void TestReportDesigner::cleanup() {
+    Prompts::Install(std::move(previous));
+}
+
+void TestReportDesigner::loadMoveUndoRedo() {
+    ReportDesignModel model;
+    ReportError error;
+    QVERIFY2(model.Load(billFile, &error), qPrintable(error.Text()));
+    QVERIFY(!model.Template().Bands.empty());
+    QVERIFY(!model.IsModified());
+    const ReportDesignModel::ItemRef item = FirstText(model.Template());
+    QVERIFY(item.Valid());
+    const QRectF before = model.Item(item)->Geometry;
+    model.MoveItem(item, before.topLeft() + QPointF(12.5, 3));
+    QCOMPARE(model.Item(item)->Geometry.topLeft(), before.topLeft() + QPointF(12.5, 3));
+    QCOMPARE(model.Item(item)->Geometry.size(), before.size());
+    QVERIFY(model.IsModified());
+    model.UndoStack()->undo();
+    QCOMPARE(model.Item(item)->Geometry, before);
+    QVERIFY(!model.IsModified());
+    model.UndoStack()->redo();
+    QCOMPARE(model.Item(item)->Geometry.topLeft(), before.topLeft() + QPointF(12.5, 3));
+}
+
+void TestReportDesigner::propertyChangeIsOneStepAndReparsesTheText() {
+    ReportDesignModel model;
+    ReportError error;
+    QVERIFY(model.Load(billFile, &error));
+    const ReportDesignModel::ItemRef item = FirstText(model.Template());
+    ReportItem changed = *model.Item(item);
+    const ReportItem original = changed;
+    changed.Text = QStringLiteral("客户：[ADOQuery1.BillUser]");
+    changed.Bold = !original.Bold;
+    changed.Frame = FrameAll;
+    model.SetItem(item, changed, QStringLiteral("修改"));
+    QCOMPARE(model.UndoStack()->count(), 1);
+    const ReportItem* now = model.Item(item);
+    QCOMPARE(now->Bold, !original.Bold);
+    QCOMPARE(now->Frame, int(FrameAll));
+    QCOMPARE(now->Parts.size(), size_t(2));
+    QCOMPARE(now->Parts[1].Type, TextPart::Kind::Field);
+    QCOMPARE(now->Parts[1].Field, QStringLiteral("BillUser"));
+    model.UndoStack()->undo();
+    QCOMPARE(model.Item(item)->Text, original.Text);
+    QCOMPARE(model.Item(item)->Bold, original.Bold);
+}
+
+void TestReportDesigner::arrowKeyStepsMergeIntoOneUndoStep() {
+    ReportDesignModel model;
+    ReportError error;
+    QVERIFY(model.Load(billFile, &error));
+    ReportDesignCanvas canvas(&model);
+    const ReportDesignModel::ItemRef item = FirstText(model.Template());
+    model.Select(item);
+    const QPointF start = model.Item(item)->Geometry.topLeft();
+    QTest::keyClick(&canvas, Qt::Key_Right);
+    QTest::keyClick(&canvas, Qt::Key_Right);
+    QTest::keyClick(&canvas, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(model.Item(item)->Geometry.topLeft(), start + QPointF(2, 0.1));
+    QCOMPARE(model.UndoStack()->count(), 1);
+    // Ctrl with an arrow changes the size.
+    const QSizeF size = model.Item(item)->Geometry.size();
+    QTest::keyClick(&canvas, Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(model.Item(item)->Geometry.size(), size + QSizeF(1, 0));
+    model.UndoStack()->undo();
+    model.UndoStack()->undo();
+    QCOMPARE(model.Item(item)->Geometry.topLeft(), start);
+    QTest::keyClick(&canvas, Qt::Key_Delete);
+    QVERIFY(!model.Selected().Valid());
+}
+
+void TestReportDesigner::addAndDeleteItemsAndBands() {
+    ReportDesignModel model;
+    ReportError error;
+    QVERIFY(model.Load(billFile, &error));
+    const int bands = static_cast<int>(model.Template().Bands.size());
+    ReportBand summary;
+    summary.Type = ReportBand::Kind::Summary;
+    summary.Height = 15;
+    const int at = model.AddBand(summary);
+    QCOMPARE(static_cast<int>(model.Template().Bands.size()), bands + 1);
+    QCOMPARE(model.Template().Bands[static_cast<size_t>(at)].Type, ReportBand::Kind::Summary);
+    // A band goes after every band laid out before it.
+    for (int b = 0; b < at; ++b)
+        QVERIFY(static_cast<int>(model.Template().Bands[static_cast<size_t>(b)].Type) <=
+                static_cast<int>(ReportBand::Kind::Summary));
+    const ReportDesignModel::ItemRef field =
+        model.AddFieldItem(at, QStringLiteral("ADOQuery1"), QStringLiteral("BillSum"), QPointF(5, 2));
+    QCOMPARE(model.Selected(), field);
+    QCOMPARE(model.Item(field)->Text, QStringLiteral("[ADOQuery1.BillSum]"));
+    QCOMPARE(model.Item(field)->Geometry.topLeft(), QPointF(5, 2));
+    model.DeleteItem(field);
+    QVERIFY(model.Template().Bands[static_cast<size_t>(at)].Items.empty());
+    model.DeleteBand(at);
+    QCOMPARE(static_cast<int>(model.Template().Bands.size()), bands);
+    model.UndoStack()->undo(); // the band is back, the item not yet
+    model.UndoStack()->undo(); // the item is back
+    QCOMPARE(model.Template().Bands[static_cast<size_t>(at)].Items.size(), size_t(1));
+}
+
+void TestReportDesigner::saveKeepsThePreviousVersionAndReloadsTheSame() {
+    const QByteArray original = ReadFile(billFile);
+    ReportDesignModel model;
+    ReportError error;
+    QVERIFY(model.Load(billFile, &error));
+    model.SetCatalogue(BillCatalogue());
+    const ReportDesignModel::ItemRef item = FirstText(model.Template());
+    model.MoveItem(item, QPointF(7, 1.5));
+    ReportItem changed = *model.Item(item);
+    changed.Italic = true;
+    changed.Align = Qt::AlignRight | Qt::AlignBottom;
+    changed.Format = QStringLiteral("fixed:2");
+    model.SetItem(item, changed, QStringLiteral("修改"));
+    QVERIFY2(model.Save(billFile, &error), qPrintable(error.Text()));
+    QVERIFY(!model.IsModified());
+    QCOMPARE(ReadFile(ReportDesignModel::BackupName(billFile)), original);
+    // Read back, it is the template that was saved.
+    const std::optional<ReportTemplate> again = LoadTemplate(billFile, &error);
+    QVERIFY2(again.has_value(), qPrintable(error.Text()));
+    QCOMPARE(WriteTemplate(*again), WriteTemplate(model.Template()));
+    const ReportItem& saved =
+        again->Bands[static_cast<size_t>(item.Band)].Items[static_cast<size_t>(item.Item)];
+    QCOMPARE(saved.Geometry.topLeft(), QPointF(7, 1.5));
+    QVERIFY(saved.Italic);
+    QCOMPARE(saved.Align, Qt::AlignRight | Qt::AlignBottom);
+    QCOMPARE(saved.Format, QStringLiteral("fixed:2"));
+    // A second save keeps the first saved version as the previous one.
+    const QByteArray first = ReadFile(billFile);
+    model.MoveItem(item, QPointF(8, 1.5));
+    QVERIFY(model.Save(billFile, &error));
+    QCOMPARE(ReadFile(ReportDesignModel::BackupName(billFile)), first);
+}
+
+void TestReportDesigner::brokenTemplateIsRefusedAtSave_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("unknown data set") << QStringLiteral("[NoSuchSet.BillSum]");
+    QTest::newRow("unknown field") << QStringLiteral("[ADOQuery1.NoSuchField]");
+}
+
+void TestReportDesigner::brokenTemplateIsRefusedAtSave() {
+    QFETCH(QString, text);
+    const QByteArray original = ReadFile(billFile);
+    ReportDesignModel model;
+    ReportError error;
+    QVERIFY(model.Load(billFile, &error));
+    model.SetCatalogue(BillCatalogue());
+    const ReportDesignModel::ItemRef item = FirstText(model.Template());
+    ReportItem changed = *model.Item(item);
+    changed.Text = text;
+    model.SetItem(item, changed, QStringLiteral("修改"));
+    QVERIFY(model.Check().has_value());
+    QVERIFY(!model.Save(billFile, &error));
+    QVERIFY(!error.Message.isEmpty());
+    QVERIFY(model.IsModified());
+    QCOMPARE(ReadFile(billFile), original);
+    QVERIFY(!QFile::exists(ReportDesignModel::BackupName(billFile)));
+    // Through the window the refusal is told, and the file stays as it was.
+    ReportDesigner designer;
+    designer.CatalogueOf = [](const QString&) { return BillCatalogue(); };
+    QVERIFY(designer.OpenTemplate(billFile));
+    designer.Model->SetItem(item, changed, QStringLiteral("修改"));
+    QVERIFY(!designer.ActionSaveExecute());
+    QCOMPARE(prompts->Messages.size(), size_t(1));
+    QCOMPARE(prompts->Messages[0].Kind, QStringLiteral("error"));
+    QCOMPARE(ReadFile(billFile), original);
+}
+
+void TestReportDesigner::windowSelectsMovesAndEditsWithTheMouseAndPanel() {
+    ReportDesigner designer;
+    designer.CatalogueOf = [](const QString&) { return BillCatalogue(); };
+    QVERIFY(designer.OpenTemplate(billFile));
+    designer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&designer));
+    QCOMPARE(designer.FieldList->topLevelItemCount(), 3);
+    ReportDesignModel* model = designer.Model;
+    const ReportDesignModel::ItemRef item = FirstText(model->Template());
+    const QRect at = designer.Canvas->ItemRect(item);
+    designer.CanvasArea->ensureVisible(at.center().x(), at.center().y());
+    QTest::mouseClick(designer.Canvas, Qt::LeftButton, {}, at.center());
+    QCOMPARE(model->Selected(), item);
+    QCOMPARE(designer.TextEdit->text(), model->Item(item)->Text);
+    // Dragging by 30 pixels moves the item by 10 mm.
+    const QRectF before = model->Item(item)->Geometry;
+    QTest::mousePress(designer.Canvas, Qt::LeftButton, {}, at.center());
+    QMouseEvent move(QEvent::MouseMove, at.center() + QPoint(30, 0),
+                     designer.Canvas->mapToGlobal(at.center() + QPoint(30, 0)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(designer.Canvas, &move);
+    QTest::mouseRelease(designer.Canvas, Qt::LeftButton, {}, at.center() + QPoint(30, 0));
+    QCOMPARE(model->Item(item)->Geometry.topLeft(),
+             before.topLeft() + QPointF(30 / ReportDesignCanvas::Scale, 0));
+    // The panel changes the selected item; undo takes it back.
+    const bool bold = model->Item(item)->Bold;
+    designer.BoldBox->setChecked(!bold);
+    QCOMPARE(model->Item(item)->Bold, !bold);
+    designer.TextEdit->setText(QStringLiteral("[ADOQuery1.BillSerial]"));
+    emit designer.TextEdit->editingFinished();
+    QCOMPARE(model->Item(item)->Text, QStringLiteral("[ADOQuery1.BillSerial]"));
+    designer.ActionUndo->trigger();
+    designer.ActionUndo->trigger();
+    QCOMPARE(model->Item(item)->Bold, bold);
+    QCOMPARE(designer.BoldBox->isChecked(), bold);
+    designer.ActionRedo->trigger();
+    QCOMPARE(model->Item(item)->Bold, !bold);
+    // Closing with changes asks; No leaves the file as it was.
+    prompts->QueueAnswer(false);
+    designer.reject();
+    QCOMPARE(prompts->Texts(), QStringList{QStringLiteral("模板已修改，是否保存？")});
+    QCOMPARE(ReadFile(billFile), ReadFile(TemplateSource(QStringLiteral("Bill.frf"))));
+}
+
+void TestReportDesigner::failedBackupLeavesTheTemplateAsItWas() {
+    const QByteArray original = ReadFile(billFile);
+    // The previous version cannot be kept: a folder stands where it would go.
+    QVERIFY(QDir().mkpath(ReportDesignModel::BackupName(billFile) + QStringLiteral("/inside")));
+    ReportDesignModel model;
+    ReportError error;
+    QVERIFY(model.Load(billFile, &error));
+    model.MoveItem(FirstText(model.Template()), QPointF(3, 3));
+    QVERIFY(!model.Save(billFile, &error));
+    QVERIFY(error.Message.contains(QStringLiteral(".bak")));
+    QCOMPARE(ReadFile(billFile), original);
+    QVERIFY(model.IsModified());
+    // Nothing half written is left beside it.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("Bill.frf")});
+    QDir(ReportDesignModel::BackupName(billFile)).removeRecursively();
+}
+
+void TestReportDesigner::shippedTemplatesFitTheirPrintPaths_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("masterSet");
+    for (const auto& [name, set] :
+         std::vector<std::pair<const char*, const char*>>{{"Bill.frf", "frDBDataSet1"},
+                                                          {"Money.frf", "frDBDataSet1"},
+                                                          {"BillReport.frf", "frDBDataSet3"},
+                                                          {"BillReport2.frf", "frDBDataSet3"},
+                                                          {"MoneyReport.frf", "frDBDataSet2"},
+                                                          {"MoneyReport2.frf", "frDBDataSet2"},
+                                                          {"CustomerMonth.frf", "frDBDataSet1"},
+                                                          {"MoneyMonth.frf", "frDBDataSet1"}})
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(set);
+}
+
+void TestReportDesigner::shippedTemplatesFitTheirPrintPaths() {
+    QFETCH(QString, name);
+    QFETCH(QString, masterSet);
+    const DesignCatalogue catalogue = PrintCatalogueFor(QStringLiteral("/some/where/Frf/") + name);
+    QVERIFY(!catalogue.empty());
+    QCOMPARE(catalogue.front().Name, masterSet);
+    // Each shipped template saves unchanged: the designer's check accepts it.
+    ReportDesignModel model;
+    ReportError error;
+    QVERIFY2(model.Load(TemplateSource(name), &error), qPrintable(error.Text()));
+    model.SetCatalogue(catalogue);
+    const std::optional<ReportError> problem = model.Check();
+    QVERIFY2(!problem, problem ? qPrintable(problem->Text()) : "");
+    // And a field the print path does not hand over is refused.
+    ReportItem stray;
+    stray.Text = QStringLiteral("[%1.NoSuchField]").arg(masterSet);
+    stray.Geometry = QRectF(0, 0, 10, 5);
+    model.AddItem(0, stray);
+    QVERIFY(model.Check().has_value());
+    QVERIFY(PrintCatalogueFor(QStringLiteral("Other.frf")).empty());
+}
+
+void TestReportDesigner::mainWindowOpensTheLastLoadedTemplate() {
+    TestProgram program;
+    QString opened;
+    QStringList sets;
+    auto capture = [&](QDialog* dialog) {
+        auto* designer = qobject_cast<ReportDesigner*>(dialog);
+        QVERIFY(designer);
+        opened = designer->Model->FileName();
+        sets.clear();
+        for (int i = 0; i < designer->FieldList->topLevelItemCount(); ++i)
+            sets << designer->FieldList->topLevelItem(i)->text(0);
+    };
+    // Only the administrator designs templates.
+    CurrentRole = QStringLiteral("总经理");
+    FormMain->ActionDesign->trigger();
+    QCOMPARE(program.Prompts().Messages.size(), size_t(0));
+    CurrentRole = QStringLiteral("管理员");
+    // None loaded yet: the designer starts without a template.
+    program.Prompts().QueueModal(capture);
+    FormMain->ActionDesign->trigger();
+    QCOMPARE(program.Prompts().UnexpectedModals, 0);
+    QVERIFY(opened.isEmpty());
+    QVERIFY(sets.isEmpty());
+    // After a monthly report the designer opens its template.
+    program.Exec("Insert Into Account (AccountName, AccountBase, AccountMan) Values ('现金', 1, '财务主管')");
+    program.Prompts().QueueModal([](QDialog*) {});
+    FormMain->ActionAccountReport->trigger();
+    program.Prompts().QueueModal(capture);
+    FormMain->ActionDesign->trigger();
+    QCOMPARE(opened, program.Folder() + QStringLiteral("Frf/MoneyMonth.frf"));
+    QCOMPARE(sets, QStringList{QStringLiteral("frDBDataSet1")});
+    QCOMPARE(program.Prompts().Texts(), QStringList());
+}
+
+void TestReportDesigner::openDropAndPreviewWithSampleData() {
+    ReportDesigner designer;
+    designer.TemplateFolder = folder.path();
+    designer.CatalogueOf = [](const QString&) { return BillCatalogue(); };
+    designer.resize(1200, 820);
+    designer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&designer));
+    QVERIFY(!designer.ActionSave->isEnabled());
+    prompts->QueueFileName(billFile);
+    designer.ActionOpen->trigger();
+    QCOMPARE(designer.Model->FileName(), billFile);
+    QCOMPARE(prompts->LastFileDialog.Folder, folder.path());
+    QVERIFY(designer.ActionSave->isEnabled());
+    // A field dragged from the list and dropped into the first band becomes a text item there.
+    QTreeWidgetItem* set =
+        designer.FieldList->findItems(QStringLiteral("ADOQuery1"), Qt::MatchExactly).value(0);
+    QVERIFY(set);
+    QTreeWidgetItem* field = nullptr;
+    for (int i = 0; i < set->childCount(); ++i)
+        if (set->child(i)->text(0) == QLatin1String("BillUser"))
+            field = set->child(i);
+    QVERIFY(field);
+    const QPoint at = designer.Canvas->ItemRect(FirstText(designer.Model->Template())).topLeft();
+    const int band = designer.Canvas->BandAt(at);
+    QVERIFY(band >= 0);
+    const size_t items = designer.Model->Template().Bands[static_cast<size_t>(band)].Items.size();
+    {
+        std::unique_ptr<QMimeData> data(static_cast<QAbstractItemView*>(designer.FieldList)
+                                            ->model()
+                                            ->mimeData({designer.FieldList->indexFromItem(field)}));
+        QVERIFY(data);
+        QVERIFY(!designer.Canvas->DropField(QPoint(-50, -50), *data)); // outside every band
+        QVERIFY(designer.Canvas->DropField(at, *data));
+    }
+    const auto& bandItems = designer.Model->Template().Bands[static_cast<size_t>(band)].Items;
+    QCOMPARE(bandItems.size(), items + 1);
+    QCOMPARE(bandItems.back().Text, QStringLiteral("[ADOQuery1.BillUser]"));
+    QCOMPARE(designer.Model->Selected().Item, static_cast<int>(items));
+    SaveScreenshot(&designer, QStringLiteral("designer.png"));
+    // The preview lays the template out over made-up rows of every data set.
+    QStringList texts;
+    prompts->QueueModal([&](QDialog* dialog) {
+        auto* preview = qobject_cast<ReportPreview*>(dialog);
+        QVERIFY(preview);
+        SaveScreenshot(preview, QStringLiteral("designer-preview.png"));
+        for (const auto& text : PageRenderer::Texts(*preview->Prepared(), 0))
+            texts << text.Text;
+    });
+    designer.ActionPreview->trigger();
+    QCOMPARE(prompts->UnexpectedModals, 0);
+    QVERIFY2(texts.contains(QStringLiteral("BillUser 1")), qPrintable(texts.join(QLatin1Char('|'))));
+    QVERIFY(texts.contains(QStringLiteral("MoneySerial 3")));
+    // The open file stays as it was until saved.
+    QCOMPARE(ReadFile(billFile), ReadFile(TemplateSource(QStringLiteral("Bill.frf"))));
+}
+
+QTEST_MAIN(TestReportDesigner)
+#include "tst_reportdesigner.moc"
