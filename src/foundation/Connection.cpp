@@ -3,6 +3,8 @@
 #include "FileStamp.h"
 #include "JetSql.h"
 #include "KestrelError.h"
+#include "PgBackend.h"
+#include "PgDialect.h"
 #include "PublicFunction.h"
 #include "Schema.h"
 
@@ -36,17 +38,27 @@ DbConnection::~DbConnection() {
         QSqlDatabase::removeDatabase(name);
 }
 
+QSqlDatabase DbConnection::Prepared(const QString& driver) {
+    if (QSqlDatabase::contains(name)) {
+        if (QSqlDatabase::database(name, false).driverName() == driver)
+            return QSqlDatabase::database(name, false);
+        QSqlDatabase::removeDatabase(name);
+    }
+    return QSqlDatabase::addDatabase(driver, name);
+}
+
 bool DbConnection::Open() {
     Close();
     lastError.clear();
+    if (!Server.isEmpty())
+        return OpenServer();
+    engine = Engine::SQLite;
     const QString path = DataSourceOf(ConnectionString);
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         lastError = QStringLiteral("数据库文件“%1”不存在").arg(path);
         return false;
     }
-    QSqlDatabase db = QSqlDatabase::contains(name)
-                          ? QSqlDatabase::database(name, false)
-                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    QSqlDatabase db = Prepared(QStringLiteral("QSQLITE"));
     db.setDatabaseName(path);
     // The record of the last clean close is used once: while the file is open it no longer holds.
     const bool asLeft = FileStamp::IsAsLeft(path);
@@ -75,7 +87,45 @@ bool DbConnection::Open() {
     return true;
 }
 
+bool DbConnection::OpenServer() {
+    engine = Engine::PostgreSql;
+    QString problem;
+    const QString options = PgBackend::ConnectOptions(Server, &problem);
+    if (options.isEmpty()) {
+        lastError = QStringLiteral("数据库服务器的连接字符串有误：") + problem;
+        return false;
+    }
+    QSqlDatabase db = Prepared(QStringLiteral("QPSQL"));
+    db.setConnectOptions(options);
+    if (!db.open()) {
+        const QString reason = db.lastError().databaseText().trimmed();
+        lastError =
+            QStringLiteral("无法连接数据库服务器：") + (reason.isEmpty() ? db.lastError().text() : reason);
+        return false;
+    }
+    problem = Schema::CheckDatabase(db, Schema::PageCheck::EveryPage);
+    if (!problem.isEmpty()) {
+        lastError = problem;
+        db.close();
+        return false;
+    }
+    return true;
+}
+
+QString DbConnection::EngineSql(const QString& jetSql) const {
+    return engine == Engine::PostgreSql ? ToPostgresSql(jetSql) : ToEngineSql(jetSql);
+}
+
+pg_conn* DbConnection::ServerHandle() const {
+    const QSqlDatabase db = Database();
+    if (engine != Engine::PostgreSql)
+        throw KestrelError(QStringLiteral("数据库不在服务器上"));
+    return *static_cast<pg_conn* const*>(db.driver()->handle().data());
+}
+
 void DbConnection::NoteFailure(int engineCode) {
+    if (engine != Engine::SQLite)
+        return; // a server looks after its own files
     switch (engineCode & 0xff) {
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
@@ -89,6 +139,8 @@ void DbConnection::NoteFailure(int engineCode) {
 
 sqlite3* DbConnection::Handle() const {
     const QSqlDatabase db = Database();
+    if (engine != Engine::SQLite)
+        throw KestrelError(QStringLiteral("此操作只适用于数据库文件，不适用于数据库服务器"));
     return *static_cast<sqlite3* const*>(db.driver()->handle().data());
 }
 

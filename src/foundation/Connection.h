@@ -1,9 +1,12 @@
 #pragma once
 
+#include "Engine.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
 struct sqlite3;
+struct pg_conn;
 
 // The one connection to the database file. Its connection string keeps the form the program has
 // always used; the Data Source names the SQLite file, the database password has no counterpart.
@@ -15,6 +18,10 @@ public:
     DbConnection& operator=(const DbConnection&) = delete;
 
     QString ConnectionString;
+    // A libpq connection string (host, port, database name, user; the password comes from libpq's
+    // password file or PGPASSWORD). When set, Open connects to that PostgreSQL server instead of
+    // the file of ConnectionString.
+    QString Server;
 
     // Opens the file named by ConnectionString. It must exist and be a database of this program;
     // otherwise nothing is changed in it, the connection stays closed and LastError tells why.
@@ -29,11 +36,21 @@ public:
     bool Connected() const;
     QString LastError() const { return lastError; }
     QSqlDatabase Database() const;
-    // The engine's own handle of the open connection; raises KestrelError when it is closed.
+    Engine CurrentEngine() const { return engine; }
+    // A statement of the program (Jet dialect) in the dialect of the engine.
+    QString EngineSql(const QString& jetSql) const;
+    // The engine's own handle of the open connection; raises KestrelError when it is closed or
+    // is not of that engine.
     sqlite3* Handle() const;
+    pg_conn* ServerHandle() const;
     QString Name() const { return name; }
 
 private:
+    bool OpenServer();
+    // The Qt connection of this object with the given driver, made anew when the driver differs.
+    QSqlDatabase Prepared(const QString& driver);
+
+    Engine engine = Engine::SQLite;
     QString name;
     QString lastError;
     QString openPath; // the file of the open connection

@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "JetSql.h"
 #include "KestrelError.h"
+#include "PgBackend.h"
 #include "Schema.h"
 
 #include <QRegularExpression>
@@ -157,6 +158,11 @@ void Query::Open() {
     ResetState();
     if (!connection)
         throw KestrelError(QStringLiteral("查询没有数据库连接"));
+    if (connection->CurrentEngine() == Engine::PostgreSql) {
+        names = PgBackend::Load(connection->ServerHandle(), connection->EngineSql(SQL), SQL, result);
+        StartBrowsing();
+        return;
+    }
     // The rows are read from the engine directly: a large result loads at close to the engine's
     // own speed, and is kept compactly.
     sqlite3* db = connection->Handle();
@@ -180,6 +186,10 @@ void Query::Open() {
         Close();
         Fail(connection, code, QStringLiteral("查询失败：") + problem);
     }
+    StartBrowsing();
+}
+
+void Query::StartBrowsing() {
     const int rows = result.RowCount();
     state = State::Browse;
     current = rows > 0 ? 0 : -1;
@@ -424,12 +434,16 @@ void Query::Post() {
             sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                       .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         }
+        // A server gives the new key back with the insert itself.
+        const bool server = connection->CurrentEngine() == Engine::PostgreSql;
+        if (server)
+            sql += QStringLiteral(" RETURNING ") + key;
         query.prepare(sql);
         for (const QVariant& v : values)
             query.addBindValue(v);
         if (!query.exec())
             Fail(connection, query, QStringLiteral("保存数据失败："));
-        const QVariant newKey = query.lastInsertId();
+        const QVariant newKey = server ? (query.next() ? query.value(0) : QVariant()) : query.lastInsertId();
         // Read the stored row back so that the key and the defaults show in the result.
         QSqlQuery reread(db);
         reread.prepare(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(table, key));
@@ -511,7 +525,7 @@ int Query::ExecSql(const QString& sql) {
 int Query::ExecSql() {
     Close();
     QSqlQuery query(DatabaseOf(connection));
-    if (!query.exec(ToEngineSql(SQL)))
+    if (!query.exec(connection->EngineSql(SQL)))
         Fail(connection, query, QStringLiteral("SQL命令执行失败："));
     return query.numRowsAffected();
 }

@@ -107,6 +107,8 @@ private:
     void RequireColumn(int column) const;
     // Before the cursor moves: a pending insert or change is stored, as a dataset does.
     void CheckBrowseMode();
+    // After a load: the cursor on the first row.
+    void StartBrowsing();
     void WriteTable(QString* table, QString* key) const;
 
     DbConnection* connection = nullptr;

@@ -101,6 +101,34 @@ int ResultRows::Load(sqlite3_stmt* statement) {
     return code;
 }
 
+void ResultRows::Begin(int columnCount) {
+    Clear();
+    columns = columnCount;
+}
+
+void ResultRows::AddInteger(qint64 value) {
+    Cell cell;
+    cell.Type = SQLITE_INTEGER;
+    cell.Integer = value;
+    Push(cell);
+}
+
+void ResultRows::AddReal(double value) {
+    Cell cell;
+    cell.Type = SQLITE_FLOAT;
+    cell.Real = value;
+    Push(cell);
+}
+
+void ResultRows::AddText(const char* bytes, int length) {
+    Cell cell;
+    cell.Type = SQLITE_TEXT;
+    cell.Length = length;
+    cell.Offset = text.size();
+    text.append(bytes, length);
+    Push(cell);
+}
+
 QVariant ResultRows::Value(int row, int column) const {
     const Cell& cell = At(row, column);
     switch (cell.Type) {

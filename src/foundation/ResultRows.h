@@ -25,6 +25,15 @@ public:
     // Returns the engine's result code of the last step (SQLITE_DONE when all went well).
     int Load(sqlite3_stmt* statement);
 
+    // Rows from another engine: Begin sets the column count, then each row adds one value per
+    // column (null, integer, real or UTF-8 text) and ends with EndRow.
+    void Begin(int columnCount);
+    void AddNull() { Push(Cell()); }
+    void AddInteger(qint64 value);
+    void AddReal(double value);
+    void AddText(const char* bytes, int length);
+    void EndRow() { ++rows; }
+
     QVariant Value(int row, int column) const;
     std::vector<QVariant> Row(int row) const;
     // The sum of a column's values as numbers, row after row; nulls count for nothing.

@@ -7,19 +7,23 @@
 // The tables of the database file, their indexes and initial rows, in one place.
 namespace Schema {
 
-// The schema version stored in the file (PRAGMA user_version). A later release raises it and
-// adds an upgrade step from the version before.
+// The schema version stored in the database (PRAGMA user_version of the file; the table
+// SchemaVersion on a server). A later release raises it and adds an upgrade step from the version
+// before.
 constexpr int Version = 2;
 
 QStringList TableNames();
 // The integer key column of a table ("" for an unknown table); names match without regard to case.
 QString KeyColumn(const QString& table);
+// The spelling of a column of any table as declared ("" when no table has it); any case matches.
+QString ColumnName(const QString& anyCase);
 
 // Writes a new database file with the tables, indexes and initial rows. Returns an error text, or
 // "" on success. An existing file is not overwritten.
 QString CreateDatabase(const QString& path);
 
-// Creates the tables, indexes and initial rows on an open, empty database.
+// Creates the tables, indexes and initial rows on an open, empty database, for the engine of its
+// driver (SQLite or PostgreSQL): the same tables, keys, indexes, rows and version on both.
 QString CreateSchema(QSqlDatabase db);
 
 // Brings an open database of an older version up to Version, in one transaction that keeps every
@@ -37,7 +41,8 @@ enum class PageCheck {
 
 // Checks that an open database is one of this program's and that the pages asked for read well,
 // then upgrades an older version in place. Returns an error text for the user, or "" when the file
-// can be used.
+// can be used. A server database without any table is given the tables and initial rows first;
+// the server checks its own pages.
 QString CheckDatabase(QSqlDatabase db, PageCheck pages);
 
 } // namespace Schema

@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "foundation/IniFile.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/Prompts.h"
@@ -19,13 +20,32 @@ QString MissingDatabaseMessage() {
                           "请与软件供应商联系：岚峰软件服务部，电话 0571-8765 4321。");
 }
 
+QString ServerIniKey() {
+    return QStringLiteral("PostgreSQL");
+}
+
 bool OpenDatabase() {
+    DbConnection& connection = ShareDataModule->ADOConnection1;
+    const QString server = ReadIniString(QStringLiteral("Kestrel"), ServerIniKey(), QString(), IniFileName);
+    if (!server.isEmpty()) {
+        connection.ConnectionString.clear();
+        connection.Server = server;
+        if (!connection.Open()) {
+            Prompts::Get().Error(QStringLiteral("无法打开数据库服务器上的帐套，软件将退出。\n\n") +
+                                     connection.LastError() +
+                                     QStringLiteral("\n\n请检查 Kestrel.ini 中的 PostgreSQL 连接设置，"
+                                                    "或与系统管理员联系。"),
+                                 QStringLiteral("错误"));
+            return false;
+        }
+        return true;
+    }
+    connection.Server.clear();
     const QString path = ProgramFolder + QStringLiteral("Kestrel.mdb");
     if (!QFileInfo(path).isFile()) {
         Prompts::Get().Error(MissingDatabaseMessage(), QStringLiteral("错误"));
         return false;
     }
-    DbConnection& connection = ShareDataModule->ADOConnection1;
     connection.ConnectionString = BuildConnectionString(path, DatabasePassword);
     if (!connection.Open()) {
         Prompts::Get().Error(QStringLiteral("无法打开数据库，软件将退出。\n\n") + connection.LastError(),

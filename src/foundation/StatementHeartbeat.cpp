@@ -14,11 +14,13 @@ StatementHeartbeat::StatementHeartbeat(DbConnection& connection, std::function<v
     , beat(std::move(beat))
     , intervalMs(intervalMs) {
     sinceBeat.start();
-    sqlite3_progress_handler(connection.Handle(), StepsPerLook, &StatementHeartbeat::Tick, this);
+    // A server runs the statement in its own process: there is nothing to call back from.
+    if (connection.CurrentEngine() == Engine::SQLite)
+        sqlite3_progress_handler(connection.Handle(), StepsPerLook, &StatementHeartbeat::Tick, this);
 }
 
 StatementHeartbeat::~StatementHeartbeat() {
-    if (connection.Connected())
+    if (connection.Connected() && connection.CurrentEngine() == Engine::SQLite)
         sqlite3_progress_handler(connection.Handle(), 0, nullptr, nullptr);
 }
 

@@ -1,11 +1,14 @@
 #include "foundation/FileStamp.h"
+#include "foundation/IniFile.h"
 #include "foundation/KestrelError.h"
+#include "foundation/PgBackend.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
 #include "foundation/Schema.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
 #include "mainwindow/MainForm.h"
+#include "support/ServerDatabase.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -26,6 +29,9 @@ private slots:
     void unusableDatabaseIsReportedAndLeftUntouched_data();
     void unusableDatabaseIsReportedAndLeftUntouched();
     void shippedDatabaseOpens();
+    void serverThatCannotBeUsedEndsStartUp_data();
+    void serverThatCannotBeUsedEndsStartUp();
+    void serverKeyOpensTheBooksOnTheServer();
     void programFolderAndFiles_data();
     void programFolderAndFiles();
     void firstShowWithNobodySigningIn();
@@ -143,6 +149,80 @@ void TestStartup::shippedDatabaseOpens() {
     QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Power Where PowerIndex <= 16")),
              QStringLiteral("16"));
     QVERIFY(program.Prompts().Messages.empty());
+}
+
+void TestStartup::serverThatCannotBeUsedEndsStartUp_data() {
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<bool>("needsServer");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("unreadable connection string") << "host='unclosed" << false << "连接字符串有误";
+    QTest::newRow("no server there") << "host=/nonexistent/kestrel port=1 dbname=books user=shop" << false
+                                     << "无法连接数据库服务器";
+    QTest::newRow("login refused") << "user=nobody_of_this_shop" << true << "无法连接数据库服务器";
+    QTest::newRow("database of another program") << "" << true << "不是本软件的数据库";
+}
+
+// An INI key naming a server that cannot be used ends start-up with one clear message; nothing
+// is created, neither a database file nor a table on the server.
+void TestStartup::serverThatCannotBeUsedEndsStartUp() {
+    QFETCH(QString, connection);
+    QFETCH(bool, needsServer);
+    QFETCH(QString, reason);
+    ServerDatabase server;
+    if (needsServer)
+        REQUIRE_SERVER(server);
+    TestProgram program(false);
+    QString key = connection;
+    if (needsServer) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("foreign"));
+        QString problem;
+        db.setConnectOptions(PgBackend::ConnectOptions(server.ConnectionString(), &problem));
+        QVERIFY(db.open());
+        QSqlQuery(db).exec(QStringLiteral("CREATE TABLE Other (Id INTEGER)"));
+        db.close();
+        key = server.ConnectionString() + QLatin1Char(' ') + connection;
+    }
+    QVERIFY(WriteIniString(QStringLiteral("Kestrel"), ServerIniKey(), key, IniFileName));
+    QVERIFY(!OpenDatabase());
+    QCOMPARE(program.Prompts().Messages.size(), size_t(1));
+    QCOMPARE(program.Prompts().Messages[0].Kind, QStringLiteral("error"));
+    QVERIFY2(program.Prompts().Messages[0].Text.contains(reason),
+             qPrintable(program.Prompts().Messages[0].Text));
+    QVERIFY(!ShareDataModule->ADOConnection1.Connected());
+    QVERIFY(!QFile::exists(program.DatabasePath()));
+    if (needsServer) {
+        QSqlDatabase db = QSqlDatabase::database(QStringLiteral("foreign"));
+        QSqlQuery tables(db);
+        QVERIFY(tables.exec(QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
+                                           "table_schema = current_schema()")));
+        QVERIFY(tables.next());
+        QCOMPARE(tables.value(0).toInt(), 1);
+        tables.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+}
+
+// With the key set, the program works on the server's books; no database file is needed.
+void TestStartup::serverKeyOpensTheBooksOnTheServer() {
+    ServerDatabase server;
+    REQUIRE_SERVER(server);
+    TestProgram program(false);
+    QVERIFY(
+        WriteIniString(QStringLiteral("Kestrel"), ServerIniKey(), server.ConnectionString(), IniFileName));
+    QVERIFY(OpenDatabase());
+    QVERIFY(program.Prompts().Messages.empty());
+    QCOMPARE(ShareDataModule->ADOConnection1.CurrentEngine(), Engine::PostgreSql);
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Power Where PowerIndex <= 16")),
+             QStringLiteral("16"));
+    QCOMPARE(program.Scalar(QStringLiteral("Select Version From SchemaVersion")),
+             QString::number(Schema::Version));
+    QVERIFY(!QFile::exists(program.DatabasePath()));
+    // Opening again finds the books as they are.
+    program.Exec(QStringLiteral("Insert Into Customer (CustomerName) Values ('甲')"));
+    QVERIFY(OpenDatabase());
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Customer Where CustomerIndex > 1")),
+             QStringLiteral("1"));
 }
 
 void TestStartup::programFolderAndFiles_data() {

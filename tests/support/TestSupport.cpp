@@ -5,6 +5,7 @@
 #include "foundation/Schema.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
+#include "support/ServerDatabase.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,7 +50,15 @@ TestProgram::TestProgram(bool openDatabase) {
     BillFilter.clear();
     MoneyFilter.clear();
     CreateForms();
-    if (openDatabase) {
+    if (openDatabase && qEnvironmentVariable("KESTREL_TEST_ENGINE") == QLatin1String("postgresql")) {
+        server = std::make_unique<ServerDatabase>();
+        if (!server->Available())
+            qFatal("no server database for the test: %s", qPrintable(server->Problem()));
+        DbConnection& connection = ShareDataModule->ADOConnection1;
+        connection.Server = server->ConnectionString();
+        if (!connection.Open())
+            qFatal("cannot open the test database on the server: %s", qPrintable(connection.LastError()));
+    } else if (openDatabase) {
         const QString error = Schema::CreateDatabase(DatabasePath());
         if (!error.isEmpty())
             qFatal("cannot create the test database: %s", qPrintable(error));
@@ -73,13 +82,13 @@ QString TestProgram::DatabasePath() const {
 
 void TestProgram::Exec(const QString& sql) {
     QSqlQuery query(ShareDataModule->ADOConnection1.Database());
-    if (!query.exec(ToEngineSql(sql)))
+    if (!query.exec(ShareDataModule->ADOConnection1.EngineSql(sql)))
         QTest::qFail(qPrintable(query.lastError().text() + QStringLiteral(" in ") + sql), __FILE__, __LINE__);
 }
 
 QString TestProgram::Scalar(const QString& sql) {
     QSqlQuery query(ShareDataModule->ADOConnection1.Database());
-    if (!query.exec(ToEngineSql(sql))) {
+    if (!query.exec(ShareDataModule->ADOConnection1.EngineSql(sql))) {
         QTest::qFail(qPrintable(query.lastError().text() + QStringLiteral(" in ") + sql), __FILE__, __LINE__);
         return QString();
     }

@@ -9,9 +9,11 @@
 #include <memory>
 
 class QWidget;
+class ServerDatabase;
 
 // A fresh program folder for one test: a new Kestrel.mdb written by the schema code, every window
-// created, the database opened, and scripted prompts installed.
+// created, the database opened, and scripted prompts installed. With KESTREL_TEST_ENGINE set to
+// "postgresql" the books are a fresh database on the test server instead (ServerDatabase).
 class TestProgram {
 public:
     // openDatabase false: the folder and windows exist, the database is neither written nor opened.
@@ -30,6 +32,7 @@ public:
 
 private:
     QTemporaryDir dir;
+    std::unique_ptr<ServerDatabase> server;
     ScriptedPrompts* prompts;
     std::unique_ptr<::Prompts> previous;
 };

@@ -1,0 +1,128 @@
+#include "PgBackend.h"
+
+#include "KestrelError.h"
+#include "PgDialect.h"
+#include "ResultRows.h"
+
+#include <charconv>
+#include <libpq-fe.h>
+#include <memory>
+
+namespace PgBackend {
+
+namespace {
+
+// Type numbers of the server's built-in types (pg_type.oid), fixed since long.
+constexpr Oid BoolType = 16;
+constexpr Oid Int8Type = 20;
+constexpr Oid Int2Type = 21;
+constexpr Oid Int4Type = 23;
+constexpr Oid OidType = 26;
+constexpr Oid Float4Type = 700;
+constexpr Oid Float8Type = 701;
+constexpr Oid NumericType = 1700;
+
+enum class Kind { Integer, Real, Boolean, Text };
+
+Kind KindOf(Oid type) {
+    switch (type) {
+    case Int2Type:
+    case Int4Type:
+    case Int8Type:
+    case OidType:
+        return Kind::Integer;
+    case Float4Type:
+    case Float8Type:
+    case NumericType:
+        return Kind::Real;
+    case BoolType:
+        return Kind::Boolean;
+    default:
+        return Kind::Text;
+    }
+}
+
+QString Quoted(const char* value) {
+    QString text = QString::fromUtf8(value);
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    text.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+struct ResultFree {
+    void operator()(PGresult* result) const { PQclear(result); }
+};
+
+} // namespace
+
+QString ConnectOptions(const QString& connectionString, QString* problem) {
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(connectionString.toUtf8().constData(), &error);
+    if (!options) {
+        *problem = error ? QString::fromUtf8(error).trimmed() : QStringLiteral("连接字符串无法读取");
+        PQfreemem(error);
+        return QString();
+    }
+    QStringList pairs;
+    for (const PQconninfoOption* option = options; option->keyword; ++option) {
+        if (option->val && *option->val)
+            pairs << QString::fromUtf8(option->keyword) + QLatin1Char('=') + Quoted(option->val);
+    }
+    PQconninfoFree(options);
+    return pairs.join(QLatin1Char(' '));
+}
+
+QStringList Load(pg_conn* connection, const QString& engineSql, const QString& jetSql, ResultRows& rows) {
+    const QByteArray text = engineSql.toUtf8();
+    std::unique_ptr<PGresult, ResultFree> result(
+        PQexecParams(connection, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0));
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+        const QString message = result ? QString::fromUtf8(PQresultErrorMessage(result.get()))
+                                       : QString::fromUtf8(PQerrorMessage(connection));
+        throw KestrelError(QStringLiteral("查询失败：") + message.trimmed());
+    }
+    const int columns = PQnfields(result.get());
+    const int count = PQntuples(result.get());
+    QStringList names;
+    std::vector<Kind> kinds;
+    for (int c = 0; c < columns; ++c) {
+        names << ColumnSpelling(jetSql, QString::fromUtf8(PQfname(result.get(), c)));
+        kinds.push_back(KindOf(PQftype(result.get(), c)));
+    }
+    rows.Begin(columns);
+    for (int r = 0; r < count; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(result.get(), r, c)) {
+                rows.AddNull();
+                continue;
+            }
+            const char* value = PQgetvalue(result.get(), r, c);
+            const int length = PQgetlength(result.get(), r, c);
+            switch (kinds[static_cast<size_t>(c)]) {
+            case Kind::Integer: {
+                qint64 number = 0;
+                std::from_chars(value, value + length, number);
+                rows.AddInteger(number);
+                break;
+            }
+            case Kind::Real: {
+                double number = 0;
+                std::from_chars(value, value + length, number);
+                rows.AddReal(number);
+                break;
+            }
+            case Kind::Boolean:
+                rows.AddInteger(value[0] == 't' ? 1 : 0);
+                break;
+            case Kind::Text:
+                rows.AddText(value, length);
+                break;
+            }
+        }
+        rows.EndRow();
+    }
+    return names;
+}
+
+} // namespace PgBackend

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class ResultRows;
+struct pg_conn;
+
+// What the data layer does on a PostgreSQL server through libpq itself.
+namespace PgBackend {
+
+// A libpq connection string (key=value pairs or a postgresql:// address) in the key=value form
+// the Qt driver passes on. An empty result and *problem set when libpq cannot read it.
+QString ConnectOptions(const QString& connectionString, QString* problem);
+
+// Runs a SELECT already in PostgreSQL's dialect and keeps its rows in rows: integers and yes/no
+// values as integers, floating-point and numeric values as doubles, everything else as text.
+// Returns the column names as jetSql spells them. Raises KestrelError when the statement fails.
+QStringList Load(pg_conn* connection, const QString& engineSql, const QString& jetSql, ResultRows& rows);
+
+} // namespace PgBackend

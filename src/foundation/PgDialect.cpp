@@ -1,0 +1,255 @@
+#include "PgDialect.h"
+
+#include "JetSql.h"
+#include "Schema.h"
+
+#include <QSet>
+#include <QStringList>
+
+namespace {
+
+bool IsWordStart(QChar c) {
+    return c.isLetter() || c == QLatin1Char('_');
+}
+
+bool IsWordPart(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+// The end (one past the closing quote) of the literal that starts at from; doubled quotes stay
+// inside it. An unclosed literal runs to the end.
+int LiteralEnd(const QString& s, int from) {
+    const QChar quote = s[from];
+    int j = from + 1;
+    while (j < s.size()) {
+        if (s[j] == quote) {
+            if (j + 1 < s.size() && s[j + 1] == quote) {
+                j += 2;
+                continue;
+            }
+            return j + 1;
+        }
+        ++j;
+    }
+    return j;
+}
+
+// A literal in either quote as a single-quoted text value.
+QString SingleQuoted(const QString& literal) {
+    if (literal.startsWith(QLatin1Char('\'')))
+        return literal;
+    QString inner = literal.mid(1, literal.size() - 2);
+    inner.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    return SqlText(inner);
+}
+
+int SkipSpaces(const QString& s, int i) {
+    while (i < s.size() && s[i].isSpace())
+        ++i;
+    return i;
+}
+
+// The arguments of a call whose "(" stands at open, split at the commas outside parentheses and
+// literals; end receives the position after the closing ")". False when the call is not closed.
+bool SplitArguments(const QString& s, int open, QStringList* arguments, int* end) {
+    int depth = 0;
+    int start = open + 1;
+    int i = open;
+    while (i < s.size()) {
+        const QChar c = s[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            i = LiteralEnd(s, i);
+            continue;
+        }
+        if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            if (--depth == 0) {
+                *arguments << s.mid(start, i - start).trimmed();
+                *end = i + 1;
+                return true;
+            }
+        } else if (c == QLatin1Char(',') && depth == 1) {
+            *arguments << s.mid(start, i - start).trimmed();
+            start = i + 1;
+        }
+        ++i;
+    }
+    return false;
+}
+
+// Words after which a "+" starts a value instead of adding to one.
+const QSet<QString>& Keywords() {
+    static const QSet<QString> words{
+        QStringLiteral("select"), QStringLiteral("where"),   QStringLiteral("and"),
+        QStringLiteral("or"),     QStringLiteral("not"),     QStringLiteral("by"),
+        QStringLiteral("on"),     QStringLiteral("when"),    QStringLiteral("then"),
+        QStringLiteral("else"),   QStringLiteral("having"),  QStringLiteral("distinct"),
+        QStringLiteral("in"),     QStringLiteral("between"), QStringLiteral("is"),
+        QStringLiteral("set"),    QStringLiteral("values"),  QStringLiteral("case"),
+        QStringLiteral("like"),   QStringLiteral("return"),
+    };
+    return words;
+}
+
+QString Scale(const QString& decimals) {
+    return QStringLiteral("(CAST(10 AS double precision) ^ (%1))").arg(decimals);
+}
+
+QString LowerText(const QString& value) {
+    return QStringLiteral("lower(CAST((%1) AS text) COLLATE \"default\")").arg(value);
+}
+
+// The PostgreSQL form of a Jet function call, or "" when it is not one to rewrite.
+QString RewriteCall(const QString& name, const QStringList& args) {
+    const QString n = name.toLower();
+    if (n == QLatin1String("iif") && args.size() == 3)
+        return QStringLiteral("(CASE WHEN %1 THEN %2 ELSE %3 END)").arg(args[0], args[1], args[2]);
+    if (n == QLatin1String("round") && args.size() == 1)
+        return QStringLiteral("round(CAST((%1) AS double precision))").arg(args[0]);
+    if (n == QLatin1String("round") && args.size() == 2) {
+        // The double is scaled, rounded halves to even (rint) and scaled back, as Jet computes it.
+        const QString scale = Scale(args[1]);
+        return QStringLiteral("(round(CAST((%1) AS double precision) * %2) / %2)").arg(args[0], scale);
+    }
+    if (n == QLatin1String("instr") && args.size() == 2)
+        return QStringLiteral("strpos(%1, %2)").arg(LowerText(args[0]), LowerText(args[1]));
+    if (n == QLatin1String("instr") && args.size() == 3) {
+        const QString from = QStringLiteral("GREATEST(CAST((%1) AS integer), 1)").arg(args[0]);
+        const QString found =
+            QStringLiteral("strpos(substr(%1, %2), %3)").arg(LowerText(args[1]), from, LowerText(args[2]));
+        return QStringLiteral("(CASE WHEN %1 = 0 THEN 0 ELSE %1 + %2 - 1 END)").arg(found, from);
+    }
+    return QString();
+}
+
+enum class Previous { Start, Value, Keyword, Operator };
+
+QString Rewrite(const QString& s) {
+    QString out;
+    out.reserve(s.size() + s.size() / 4);
+    Previous previous = Previous::Start;
+    int lastWordAt = -1; // where the last word was written in out
+    QString lastWord;
+    int i = 0;
+    while (i < s.size()) {
+        const QChar c = s[i];
+        if (c.isSpace()) {
+            out += c;
+            ++i;
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            const int end = LiteralEnd(s, i);
+            out += SingleQuoted(s.mid(i, end - i));
+            i = end;
+            previous = Previous::Value;
+            lastWord.clear();
+            continue;
+        }
+        if (IsWordStart(c)) {
+            int end = i + 1;
+            while (end < s.size() && IsWordPart(s[end]))
+                ++end;
+            const QString word = s.mid(i, end - i);
+            const QString lower = word.toLower();
+            const bool qualified = i > 0 && s[i - 1] == QLatin1Char('.');
+            const int open = SkipSpaces(s, end);
+            if (!qualified && open < s.size() && s[open] == QLatin1Char('(')) {
+                QStringList args;
+                int after = 0;
+                if (SplitArguments(s, open, &args, &after)) {
+                    for (QString& arg : args)
+                        arg = Rewrite(arg);
+                    const QString call = RewriteCall(word, args);
+                    if (!call.isEmpty()) {
+                        out += call;
+                        i = after;
+                        previous = Previous::Value;
+                        continue;
+                    }
+                }
+            }
+            if (lower == QLatin1String("like") && !qualified) {
+                // The case-insensitive collation of the text columns cannot match patterns: the
+                // pattern is matched under the database's own collation, ignoring case.
+                const QString collate = QStringLiteral("COLLATE \"default\" ");
+                if (lastWord == QLatin1String("not"))
+                    out.insert(lastWordAt, collate);
+                else
+                    out += collate;
+                out += QStringLiteral("ILIKE");
+                i = end;
+                const int at = SkipSpaces(s, i);
+                if (at < s.size() && (s[at] == QLatin1Char('\'') || s[at] == QLatin1Char('"'))) {
+                    const int literalEnd = LiteralEnd(s, at);
+                    out += s.mid(i, at - i) + SingleQuoted(s.mid(at, literalEnd - at));
+                    i = literalEnd;
+                    const int next = SkipSpaces(s, i);
+                    if (next >= s.size() || !QStringLiteral("|+-*/").contains(s[next]))
+                        out += QStringLiteral(" ESCAPE ''");
+                    previous = Previous::Value;
+                } else {
+                    previous = Previous::Keyword;
+                }
+                lastWord.clear();
+                continue;
+            }
+            if (!qualified && (lower == QLatin1String("true") || lower == QLatin1String("false"))) {
+                out += lower == QLatin1String("true") ? QLatin1Char('1') : QLatin1Char('0');
+                i = end;
+                previous = Previous::Value;
+                continue;
+            }
+            lastWordAt = out.size();
+            lastWord = lower;
+            out += word;
+            i = end;
+            previous = Keywords().contains(lower) ? Previous::Keyword : Previous::Value;
+            continue;
+        }
+        if (c.isDigit()) {
+            int end = i + 1;
+            while (end < s.size() && (IsWordPart(s[end]) || s[end] == QLatin1Char('.')))
+                ++end;
+            out += s.mid(i, end - i);
+            i = end;
+            previous = Previous::Value;
+            lastWord.clear();
+            continue;
+        }
+        lastWord.clear();
+        if (c == QLatin1Char('+') && previous != Previous::Value) {
+            ++i; // unary plus
+            continue;
+        }
+        out += c;
+        ++i;
+        previous = c == QLatin1Char(')') ? Previous::Value : Previous::Operator;
+    }
+    return out;
+}
+
+} // namespace
+
+QString ToPostgresSql(const QString& jetSql) {
+    // #date# literals first: the same ISO texts SQLite compares with.
+    return Rewrite(ToEngineSql(jetSql));
+}
+
+QString ColumnSpelling(const QString& sql, const QString& engineName) {
+    const QString declared = Schema::ColumnName(engineName);
+    if (!declared.isEmpty())
+        return declared;
+    // An alias or expression: the first spelling of the name as a whole word in the statement.
+    int at = 0;
+    while ((at = sql.indexOf(engineName, at, Qt::CaseInsensitive)) >= 0) {
+        const int end = at + static_cast<int>(engineName.size());
+        const bool alone =
+            (at == 0 || !IsWordPart(sql[at - 1])) && (end >= sql.size() || !IsWordPart(sql[end]));
+        if (alone)
+            return sql.mid(at, engineName.size());
+        at = end;
+    }
+    return engineName;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The program writes its SQL in the Jet dialect; this adapter makes it run on PostgreSQL with the
+// results SQLite gives:
+// - #date# literals become the stored ISO text (dates are kept as text on both engines);
+// - text between double quotes is a text value, as in Jet;
+// - IIF(c, a, b) becomes a CASE expression;
+// - Round(x, d) rounds halves to the even neighbour on the double value, as Jet does;
+// - InStr(a, b) finds b in a without regard to letter case;
+// - Like compares without regard to letter case (the text columns' collation ignores case, which
+//   PostgreSQL refuses for patterns) and knows no escape character;
+// - True and False are 1 and 0, as the yes/no columns hold them;
+// - a unary plus (written to keep an index out of a plan) is dropped: PostgreSQL has none for text.
+// Everything inside string literals is left as it is.
+QString ToPostgresSql(const QString& jetSql);
+
+// The name of a result column as the statement spells it: PostgreSQL gives unquoted names in
+// lower case, the program reads them as it wrote them.
+QString ColumnSpelling(const QString& sql, const QString& engineName);

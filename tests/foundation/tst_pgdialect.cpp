@@ -1,0 +1,235 @@
+#include "foundation/Connection.h"
+#include "foundation/JetSql.h"
+#include "foundation/PgDialect.h"
+#include "foundation/PublicFunction.h"
+#include "foundation/Query.h"
+#include "foundation/Schema.h"
+#include "support/ServerDatabase.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+// The program's Jet SQL on both engines: each statement gives on SQLite and on PostgreSQL the
+// results in the table (the same, except where a difference is intended and named).
+class TestPgDialect : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void rewriting_data();
+    void rewriting();
+    void bothEngines_data();
+    void bothEngines();
+    void writeBack();
+
+private:
+    static QString Rows(DbConnection& connection, const QString& sql);
+    static void Fill(DbConnection& connection);
+
+    QTemporaryDir folder;
+    DbConnection file;
+    std::unique_ptr<ServerDatabase> server;
+    DbConnection onServer;
+};
+
+// A few counterparts, documents and vouchers whose names differ in letter case, a document dated
+// with a time of day, values with quotes and a backslash.
+void TestPgDialect::Fill(DbConnection& connection) {
+    Query q(&connection);
+    const QStringList rows{
+        "Insert Into Customer (CustomerName, CustomerOwe) Values ('Alpha Trading', 50)",
+        "Insert Into Customer (CustomerName, CustomerOwe) Values ('O''Brien 商行', 0)",
+        "Insert Into Customer (CustomerName, CustomerOwe) Values ('beta', 0)",
+        "Insert Into Customer (CustomerName, CustomerOwe) Values ('C\\D', 0)",
+        "Insert Into Customer (CustomerName, CustomerOwe) Values ('Äpfel', 0)",
+        "Insert Into Bill (BillKind, BillSerial, BillCreateTime, BillUser, BillSum) Values "
+        "('销售开单', 'XS1', #2024-01-05#, 'alpha trading', 2.5)",
+        "Insert Into Bill (BillKind, BillSerial, BillCreateTime, BillUser, BillSum) Values "
+        "('销售开单', 'XS2', #2024-01-31 10:30:00#, 'ALPHA TRADING', 3.5)",
+        "Insert Into Bill (BillKind, BillSerial, BillCreateTime, BillUser, BillSum) Values "
+        "('采购开单', 'CG1', #2024-02-01#, 'beta', -100)",
+        "Insert Into MoneyTable (MoneyAccount, MoneyBill, MoneyCreateTime, MoneyUser, MoneyIn, MoneyOut, "
+        "MoneySum) Values (0, 2, #2024-01-06#, 'Alpha Trading', 0.125, 0, 0.125)",
+        "Insert Into MoneyTable (MoneyAccount, MoneyBill, MoneyCreateTime, MoneyUser, MoneyIn, MoneyOut, "
+        "MoneySum) Values (0, 2, #2024-01-07#, 'alpha TRADING', 1, 0, 1)",
+        "Insert Into MoneyTable (MoneyAccount, MoneyBill, MoneyCreateTime, MoneyUser, MoneyIn, MoneyOut, "
+        "MoneySum) Values (0, 0, #2024-01-08#, 'beta', 0, 50, -50)",
+        "Insert Into PrintReport (ReportEnable, ReportGrid1) Values (True, 'a'), (False, 'b'), (1, 'c')",
+    };
+    for (const QString& sql : rows)
+        q.ExecSql(sql);
+}
+
+void TestPgDialect::initTestCase() {
+    const QString path = folder.filePath(QStringLiteral("Kestrel.mdb"));
+    QCOMPARE(Schema::CreateDatabase(path), QString());
+    file.ConnectionString = BuildConnectionString(path, QString());
+    QVERIFY2(file.Open(), qPrintable(file.LastError()));
+    Fill(file);
+    server = std::make_unique<ServerDatabase>();
+    if (!server->Available())
+        return;
+    // An empty server database is given the tables, keys and initial rows at the first opening.
+    onServer.Server = server->ConnectionString();
+    QVERIFY2(onServer.Open(), qPrintable(onServer.LastError()));
+    QCOMPARE(onServer.CurrentEngine(), Engine::PostgreSql);
+    Fill(onServer);
+}
+
+QString TestPgDialect::Rows(DbConnection& connection, const QString& sql) {
+    Query q(&connection);
+    q.Open(sql);
+    QStringList rows;
+    for (q.First(); !q.Eof(); q.Next()) {
+        QStringList values;
+        for (int i = 0; i < q.FieldCount(); ++i)
+            values << (q.Fields(i).IsNull() ? QStringLiteral("null") : q.Fields(i).AsString());
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows.join(QLatin1Char(';'));
+}
+
+void TestPgDialect::rewriting_data() {
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<QString>("postgres");
+    QTest::newRow("date") << "Where BillCreateTime <= #2024-01-31#"
+                          << "Where BillCreateTime <= '2024-01-31'";
+    QTest::newRow("iif nested") << "IIF(a > 0, IIF(b, 1, 2), 3)"
+                                << "(CASE WHEN a > 0 THEN (CASE WHEN b THEN 1 ELSE 2 END) ELSE 3 END)";
+    QTest::newRow("literal untouched") << "Select 'IIF(a,b,c) Like #x# True +1' From T"
+                                       << "Select 'IIF(a,b,c) Like #x# True +1' From T";
+    QTest::newRow("double-quoted text") << "Where A = \"it's\""
+                                        << "Where A = 'it''s'";
+    QTest::newRow("unary plus dropped") << "Group By +BillUser, +BillMan"
+                                        << "Group By BillUser, BillMan";
+    QTest::newRow("binary plus kept") << "Select a +b, (c) + 1, 2+3"
+                                      << "Select a +b, (c) + 1, 2+3";
+    QTest::newRow("yes and no") << "Where ReportEnable = True Or X = false"
+                                << "Where ReportEnable = 1 Or X = 0";
+    QTest::newRow("qualified name kept") << "Select T.True, T.Round(1)"
+                                         << "Select T.True, T.Round(1)";
+    QTest::newRow("like") << "Where A Like 'x%'"
+                          << "Where A COLLATE \"default\" ILIKE 'x%' ESCAPE ''";
+    QTest::newRow("not like") << "Where A Not Like 'x%' And B = 1"
+                              << "Where A COLLATE \"default\" Not ILIKE 'x%' ESCAPE '' And B = 1";
+}
+
+void TestPgDialect::rewriting() {
+    QFETCH(QString, jet);
+    QFETCH(QString, postgres);
+    QCOMPARE(ToPostgresSql(jet), postgres);
+}
+
+void TestPgDialect::bothEngines_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("onSqlite");
+    QTest::addColumn<QString>("onPostgres");
+    auto same = [](const char* name, const QString& sql, const QString& rows) {
+        QTest::newRow(name) << sql << rows << rows;
+    };
+    same("round halves to even",
+         "Select Round(2.5), Round(3.5), Round(-2.5), Round(0.125, 2), Round(0.375, 2)", "2|4|-2|0.12|0.38");
+    same("round of doubles near the half", "Select Round(1.005, 2), Round(2.675, 2)", "1|2.68");
+    same("round of an empty sum", "Select Round(Sum(MoneySum), 2) From MoneyTable Where MoneyIndex > 100",
+         "null");
+    same("document totals through the outer join",
+         "Select BillSerial, IIF(Round(Sum(MoneySum),2) Is Null,0,Round(Sum(MoneySum),2)) As BillGet, "
+         "BillSum-IIF(Round(Sum(MoneySum),2) Is Null,0,Round(Sum(MoneySum),2)) As BillOwe "
+         "From (Bill Left Join MoneyTable On Bill.BillIndex = MoneyTable.MoneyBill) Where (BillIndex > 1) "
+         "Group By BillIndex, BillSerial, BillSum Order By BillIndex",
+         "XS1|1.12|1.38;XS2|0|3.5;CG1|0|-100");
+    same("iif by sign",
+         "Select IIF(BillSum > 0, '销售', '采购') From Bill Where BillIndex > 1 Order By BillIndex",
+         "销售;销售;采购");
+    same("equal ignores letter case", "Select Count(*) From Bill Where BillUser = 'Alpha TRADING'", "2");
+    same("join and group ignore letter case",
+         "Select CustomerName, Count(BillIndex) From Customer Left Join Bill On Bill.BillUser = "
+         "Customer.CustomerName Where CustomerIndex > 1 And CustomerIndex < 6 Group By CustomerName "
+         "Order By CustomerName",
+         "Alpha Trading|2;beta|1;C\\D|0;O'Brien 商行|0");
+    same("distinct ignores letter case",
+         "Select Count(*) From (Select Distinct BillUser From Bill Where BillIndex > 1) As Names", "2");
+    same("like ignores letter case", "Select CustomerName From Customer Where CustomerName Like 'ALPHA%'",
+         "Alpha Trading");
+    same("like with one-character wildcard",
+         "Select CustomerName From Customer Where CustomerName Like 'BET_'", "beta");
+    same("not like", "Select Count(*) From Customer Where CustomerIndex > 1 And CustomerName Not Like '%a%'",
+         "3");
+    same("backslash is no escape in like", "Select CustomerName From Customer Where CustomerName Like 'c\\%'",
+         "C\\D");
+    same("instr ignores letter case",
+         "Select CustomerName, InStr(CustomerName, 'BRIEN') From Customer Where InStr(CustomerName, 'brien') "
+         "> 0",
+         "O'Brien 商行|3");
+    same("instr from a position", "Select InStr(3, 'abcabc', 'A'), InStr(1, 'abc', 'x'), InStr('', 'a')",
+         "4|0|0");
+    same("quote in a value", "Select CustomerOwe From Customer Where CustomerName = 'o''brien 商行'", "0");
+    same("text between double quotes", "Select Count(*) From Customer Where CustomerName = \"BETA\"", "1");
+    same("date range leaves a time of day on the last day out",
+         "Select Count(*) From Bill Where BillCreateTime Between #2024-01-01# And #2024-01-31#", "1");
+    same("date with a time of day",
+         "Select BillSerial From Bill Where BillCreateTime >= #2024-01-31 10:30# And BillIndex > 1 Order By "
+         "BillIndex",
+         "XS2;CG1");
+    same("dates read back", "Select BillCreateTime From Bill Where BillIndex > 1 Order By BillCreateTime",
+         "2024-01-05;2024-01-31 10:30:00;2024-02-01");
+    same("yes and no values", "Select Count(*) From PrintReport Where ReportEnable = True", "2");
+    same("unary plus in a grouping",
+         "Select Sum(BillSum) From Bill Where BillIndex > 1 Group By +BillUser Order By Sum(BillSum)",
+         "-100;6");
+    same("null tests",
+         "Select Count(*) From Bill Left Join MoneyTable On BillIndex = MoneyBill Where MoneyIndex Is Null",
+         "3");
+    same("abs and counts", "Select ABS(MoneySum) As MSum, MoneyIndex From MoneyTable Where MoneySum < 0",
+         "50|4");
+    // Intended differences: the server's collation ignores the case of every letter and the
+    // width of full-width Latin letters; SQLite's NOCASE only that of ASCII letters.
+    QTest::newRow("letter case beyond ASCII") << "Select Count(*) From Customer Where CustomerName = 'äPFEL'"
+                                              << "0"
+                                              << "1";
+    QTest::newRow("full-width letters") << "Select Count(*) From Customer Where CustomerName = 'ＢＥＴＡ'"
+                                        << "0"
+                                        << "1";
+}
+
+void TestPgDialect::bothEngines() {
+    QFETCH(QString, sql);
+    QFETCH(QString, onSqlite);
+    QFETCH(QString, onPostgres);
+    QCOMPARE(Rows(file, sql), onSqlite);
+    REQUIRE_SERVER(*server);
+    QCOMPARE(Rows(onServer, sql), onPostgres);
+}
+
+// Rows added, changed and deleted through a query are stored by key on both engines, and the key
+// the engine gives comes back into the open result.
+void TestPgDialect::writeBack() {
+    REQUIRE_SERVER(*server);
+    for (DbConnection* connection : {&file, &onServer}) {
+        Query q(connection);
+        q.Open(QStringLiteral("Select * From Account Where AccountName = 'Cash'"));
+        QCOMPARE(q.RecordCount(), 0);
+        q.Insert();
+        q.FieldByName(QStringLiteral("AccountName")).SetAsString(QStringLiteral("Cash"));
+        q.FieldByName(QStringLiteral("AccountBase")).SetAsFloat(12.5);
+        q.Post();
+        const qint64 key = q.FieldByName(QStringLiteral("AccountIndex")).AsInteger();
+        QVERIFY(key > 1);
+        QCOMPARE(q.FieldNames().first(), QStringLiteral("AccountIndex"));
+        q.Edit();
+        q.FieldByName(QStringLiteral("AccountBase")).SetAsFloat(-3.25);
+        q.Post();
+        QCOMPARE(Rows(*connection,
+                      QStringLiteral("Select AccountName, AccountBase From Account Where AccountIndex = ") +
+                          SqlNumber(key)),
+                 QStringLiteral("Cash|-3.25"));
+        q.Open(QStringLiteral("Select * From Account Where AccountName = 'CASH'"));
+        QCOMPARE(q.RecordCount(), 1);
+        q.Delete();
+        QCOMPARE(Rows(*connection, QStringLiteral("Select Count(*) From Account Where AccountIndex > 1")),
+                 QStringLiteral("0"));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestPgDialect)
+#include "tst_pgdialect.moc"
