@@ -193,11 +193,8 @@ int ReadVersion(QSqlDatabase db) {
     return query.value(0).toInt();
 }
 
-// Server statements after the initial rows: the version row, and each key sequence moved past
-// the keys the initial rows gave explicitly.
-QStringList ServerSchemaEnd() {
-    QStringList statements{QStringLiteral("CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"),
-                           QStringLiteral("INSERT INTO SchemaVersion (Version) VALUES (%1)").arg(Version)};
+QStringList KeySequenceSql() {
+    QStringList statements;
     for (const Table& t : tables) {
         statements << QStringLiteral(
                           "SELECT setval(pg_get_serial_sequence('%1', '%2'), (SELECT max(%3) FROM %1))")
@@ -238,6 +235,32 @@ QString ColumnName(const QString& anyCase) {
     return names.value(anyCase.toLower());
 }
 
+QStringList AmountColumns(const QString& table) {
+    QStringList amounts;
+    for (const Table& t : tables) {
+        if (table.compare(QLatin1String(t.name), Qt::CaseInsensitive) != 0)
+            continue;
+        for (const QString& column : QString::fromLatin1(t.columns).split(QLatin1Char(','))) {
+            const QStringList words = column.trimmed().split(QLatin1Char(' '));
+            if (words.size() > 1 && words[1] == QLatin1String("REAL"))
+                amounts << words[0];
+        }
+    }
+    return amounts;
+}
+
+QString AdvanceKeys(QSqlDatabase db) {
+    if (EngineOf(db) != Engine::PostgreSql)
+        return QString();
+    QSqlQuery query(db);
+    QString error;
+    for (const QString& sql : KeySequenceSql()) {
+        if (!Exec(query, sql, &error))
+            return error;
+    }
+    return QString();
+}
+
 QString CreateSchema(QSqlDatabase db) {
     const Engine engine = EngineOf(db);
     QSqlQuery query(db);
@@ -260,7 +283,12 @@ QString CreateSchema(QSqlDatabase db) {
     for (const char* sql : initialRows)
         ok = ok && Exec(query, QString::fromUtf8(sql), &error);
     if (engine == Engine::PostgreSql) {
-        for (const QString& sql : ServerSchemaEnd())
+        // The initial rows gave their keys: the sequences move past them.
+        const QStringList statements =
+            QStringList{QStringLiteral("CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"),
+                        QStringLiteral("INSERT INTO SchemaVersion (Version) VALUES (%1)").arg(Version)} +
+            KeySequenceSql();
+        for (const QString& sql : statements)
             ok = ok && Exec(query, sql, &error);
     } else {
         ok = ok && Exec(query, WriteVersionSql(engine, Version), &error);

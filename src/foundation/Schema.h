@@ -18,6 +18,14 @@ QString KeyColumn(const QString& table);
 // The spelling of a column of any table as declared ("" when no table has it); any case matches.
 QString ColumnName(const QString& anyCase);
 
+// The amount (double) columns of a table, in their order.
+QStringList AmountColumns(const QString& table);
+
+// After rows were written with their keys (a copy of the books): the server's key sequences are
+// moved past the highest key of each table, so that new rows get new keys. Returns an error text
+// or "". Nothing to do on SQLite, which keeps track itself.
+QString AdvanceKeys(QSqlDatabase db);
+
 // Writes a new database file with the tables, indexes and initial rows. Returns an error text, or
 // "" on success. An existing file is not overwritten.
 QString CreateDatabase(const QString& path);

@@ -1,0 +1,130 @@
+#include "BookCopy.h"
+
+#include "Connection.h"
+#include "KestrelError.h"
+#include "Query.h"
+#include "Schema.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <cmath>
+
+namespace BookCopy {
+
+namespace {
+
+// The business tables whose rows beyond the reserved one make a database "not empty".
+const char* const recordTables[] = {"Customer", "Bill", "MoneyTable", "Account"};
+
+QString CopyTable(DbConnection& from, QSqlDatabase target, const QString& table) {
+    const QString key = Schema::KeyColumn(table);
+    Query rows(&from);
+    rows.Open(QStringLiteral("Select * From %1 Order By %2").arg(table, key));
+    const QStringList names = rows.FieldNames();
+    QSqlQuery write(target);
+    if (!write.exec(QStringLiteral("DELETE FROM %1").arg(table)))
+        return write.lastError().text();
+    QStringList marks;
+    for (int i = 0; i < names.size(); ++i)
+        marks << QStringLiteral("?");
+    if (!write.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                           .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))))
+        return write.lastError().text();
+    for (int r = 0; r < rows.RecordCount(); ++r) {
+        for (int c = 0; c < names.size(); ++c)
+            write.bindValue(c, rows.ValueAt(r, c));
+        if (!write.exec())
+            return table + QStringLiteral(": ") + write.lastError().text();
+    }
+    return QString();
+}
+
+} // namespace
+
+std::vector<TableFigures> Figures(DbConnection& connection) {
+    std::vector<TableFigures> figures;
+    for (const QString& table : Schema::TableNames()) {
+        TableFigures f;
+        f.Table = table;
+        f.AmountColumns = Schema::AmountColumns(table);
+        QString sql = QStringLiteral("Select Count(*)");
+        for (const QString& column : f.AmountColumns)
+            sql += QStringLiteral(", Sum(%1)").arg(column);
+        Query q(&connection);
+        q.Open(sql + QStringLiteral(" From ") + table);
+        f.Rows = q.Fields(0).AsInteger();
+        for (int i = 0; i < f.AmountColumns.size(); ++i)
+            f.Sums.push_back(q.Fields(i + 1).AsFloat());
+        figures.push_back(f);
+    }
+    return figures;
+}
+
+QStringList Differences(const std::vector<TableFigures>& from, const std::vector<TableFigures>& to) {
+    QStringList differences;
+    for (size_t t = 0; t < from.size() && t < to.size(); ++t) {
+        const TableFigures& a = from[t];
+        const TableFigures& b = to[t];
+        if (a.Rows != b.Rows)
+            differences << QStringLiteral("%1：%2 行，复制后 %3 行").arg(a.Table).arg(a.Rows).arg(b.Rows);
+        for (size_t i = 0; i < a.Sums.size() && i < b.Sums.size(); ++i) {
+            // Sums of the same doubles in another order may differ in the last digits.
+            if (std::abs(a.Sums[i] - b.Sums[i]) > 1e-6 * std::max(1.0, std::abs(a.Sums[i])))
+                differences << QStringLiteral("%1.%2：合计 %3，复制后 %4")
+                                   .arg(a.Table, a.AmountColumns[static_cast<int>(i)])
+                                   .arg(a.Sums[i], 0, 'f', 4)
+                                   .arg(b.Sums[i], 0, 'f', 4);
+        }
+    }
+    if (from.size() != to.size())
+        differences << QStringLiteral("数据表的数目不同");
+    return differences;
+}
+
+QString Copy(DbConnection& from, DbConnection& to, std::vector<TableFigures>* copied) {
+    try {
+        for (const char* table : recordTables) {
+            Query q(&to);
+            q.Open(QStringLiteral("Select Count(*) From %1 Where %2 > 1")
+                       .arg(QLatin1String(table), Schema::KeyColumn(QLatin1String(table))));
+            if (q.Fields(0).AsInteger() > 0)
+                return QStringLiteral("目标数据库中已有业务记录（%1），没有复制任何数据。")
+                    .arg(QLatin1String(table));
+        }
+        const std::vector<TableFigures> source = Figures(from);
+        {
+            Transaction tx(to);
+            for (const QString& table : Schema::TableNames()) {
+                const QString error = CopyTable(from, to.Database(), table);
+                if (!error.isEmpty())
+                    return QStringLiteral("复制失败，目标数据库没有改动：") + error;
+            }
+            const QString error = Schema::AdvanceKeys(to.Database());
+            if (!error.isEmpty())
+                return QStringLiteral("复制失败，目标数据库没有改动：") + error;
+            tx.Commit();
+        }
+        *copied = Figures(to);
+        const QStringList differences = Differences(source, *copied);
+        if (!differences.isEmpty())
+            return QStringLiteral("复制后的数据与原数据不符：\n") + differences.join(QLatin1Char('\n'));
+    } catch (const KestrelError& error) {
+        return QStringLiteral("复制失败：") + error.Message();
+    }
+    return QString();
+}
+
+QStringList Describe(const std::vector<TableFigures>& figures) {
+    QStringList lines;
+    for (const TableFigures& f : figures) {
+        QString line = QStringLiteral("%1：%2 行").arg(f.Table).arg(f.Rows);
+        for (size_t i = 0; i < f.Sums.size(); ++i)
+            line += QStringLiteral("，%1 合计 %2")
+                        .arg(f.AmountColumns[static_cast<int>(i)])
+                        .arg(f.Sums[i], 0, 'f', 2);
+        lines << line;
+    }
+    return lines;
+}
+
+} // namespace BookCopy
