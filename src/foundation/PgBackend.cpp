@@ -3,6 +3,7 @@
 #include "KestrelError.h"
 #include "PgDialect.h"
 #include "ResultRows.h"
+#include "Schema.h"
 
 #include <charconv>
 #include <libpq-fe.h>
@@ -70,6 +71,21 @@ QString ConnectOptions(const QString& connectionString, QString* problem) {
     }
     PQconninfoFree(options);
     return pairs.join(QLatin1Char(' '));
+}
+
+QString UnchangedCondition(const QString& table, const QStringList& names, std::vector<int>* columns) {
+    QString condition;
+    for (int i = 0; i < names.size(); ++i) {
+        if (!Schema::HasColumn(table, names[i]))
+            continue;
+        condition += QStringLiteral(" AND (%1 IS NOT DISTINCT FROM ?)").arg(names[i]);
+        columns->push_back(i);
+    }
+    return condition;
+}
+
+QString StaleRecordMessage() {
+    return QStringLiteral("该记录已被其他用户修改，请刷新后重试");
 }
 
 QStringList Load(pg_conn* connection, const QString& engineSql, const QString& jetSql, ResultRows& rows) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 class ResultRows;
 struct pg_conn;
@@ -17,5 +18,13 @@ QString ConnectOptions(const QString& connectionString, QString* problem);
 // values as integers, floating-point and numeric values as doubles, everything else as text.
 // Returns the column names as jetSql spells them. Raises KestrelError when the statement fails.
 QStringList Load(pg_conn* connection, const QString& engineSql, const QString& jetSql, ResultRows& rows);
+
+// Several workstations share a server: a row is written or deleted only while it still holds
+// what was read. The condition to add to "WHERE key = ?" (one "?" per column of columns, to be
+// bound to the values read), for the columns of names that belong to table.
+QString UnchangedCondition(const QString& table, const QStringList& names, std::vector<int>* columns);
+
+// The message when the row was changed or deleted by another workstation since it was read.
+QString StaleRecordMessage();
 
 } // namespace PgBackend

@@ -469,13 +469,21 @@ void Query::Post() {
             QStringList sets;
             for (const QString& c : columns)
                 sets << c + QStringLiteral(" = ?");
-            query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                              .arg(table, sets.join(QStringLiteral(", ")), key));
+            const bool server = connection->CurrentEngine() == Engine::PostgreSql;
+            std::vector<int> guarded;
+            const QString unchanged =
+                server ? PgBackend::UnchangedCondition(table, names, &guarded) : QString();
+            query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
+                              .arg(table, sets.join(QStringLiteral(", ")), key, unchanged));
             for (const QVariant& v : values)
                 query.addBindValue(v);
             query.addBindValue(result.Value(editRow, keyColumn));
+            for (int column : guarded)
+                query.addBindValue(result.Value(editRow, column));
             if (!query.exec())
                 Fail(connection, query, QStringLiteral("保存数据失败："));
+            if (server && query.numRowsAffected() == 0)
+                throw KestrelError(PgBackend::StaleRecordMessage());
             for (int i = 0; i < names.size(); ++i)
                 result.SetValue(editRow, i, pending[i]);
         }
@@ -502,10 +510,17 @@ void Query::Delete() {
     if (keyColumn < 0)
         throw KestrelError(QStringLiteral("查询结果中没有关键字段 %1，不能删除").arg(key));
     QSqlQuery query(DatabaseOf(connection));
-    query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, key));
+    const bool server = connection->CurrentEngine() == Engine::PostgreSql;
+    std::vector<int> guarded;
+    const QString unchanged = server ? PgBackend::UnchangedCondition(table, names, &guarded) : QString();
+    query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?%3").arg(table, key, unchanged));
     query.addBindValue(result.Value(current, keyColumn));
+    for (int column : guarded)
+        query.addBindValue(result.Value(current, column));
     if (!query.exec())
         Fail(connection, query, QStringLiteral("删除数据失败："));
+    if (server && query.numRowsAffected() == 0)
+        throw KestrelError(PgBackend::StaleRecordMessage());
     result.EraseRow(current);
     const int rows = result.RowCount();
     if (rows == 0) {

@@ -235,6 +235,19 @@ QString ColumnName(const QString& anyCase) {
     return names.value(anyCase.toLower());
 }
 
+bool HasColumn(const QString& table, const QString& column) {
+    for (const Table& t : tables) {
+        if (table.compare(QLatin1String(t.name), Qt::CaseInsensitive) != 0)
+            continue;
+        for (const QString& definition : QString::fromLatin1(t.columns).split(QLatin1Char(','))) {
+            if (definition.trimmed().section(QLatin1Char(' '), 0, 0).compare(column, Qt::CaseInsensitive) ==
+                0)
+                return true;
+        }
+    }
+    return false;
+}
+
 QStringList AmountColumns(const QString& table) {
     QStringList amounts;
     for (const Table& t : tables) {

@@ -18,6 +18,9 @@ QString KeyColumn(const QString& table);
 // The spelling of a column of any table as declared ("" when no table has it); any case matches.
 QString ColumnName(const QString& anyCase);
 
+// Whether a table has a column of that name (any case).
+bool HasColumn(const QString& table, const QString& column);
+
 // The amount (double) columns of a table, in their order.
 QStringList AmountColumns(const QString& table);
 
