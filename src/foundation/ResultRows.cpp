@@ -102,31 +102,36 @@ int ResultRows::Load(sqlite3_stmt* statement) {
 }
 
 void ResultRows::Begin(int columnCount) {
-    Clear();
+    Reset();
     columns = columnCount;
 }
 
+void ResultRows::AddNull() {
+    Cell& cell = NewCell();
+    cell.Type = SQLITE_NULL;
+    cell.Length = 0;
+    cell.Integer = 0;
+}
+
 void ResultRows::AddInteger(qint64 value) {
-    Cell cell;
+    Cell& cell = NewCell();
     cell.Type = SQLITE_INTEGER;
+    cell.Length = 0;
     cell.Integer = value;
-    Push(cell);
 }
 
 void ResultRows::AddReal(double value) {
-    Cell cell;
+    Cell& cell = NewCell();
     cell.Type = SQLITE_FLOAT;
+    cell.Length = 0;
     cell.Real = value;
-    Push(cell);
 }
 
 void ResultRows::AddText(const char* bytes, int length) {
-    Cell cell;
+    Cell& cell = NewCell();
     cell.Type = SQLITE_TEXT;
     cell.Length = length;
-    cell.Offset = text.size();
-    text.append(bytes, length);
-    Push(cell);
+    cell.Bytes = Keep(bytes, static_cast<size_t>(length));
 }
 
 QVariant ResultRows::Value(int row, int column) const {

@@ -28,7 +28,7 @@ public:
     // Rows from another engine: Begin sets the column count, then each row adds one value per
     // column (null, integer, real or UTF-8 text) and ends with EndRow.
     void Begin(int columnCount);
-    void AddNull() { Push(Cell()); }
+    void AddNull();
     void AddInteger(qint64 value);
     void AddReal(double value);
     void AddText(const char* bytes, int length);
