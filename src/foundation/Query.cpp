@@ -36,6 +36,32 @@ QSqlDatabase DatabaseOf(DbConnection* connection) {
     Fail(connection, query.lastError().nativeErrorCode().toInt(), message + query.lastError().text());
 }
 
+// On a server a change or deletion holds only while the row still has what was read: the
+// statement gets a condition on the read values, and touching no row means another workstation
+// got there first. A file has one user, so nothing is added there.
+class StaleGuard {
+public:
+    StaleGuard(const DbConnection* connection, const QString& table, const QStringList& names)
+        : server(connection->CurrentEngine() == Engine::PostgreSql) {
+        if (server)
+            condition = PgBackend::UnchangedCondition(table, names, &columns);
+    }
+    const QString& Condition() const { return condition; }
+    void Bind(QSqlQuery& query, const ResultRows& rows, int row) const {
+        for (int column : columns)
+            query.addBindValue(rows.Value(row, column));
+    }
+    void Check(const QSqlQuery& query) const {
+        if (server && query.numRowsAffected() == 0)
+            throw KestrelError(PgBackend::StaleRecordMessage());
+    }
+
+private:
+    bool server;
+    QString condition;
+    std::vector<int> columns;
+};
+
 } // namespace
 
 // ---- Field
@@ -469,21 +495,16 @@ void Query::Post() {
             QStringList sets;
             for (const QString& c : columns)
                 sets << c + QStringLiteral(" = ?");
-            const bool server = connection->CurrentEngine() == Engine::PostgreSql;
-            std::vector<int> guarded;
-            const QString unchanged =
-                server ? PgBackend::UnchangedCondition(table, names, &guarded) : QString();
+            const StaleGuard guard(connection, table, names);
             query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
-                              .arg(table, sets.join(QStringLiteral(", ")), key, unchanged));
+                              .arg(table, sets.join(QStringLiteral(", ")), key, guard.Condition()));
             for (const QVariant& v : values)
                 query.addBindValue(v);
             query.addBindValue(result.Value(editRow, keyColumn));
-            for (int column : guarded)
-                query.addBindValue(result.Value(editRow, column));
+            guard.Bind(query, result, editRow);
             if (!query.exec())
                 Fail(connection, query, QStringLiteral("保存数据失败："));
-            if (server && query.numRowsAffected() == 0)
-                throw KestrelError(PgBackend::StaleRecordMessage());
+            guard.Check(query);
             for (int i = 0; i < names.size(); ++i)
                 result.SetValue(editRow, i, pending[i]);
         }
@@ -510,17 +531,13 @@ void Query::Delete() {
     if (keyColumn < 0)
         throw KestrelError(QStringLiteral("查询结果中没有关键字段 %1，不能删除").arg(key));
     QSqlQuery query(DatabaseOf(connection));
-    const bool server = connection->CurrentEngine() == Engine::PostgreSql;
-    std::vector<int> guarded;
-    const QString unchanged = server ? PgBackend::UnchangedCondition(table, names, &guarded) : QString();
-    query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?%3").arg(table, key, unchanged));
+    const StaleGuard guard(connection, table, names);
+    query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?%3").arg(table, key, guard.Condition()));
     query.addBindValue(result.Value(current, keyColumn));
-    for (int column : guarded)
-        query.addBindValue(result.Value(current, column));
+    guard.Bind(query, result, current);
     if (!query.exec())
         Fail(connection, query, QStringLiteral("删除数据失败："));
-    if (server && query.numRowsAffected() == 0)
-        throw KestrelError(PgBackend::StaleRecordMessage());
+    guard.Check(query);
     result.EraseRow(current);
     const int rows = result.RowCount();
     if (rows == 0) {
