@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds with the address and undefined-behaviour sanitizers, starts a
-# PostgreSQL server of the tests' own and runs every test (the server tests against it).
+# PostgreSQL server of the tests' own and runs every test twice: first with each test's books in a
+# database file (the server tests against the server), then with every test's books on the server.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/deps.sh"
@@ -13,3 +14,7 @@ trap 'bash "$root/scripts/pg-server.sh" stop "$server_dir"' EXIT
 export KESTREL_PG_TEST=$(echo "$server" | tail -n 1)
 cd "$build"
 ctest --output-on-failure -j "$(nproc)"
+
+# The same suite with the books on the server. Test programs named here do not pass there yet.
+server_pending='^(tst_customereditor|tst_customersearch|tst_documenteditor|tst_pickvalues|tst_accounts|tst_backup|tst_startup|tst_cardpages|tst_mainwindow|tst_pagesecurity|tst_picklists|tst_workingdate|tst_analysischarts|tst_billreport|tst_moneyreport|tst_monthlyreport|tst_printing|tst_staff)$'
+KESTREL_TEST_ENGINE=postgresql ctest --output-on-failure -j "$(nproc)" -E "$server_pending"
