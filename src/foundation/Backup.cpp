@@ -1,6 +1,8 @@
 #include "Backup.h"
 
+#include "BookCopy.h"
 #include "Connection.h"
+#include "FileStamp.h"
 #include "JetSql.h"
 #include "KestrelError.h"
 #include "PublicFunction.h"
@@ -9,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QTemporaryDir>
 #include <QUuid>
 #include <cerrno>
 #include <cstring>
@@ -60,16 +63,26 @@ BackupOutcome EngineFailure(sqlite3* db, int code) {
     return Failure(system != 0 ? system : code, text);
 }
 
+// Opens a new database file at path, which must not exist yet; the system's error number when the
+// file cannot be made there (a missing folder, no right to write).
+BackupOutcome OpenNewFile(const QString& path, sqlite3** db) {
+    const int code =
+        sqlite3_open_v2(path.toUtf8().constData(), db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr);
+    if (code == SQLITE_OK)
+        return BackupOutcome();
+    BackupOutcome failure = EngineFailure(*db, code);
+    sqlite3_close(*db);
+    *db = nullptr;
+    return failure;
+}
+
 // Copies the main database of source into a new file at path with the engine's online backup.
 BackupOutcome CopyWithEngine(sqlite3* source, const QString& path) {
     sqlite3* target = nullptr;
-    int code = sqlite3_open_v2(path.toUtf8().constData(), &target,
-                               SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr);
-    if (code != SQLITE_OK) {
-        BackupOutcome failure = EngineFailure(target, code);
-        sqlite3_close(target);
+    if (BackupOutcome failure = OpenNewFile(path, &target); !failure.Ok)
         return failure;
-    }
+    int code = SQLITE_OK;
     sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main");
     if (backup == nullptr) {
         BackupOutcome failure = EngineFailure(target, sqlite3_errcode(target));
@@ -97,22 +110,126 @@ bool SameFile(const QString& a, const QString& b) {
     return fs::equivalent(PathOf(a), PathOf(b), error) && !error;
 }
 
-// Opens a copy of a chosen file on a connection of its own and runs the start-up checks on it.
-// Returns the problem for the user, or "" when the file can be used.
-QString CheckChosenFile(const QString& path) {
-    const QString name = QStringLiteral("kestrel-restore-") + QUuid::createUuid().toString(QUuid::Id128);
-    QString problem;
+// Runs work on a database file opened on a connection of its own; its answer, or whenUnopened.
+template <typename Work> QString OnFile(const QString& path, const QString& whenUnopened, Work work) {
+    const QString name = QStringLiteral("kestrel-backup-") + QUuid::createUuid().toString(QUuid::Id128);
+    QString answer;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        if (!db.open())
-            problem = QStringLiteral("无法打开所选文件");
-        else
-            problem = Schema::CheckDatabase(db, Schema::PageCheck::EveryPage);
+        answer = db.open() ? work(db) : whenUnopened;
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
-    return problem;
+    return answer;
+}
+
+// Opens a copy of a chosen file on a connection of its own and runs the start-up checks on it.
+// Returns the problem for the user, or "" when the file can be used.
+QString CheckChosenFile(const QString& path) {
+    return OnFile(path, QStringLiteral("无法打开所选文件"),
+                  [](QSqlDatabase db) { return Schema::CheckDatabase(db, Schema::PageCheck::EveryPage); });
+}
+
+// Copies the chosen file to part and checks the copy: what is checked is what is used, and the
+// chosen file itself is never written to. On any failure part is gone again.
+BackupOutcome CheckedCopy(const QString& source, const QString& part) {
+    std::error_code error;
+    fs::copy_file(PathOf(source), PathOf(part), error);
+    if (error) {
+        RemoveQuietly(part);
+        return Failure(error);
+    }
+    QString problem = CheckChosenFile(part);
+    if (problem.isEmpty())
+        return BackupOutcome();
+    RemoveQuietly(part);
+    // The checks name the file they opened and give start-up's advice: keep the first paragraph,
+    // naming the chosen file.
+    problem = problem.section(QStringLiteral("\n\n"), 0, 0).replace(part, QDir::toNativeSeparators(source));
+    BackupOutcome refused = Failure(0, problem);
+    refused.Refused = true;
+    return refused;
+}
+
+// A failure of the copy of the books between the server and a file, which has no system number:
+// the engine's code for a failed statement, with the copy's own text.
+BackupOutcome CopyFailure(const QString& problem) {
+    return Failure(SQLITE_ERROR, problem);
+}
+
+// A new database file of this program at path (which must not exist yet), holding the server's
+// books, copied in one picture of them and compared table by table.
+BackupOutcome CopyServerBooksTo(DbConnection& server, const QString& path) {
+    sqlite3* created = nullptr;
+    if (BackupOutcome failure = OpenNewFile(path, &created); !failure.Ok)
+        return failure;
+    sqlite3_close(created);
+    QString problem = OnFile(path, QStringLiteral("无法打开新建的数据库文件"), Schema::CreateSchema);
+    if (!problem.isEmpty())
+        return CopyFailure(problem);
+    DbConnection file;
+    file.ConnectionString = BuildConnectionString(path, QString());
+    if (!file.Open())
+        return CopyFailure(file.LastError());
+    std::vector<BookCopy::TableFigures> figures;
+    problem = BookCopy::Copy(server, file, &figures);
+    file.Close();
+    // Not the program's own database: no record of how it was left.
+    FileStamp::Forget(path);
+    return problem.isEmpty() ? BackupOutcome() : CopyFailure(problem);
+}
+
+// A backup is written by write to a new file beside target and moved over target only when
+// complete, so that no half-written file ever carries the chosen name.
+template <typename Write> BackupOutcome WrittenInPlace(const QString& target, Write write) {
+    const QString part = PartFileBeside(target, QStringLiteral("backup"));
+    BackupOutcome outcome = write(part);
+    if (outcome.Ok) {
+        std::error_code error;
+        fs::rename(PathOf(part), PathOf(target), error);
+        if (error)
+            outcome = Failure(error);
+    }
+    if (!outcome.Ok)
+        RemoveQuietly(part);
+    return outcome;
+}
+
+BackupOutcome BackupServerBooks(DbConnection& server, const QString& target) {
+    return WrittenInPlace(target, [&](const QString& part) { return CopyServerBooksTo(server, part); });
+}
+
+// The server's books are replaced by a checked copy of source in one transaction. They are first
+// kept in keptFolder as a backup, as a restore of the file keeps the replaced file.
+BackupOutcome RestoreServerBooks(DbConnection& server, const QString& source, const QString& keptFolder,
+                                 const QDateTime& when) {
+    const QTemporaryDir work;
+    if (!work.isValid())
+        return Failure(EIO, work.errorString());
+    const QString part = work.filePath(QStringLiteral("Kestrel.mdb"));
+    BackupOutcome outcome = CheckedCopy(source, part);
+    if (!outcome.Ok)
+        return outcome;
+    // Every page of the copy was just checked; opening it need not check them again.
+    FileStamp::Remember(part);
+    DbConnection books;
+    books.ConnectionString = BuildConnectionString(part, QString());
+    if (!books.Open())
+        return CopyFailure(books.LastError());
+    const QString kept = KeptCopyName(QDir(keptFolder).filePath(QStringLiteral("Kestrel.mdb")), when);
+    outcome = BackupServerBooks(server, kept);
+    if (!outcome.Ok)
+        return outcome;
+    std::vector<BookCopy::TableFigures> figures;
+    const QString problem = BookCopy::Replace(books, server, &figures);
+    if (!problem.isEmpty()) {
+        RemoveQuietly(kept);
+        return CopyFailure(problem);
+    }
+    server.Close();
+    outcome.KeptCopy = kept;
+    return outcome;
 }
 
 } // namespace
@@ -125,6 +242,8 @@ QString BackupFileProposal(const QDate& today) {
 }
 
 BackupOutcome BackupDatabase(DbConnection& connection, const QString& target) {
+    if (connection.CurrentEngine() == Engine::PostgreSql)
+        return BackupServerBooks(connection, target);
     const QString database = DataSourceOf(connection.ConnectionString);
     if (SameFile(database, target))
         return Failure(EINVAL, QStringLiteral("备份文件不能是正在使用的数据库文件本身，请另选文件名"));
@@ -134,17 +253,7 @@ BackupOutcome BackupDatabase(DbConnection& connection, const QString& target) {
     } catch (const KestrelError& error) {
         return Failure(SQLITE_MISUSE, error.Message());
     }
-    const QString part = PartFileBeside(target, QStringLiteral("backup"));
-    BackupOutcome outcome = CopyWithEngine(source, part);
-    if (outcome.Ok) {
-        std::error_code error;
-        fs::rename(PathOf(part), PathOf(target), error);
-        if (error)
-            outcome = Failure(error);
-    }
-    if (!outcome.Ok)
-        RemoveQuietly(part);
-    return outcome;
+    return WrittenInPlace(target, [&](const QString& part) { return CopyWithEngine(source, part); });
 }
 
 QString KeptCopyName(const QString& databasePath, const QDateTime& when) {
@@ -153,35 +262,21 @@ QString KeptCopyName(const QString& databasePath, const QDateTime& when) {
            when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) + QLatin1Char('.') + info.suffix();
 }
 
-BackupOutcome RestoreDatabase(DbConnection& connection, const QString& source, const QDateTime& when) {
+BackupOutcome RestoreDatabase(DbConnection& connection, const QString& source, const QString& keptFolder,
+                              const QDateTime& when) {
+    if (connection.CurrentEngine() == Engine::PostgreSql)
+        return RestoreServerBooks(connection, source, keptFolder, when);
     const QString database = QFileInfo(DataSourceOf(connection.ConnectionString)).absoluteFilePath();
     const QString part = PartFileBeside(database, QStringLiteral("restore"));
-
-    // The chosen file is copied beside the database and checked there: what is checked is what
-    // is put in place, and the chosen file itself is never written to.
-    std::error_code error;
-    fs::copy_file(PathOf(source), PathOf(part), error);
-    if (error) {
-        RemoveQuietly(part);
-        return Failure(error);
-    }
-    QString problem = CheckChosenFile(part);
-    if (!problem.isEmpty()) {
-        RemoveQuietly(part);
-        // The checks name the file they opened and give start-up's advice: keep the first
-        // paragraph, naming the chosen file.
-        problem =
-            problem.section(QStringLiteral("\n\n"), 0, 0).replace(part, QDir::toNativeSeparators(source));
-        BackupOutcome refused = Failure(0, problem);
-        refused.Refused = true;
-        return refused;
-    }
+    if (BackupOutcome checked = CheckedCopy(source, part); !checked.Ok)
+        return checked;
 
     connection.Close();
     BackupOutcome outcome;
     const QString kept = KeptCopyName(database, when);
     // The current file stays where it is until the rename replaces it; the kept copy is a second
     // name for it (or a copy where the file system has no second names).
+    std::error_code error;
     fs::create_hard_link(PathOf(database), PathOf(kept), error);
     if (error) {
         error.clear();

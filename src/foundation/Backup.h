@@ -6,9 +6,11 @@
 
 class DbConnection;
 
-// Backup and restore of the database file. The copy is made by the engine itself from the open
-// connection, so it is consistent whatever the program is doing; a file is never half written
-// under the user's name, and a restore checks the chosen file before anything is replaced.
+// Backup and restore of the books. From the database file the copy is made by the engine itself
+// from the open connection, so it is consistent whatever the program is doing; from a server the
+// books are copied, keys included, into a new database file of this program in one picture of them
+// and compared table by table. A file is never half written under the user's name, and a restore
+// checks the chosen file before anything is replaced.
 
 // The outcome of a backup or restore: Ok, or the failure's number and the system's text for it.
 struct BackupOutcome {
@@ -25,21 +27,27 @@ struct BackupOutcome {
 // would hold a character a file name cannot hold.
 QString BackupFileProposal(const QDate& today);
 
-// Copies the database open on connection into target, replacing an existing file. The copy is
-// written to a new file beside target and moved over it only when it is complete.
+// Copies the books open on connection (a file or a server) into target, a database file,
+// replacing an existing file. The copy is written to a new file beside target and moved over it
+// only when it is complete (from a server: when its row counts and amount sums equal the server's).
 BackupOutcome BackupDatabase(DbConnection& connection, const QString& target);
 
 // Where the database is kept when a restore replaces it: beside it, named by the time of the
 // restore ("Kestrel-恢复前-2026-12-10-143000.mdb").
 QString KeptCopyName(const QString& databasePath, const QDateTime& when);
 
-// Puts source in place of the database open on connection (whose file is the program's database).
-// The source must open as a database of this program with the start-up checks; otherwise the
-// outcome is Refused and nothing changes. Otherwise the connection is closed, the current file is
-// kept as KeptCopyName(...) beside it, and the checked copy of source takes its place in one
-// rename. On success the connection stays closed (the program ends); on any failure the current
-// database stays in place and the connection is open again.
-BackupOutcome RestoreDatabase(DbConnection& connection, const QString& source,
+// Puts source in place of the books open on connection. The source must open as a database of
+// this program with the start-up checks (an older version is upgraded, in a copy); otherwise the
+// outcome is Refused and nothing changes.
+// The database file: the connection is closed, the current file is kept as KeptCopyName(...)
+// beside it, and the checked copy of source takes its place in one rename. On success the
+// connection stays closed (the program ends); on any failure the current database stays in place
+// and the connection is open again.
+// A server: its books are first backed up into keptFolder as KeptCopyName(...) of a Kestrel.mdb
+// there, then replaced by the rows of the checked copy in one transaction that also compares the
+// row counts and amount sums; on any failure the server's books stay as they were (and the
+// connection open), on success the connection is closed.
+BackupOutcome RestoreDatabase(DbConnection& connection, const QString& source, const QString& keptFolder,
                               const QDateTime& when = QDateTime::currentDateTime());
 
 // The texts shown for a failed backup or restore: the fixed words, the number, the system's text.

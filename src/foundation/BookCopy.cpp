@@ -81,6 +81,60 @@ QStringList Differences(const std::vector<TableFigures>& from, const std::vector
     return differences;
 }
 
+namespace {
+
+// The source is read in one transaction, so that its figures and its rows are one picture even
+// while other workstations store records on a server.
+void ReadAsOnePicture(DbConnection& from) {
+    if (from.CurrentEngine() != Engine::PostgreSql)
+        return; // a read transaction on the file already keeps writers out until it ends
+    QSqlQuery query(from.Database());
+    if (!query.exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY")))
+        throw KestrelError(query.lastError().text());
+}
+
+// No other workstation reads or writes the target's tables until the copy is committed or undone.
+void TakeEveryTable(DbConnection& to) {
+    if (to.CurrentEngine() != Engine::PostgreSql)
+        return; // the first write of the transaction takes the whole file
+    QSqlQuery query(to.Database());
+    if (!query.exec(QStringLiteral("LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE")
+                        .arg(Schema::TableNames().join(QStringLiteral(", ")))))
+        throw KestrelError(query.lastError().text());
+}
+
+// Every table of from written over the one of to in one transaction on to, then the figures of
+// both compared before it is committed: the target gets the whole copy or keeps what it held.
+QString CopyOver(DbConnection& from, DbConnection& to, std::vector<TableFigures>* copied) {
+    const QString unchanged = QStringLiteral("复制失败，目标数据库没有改动：");
+    try {
+        Transaction picture(from);
+        ReadAsOnePicture(from);
+        const std::vector<TableFigures> source = Figures(from);
+        Transaction tx(to);
+        TakeEveryTable(to);
+        for (const QString& table : Schema::TableNames()) {
+            const QString error = CopyTable(from, to.Database(), table);
+            if (!error.isEmpty())
+                return unchanged + error;
+        }
+        const QString error = Schema::AdvanceKeys(to.Database());
+        if (!error.isEmpty())
+            return unchanged + error;
+        *copied = Figures(to);
+        const QStringList differences = Differences(source, *copied);
+        if (!differences.isEmpty())
+            return QStringLiteral("复制后的数据与原数据不符，目标数据库没有改动：\n") +
+                   differences.join(QLatin1Char('\n'));
+        tx.Commit();
+    } catch (const KestrelError& error) {
+        return unchanged + error.Message();
+    }
+    return QString();
+}
+
+} // namespace
+
 QString Copy(DbConnection& from, DbConnection& to, std::vector<TableFigures>* copied) {
     try {
         for (const char* table : recordTables) {
@@ -91,27 +145,14 @@ QString Copy(DbConnection& from, DbConnection& to, std::vector<TableFigures>* co
                 return QStringLiteral("目标数据库中已有业务记录（%1），没有复制任何数据。")
                     .arg(QLatin1String(table));
         }
-        const std::vector<TableFigures> source = Figures(from);
-        {
-            Transaction tx(to);
-            for (const QString& table : Schema::TableNames()) {
-                const QString error = CopyTable(from, to.Database(), table);
-                if (!error.isEmpty())
-                    return QStringLiteral("复制失败，目标数据库没有改动：") + error;
-            }
-            const QString error = Schema::AdvanceKeys(to.Database());
-            if (!error.isEmpty())
-                return QStringLiteral("复制失败，目标数据库没有改动：") + error;
-            tx.Commit();
-        }
-        *copied = Figures(to);
-        const QStringList differences = Differences(source, *copied);
-        if (!differences.isEmpty())
-            return QStringLiteral("复制后的数据与原数据不符：\n") + differences.join(QLatin1Char('\n'));
     } catch (const KestrelError& error) {
         return QStringLiteral("复制失败：") + error.Message();
     }
-    return QString();
+    return CopyOver(from, to, copied);
+}
+
+QString Replace(DbConnection& from, DbConnection& to, std::vector<TableFigures>* copied) {
+    return CopyOver(from, to, copied);
 }
 
 QStringList Describe(const std::vector<TableFigures>& figures) {

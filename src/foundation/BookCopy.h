@@ -25,10 +25,14 @@ std::vector<TableFigures> Figures(DbConnection& connection);
 QStringList Differences(const std::vector<TableFigures>& from, const std::vector<TableFigures>& to);
 
 // The target must hold no business records yet (only the initial rows). Every row of every table
-// is copied in one transaction on the target, the initial rows replaced; then the figures of both
-// are compared. Returns "" and the figures of the copy, or the problem (the target is then as
-// it was).
+// is copied in one transaction on the target, the initial rows replaced, and the figures of both
+// are compared before it is committed. Returns "" and the figures of the copy, or the problem (the
+// target is then as it was).
 QString Copy(DbConnection& from, DbConnection& to, std::vector<TableFigures>* copied);
+
+// As Copy, but whatever the target holds is replaced (a restore of the books): all of it, or
+// nothing when anything fails or the figures differ.
+QString Replace(DbConnection& from, DbConnection& to, std::vector<TableFigures>* copied);
 
 // A line per table for the user: rows and sums.
 QStringList Describe(const std::vector<TableFigures>& figures);

@@ -8,7 +8,7 @@
 
 #include <QAction>
 
-// The data maintenance page: backup and restore of the database file.
+// The data maintenance page: backup and restore of the books, in the file or on the server.
 
 namespace {
 const QString MdbFilter = QStringLiteral("Mdb Files (*.mdb *.MDB)");
@@ -54,12 +54,12 @@ void TFormMain::ActionLoadExecute() {
     const QString source = Prompts::Get().OpenFileName(this, options);
     if (source.isEmpty())
         return;
-    const BackupOutcome outcome = RestoreDatabase(ShareDataModule->ADOConnection1, source);
+    const BackupOutcome outcome = RestoreDatabase(ShareDataModule->ADOConnection1, source, ProgramFolder);
     if (!outcome.Ok) {
         Prompts::Get().Error(RestoreFailureText(outcome));
         return;
     }
     Prompts::Get().Information(QStringLiteral("恭喜您，数据库恢复成功，请重新启动软件"));
-    // Nothing may run on the replaced file within this run.
+    // Nothing may run on the replaced books within this run.
     close();
 }

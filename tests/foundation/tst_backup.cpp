@@ -247,28 +247,7 @@ void TestBackup::restoreReplacesTheDatabaseAndEndsTheProgram() {
 }
 
 void TestBackup::restoreRefusesFilesThatAreNoDatabase_data() {
-    QTest::addColumn<QByteArray>("content");
-    QTest::newRow("text file") << QByteArray("这不是数据库\r\njust text\r\n");
-    QTest::newRow("empty file") << QByteArray();
-    QByteArray header("SQLite format 3");
-    header.append('\0');
-    header.append(QByteArray(4000, '\x7f'));
-    QTest::newRow("damaged header") << header;
-    const QByteArray damagedPage = DatabaseWithDamagedPage();
-    QVERIFY(!damagedPage.isEmpty());
-    QTest::newRow("damaged page inside") << damagedPage;
-    // A database of another program: tables of its own, none of ours.
-    QTemporaryDir dir;
-    const QString foreign = dir.filePath(QStringLiteral("foreign.mdb"));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
-        db.setDatabaseName(foreign);
-        QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(QStringLiteral("Create Table Notes (Text)")));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
-    QTest::newRow("another program's database") << ReadFile(foreign);
+    AddFilesThatAreNoBooks();
 }
 
 void TestBackup::restoreRefusesFilesThatAreNoDatabase() {

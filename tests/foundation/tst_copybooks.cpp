@@ -4,8 +4,10 @@
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
 #include "foundation/Schema.h"
+#include "support/Books.h"
 #include "support/ServerDatabase.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,70 +17,17 @@ class TestCopyBooks : public QObject {
     Q_OBJECT
 private slots:
     void fileToServerAndBack();
+    void generatedBooksThroughTheTool();
     void targetWithRecordsIsRefused();
     void figuresNameEveryDifference();
 };
-
-namespace {
-
-bool OpenFile(DbConnection& connection, const QString& path) {
-    if (!QFile::exists(path) && !Schema::CreateDatabase(path).isEmpty())
-        return false;
-    connection.ConnectionString = BuildConnectionString(path, QString());
-    return connection.Open();
-}
-
-// Every row of every table in key order, as text.
-QStringList AllRows(DbConnection& connection) {
-    QStringList rows;
-    for (const QString& table : Schema::TableNames()) {
-        Query q(&connection);
-        q.Open(QStringLiteral("Select * From %1 Order By %2").arg(table, Schema::KeyColumn(table)));
-        for (q.First(); !q.Eof(); q.Next()) {
-            QString row = table;
-            for (int i = 0; i < q.FieldCount(); ++i)
-                row += QLatin1Char('|') +
-                       (q.Fields(i).IsNull() ? QStringLiteral("null") : q.Fields(i).AsString());
-            rows << row;
-        }
-    }
-    return rows;
-}
-
-// Books as a shop enters them: deleted records leave gaps in the keys, texts carry quotes and
-// backslashes, a date carries a time of day, some fields are empty.
-void EnterBooks(DbConnection& connection) {
-    Query q(&connection);
-    for (int i = 0; i < 30; ++i) {
-        q.ExecSql(QStringLiteral(
-                      "Insert Into Customer (CustomerName, CustomerOwe, CustomerMan) Values (%1, %2, '张三')")
-                      .arg(SqlText(QStringLiteral("客户'%1\\").arg(i)), SqlNumber(i * 10.5)));
-        q.ExecSql(QStringLiteral(
-                      "Insert Into Bill (BillKind, BillSerial, BillCreateTime, BillUser, BillSum) Values "
-                      "('销售开单', %1, %2, %3, %4)")
-                      .arg(SqlText(QStringLiteral("XS%1").arg(100 + i)), SqlDate(QDate(2024, 3, 30 - i / 2)),
-                           SqlText(QStringLiteral("客户'%1\\").arg(i)), SqlNumber(0.1 * i)));
-    }
-    q.ExecSql(QStringLiteral(
-        "Insert Into Account (AccountName, AccountBase, AccountMan) Values ('现金', 1000.5, '财务主管')"));
-    q.ExecSql(QStringLiteral(
-        "Insert Into MoneyTable (MoneyAccount, MoneyBill, MoneyCreateTime, MoneyUser, MoneyIn, "
-        "MoneyOut, MoneySum) Values (2, 3, #2024-03-01 09:15:00#, '客户''1\\', 0, 33.3, -33.3)"));
-    q.ExecSql(QStringLiteral("Delete From Customer Where CustomerIndex In (5, 6, 7)"));
-    q.ExecSql(QStringLiteral("Delete From Bill Where BillIndex = 31"));
-    q.ExecSql(
-        QStringLiteral("Insert Into PrintReport (ReportEnable, ReportGrid1) Values (1, '一'), (0, null)"));
-    q.ExecSql(QStringLiteral("Update Setting Set SettingValue = 'XS129' Where SettingIndex = 1"));
-}
-
-} // namespace
 
 void TestCopyBooks::fileToServerAndBack() {
     ServerDatabase server;
     REQUIRE_SERVER(server);
     QTemporaryDir folder;
     DbConnection file;
-    QVERIFY(OpenFile(file, folder.filePath(QStringLiteral("Kestrel.mdb"))));
+    QVERIFY(OpenBooksFile(file, folder.filePath(QStringLiteral("Kestrel.mdb"))));
     EnterBooks(file);
     const QStringList original = AllRows(file);
 
@@ -100,17 +49,60 @@ void TestCopyBooks::fileToServerAndBack() {
     q.ExecSql(QStringLiteral("Delete From Customer Where CustomerName = '新客户'"));
 
     DbConnection back;
-    QVERIFY(OpenFile(back, folder.filePath(QStringLiteral("Back.mdb"))));
+    QVERIFY(OpenBooksFile(back, folder.filePath(QStringLiteral("Back.mdb"))));
     QCOMPARE(BookCopy::Copy(onServer, back, &figures), QString());
     QCOMPARE(AllRows(back), original);
+}
+
+namespace {
+
+// Runs a tool of the build; its exit code, with what it printed in *output.
+int RunTool(const QString& tool, const QStringList& arguments, QString* output) {
+    QProcess process;
+    process.start(QStringLiteral(KESTREL_TOOLS_DIR "/") + tool, arguments);
+    if (!process.waitForFinished(300000))
+        return -1;
+    *output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+} // namespace
+
+void TestCopyBooks::generatedBooksThroughTheTool() {
+    ServerDatabase server;
+    REQUIRE_SERVER(server);
+    QTemporaryDir folder;
+    const QString generated = folder.filePath(QStringLiteral("Kestrel.mdb"));
+    const QString back = folder.filePath(QStringLiteral("Back.mdb"));
+    QString output;
+    QCOMPARE(RunTool(QStringLiteral("kestrel_makebenchdb"),
+                     {generated, QStringLiteral("300"), QStringLiteral("3000"), QStringLiteral("4000")},
+                     &output),
+             0);
+    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"), {generated, server.ConnectionString()}, &output),
+             0);
+    QVERIFY2(output.contains(QStringLiteral("Bill：3001 行")), qPrintable(output));
+    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"), {server.ConnectionString(), back}, &output), 0);
+    QVERIFY2(output.contains(QStringLiteral("MoneyTable：4001 行")), qPrintable(output));
+
+    DbConnection from;
+    DbConnection to;
+    QVERIFY(OpenBooksFile(from, generated));
+    QVERIFY(OpenBooksFile(to, back));
+    QCOMPARE(AllRows(to), AllRows(from));
+    QCOMPARE(BookCopy::Differences(BookCopy::Figures(from), BookCopy::Figures(to)), QStringList());
+    // A second copy onto the server, which now holds the books, is refused.
+    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"), {generated, server.ConnectionString()}, &output),
+             1);
+    QVERIFY2(output.contains(QStringLiteral("已有业务记录")), qPrintable(output));
 }
 
 void TestCopyBooks::targetWithRecordsIsRefused() {
     QTemporaryDir folder;
     DbConnection from;
     DbConnection to;
-    QVERIFY(OpenFile(from, folder.filePath(QStringLiteral("From.mdb"))));
-    QVERIFY(OpenFile(to, folder.filePath(QStringLiteral("To.mdb"))));
+    QVERIFY(OpenBooksFile(from, folder.filePath(QStringLiteral("From.mdb"))));
+    QVERIFY(OpenBooksFile(to, folder.filePath(QStringLiteral("To.mdb"))));
     EnterBooks(from);
     Query(&to).ExecSql(QStringLiteral("Insert Into Account (AccountName) Values ('银行')"));
     const QStringList before = AllRows(to);

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+#include <functional>
 
 namespace {
 // Copies the program's pictures and templates so windows find them beside the "program".
@@ -128,6 +129,49 @@ QByteArray DatabaseWithDamagedPage() {
     for (int i = 0; i < 4096; ++i)
         bytes[page * 4096 + i] = static_cast<char>((i * 37 + 11) & 0xff);
     return bytes;
+}
+
+namespace {
+// The bytes of a database file written by prepare on a connection of its own.
+QByteArray DatabaseBytes(const std::function<void(QSqlDatabase)>& prepare) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("prepared.mdb"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prepared"));
+        db.setDatabaseName(path);
+        if (db.open())
+            prepare(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("prepared"));
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+void AddFilesThatAreNoBooks() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("text file") << QByteArray("这不是数据库\r\njust text\r\n");
+    QTest::newRow("empty file") << QByteArray();
+    QByteArray header("SQLite format 3");
+    header.append('\0');
+    header.append(QByteArray(4000, '\x7f'));
+    QTest::newRow("damaged header") << header;
+    const QByteArray damagedPage = DatabaseWithDamagedPage();
+    QVERIFY(!damagedPage.isEmpty());
+    QTest::newRow("damaged page inside") << damagedPage;
+    // A database of another program: tables of its own, none of ours.
+    const QByteArray foreign = DatabaseBytes(
+        [](QSqlDatabase db) { QSqlQuery(db).exec(QStringLiteral("Create Table Notes (Text)")); });
+    QVERIFY(!foreign.isEmpty());
+    QTest::newRow("another program's database") << foreign;
+    // Books written by a later release of the program.
+    const QByteArray newer = DatabaseBytes([](QSqlDatabase db) {
+        Schema::CreateSchema(db);
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version + 1));
+    });
+    QVERIFY(!newer.isEmpty());
+    QTest::newRow("a later version's books") << newer;
 }
 
 void SaveScreenshot(QWidget* window, const QString& name) {

@@ -42,6 +42,11 @@ private:
 // shows it.
 QByteArray DatabaseWithDamagedPage();
 
+// Adds the rows of a Qt Test table with the column "content" (QByteArray): files that must not be
+// restored as books (text, empty, a damaged header or page, another program's database, books of a
+// later version).
+void AddFilesThatAreNoBooks();
+
 // With KESTREL_SCREENSHOTS set to a folder, saves a picture of the window there under name.
 void SaveScreenshot(QWidget* window, const QString& name);
 // The named controls shown in a window that do not lie wholly inside it.
