@@ -27,6 +27,13 @@ const char* const connectionSettings[] = {
     "PRAGMA cache_size = -16384",
 };
 
+// The server compiles no statement of this session to machine code: the program's statements run
+// once each, and compiling a large one (every document with its received amounts) takes longer
+// than running it.
+const char* const serverSessionSettings[] = {
+    "SET jit = off",
+};
+
 } // namespace
 
 DbConnection::DbConnection()
@@ -103,6 +110,9 @@ bool DbConnection::OpenServer() {
             QStringLiteral("无法连接数据库服务器：") + (reason.isEmpty() ? db.lastError().text() : reason);
         return false;
     }
+    QSqlQuery settings(db);
+    for (const char* sql : serverSessionSettings)
+        settings.exec(QLatin1String(sql));
     problem = Schema::CheckDatabase(db, Schema::PageCheck::EveryPage);
     if (!problem.isEmpty()) {
         lastError = problem;

@@ -21,6 +21,7 @@ private slots:
     void bothEngines_data();
     void bothEngines();
     void writeBack();
+    void serverSession();
 
 private:
     static QString Rows(DbConnection& connection, const QString& sql);
@@ -229,6 +230,13 @@ void TestPgDialect::writeBack() {
         QCOMPARE(Rows(*connection, QStringLiteral("Select Count(*) From Account Where AccountIndex > 1")),
                  QStringLiteral("0"));
     }
+}
+
+// The program's session on the server compiles no statement to machine code: a shop's server does
+// by default for a large statement, which then takes longer than running it.
+void TestPgDialect::serverSession() {
+    REQUIRE_SERVER(*server);
+    QCOMPARE(Rows(onServer, QStringLiteral("Select current_setting('jit')")), QStringLiteral("off"));
 }
 
 QTEST_GUILESS_MAIN(TestPgDialect)
