@@ -14,16 +14,30 @@
 #include <QTextStream>
 #include <memory>
 
+// The books the program works on from now: the database file at path or, when server is given (a
+// libpq connection string), the books on that PostgreSQL server. An open connection is closed
+// first. False, with the reason written to out, when they do not open.
+inline bool OpenBooks(const QString& path, const QString& server, QTextStream& out) {
+    DbConnection& connection = ShareDataModule->ADOConnection1;
+    if (connection.Connected())
+        connection.Close();
+    connection.Server = server;
+    connection.ConnectionString =
+        server.isEmpty() ? BuildConnectionString(path, DatabasePassword) : QString();
+    if (!connection.Open()) {
+        out << "cannot open " << (server.isEmpty() ? path : server) << ": " << connection.LastError() << "\n";
+        return false;
+    }
+    return true;
+}
+
 // False, with the reason written to out, when the database does not open.
-inline bool StartProgramOn(const QString& path, QTextStream& out) {
+inline bool StartProgramOn(const QString& path, QTextStream& out, const QString& server = QString()) {
     Prompts::Install(std::make_unique<QtPrompts>());
     SetProgramFolder(QCoreApplication::applicationDirPath());
     CreateForms();
-    ShareDataModule->ADOConnection1.ConnectionString = BuildConnectionString(path, DatabasePassword);
-    if (!ShareDataModule->ADOConnection1.Open()) {
-        out << "cannot open " << path << ": " << ShareDataModule->ADOConnection1.LastError() << "\n";
+    if (!OpenBooks(path, server, out))
         return false;
-    }
     FormMain->show();
     return true;
 }

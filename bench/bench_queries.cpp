@@ -7,6 +7,7 @@
 // wall-clock time (on a shared machine the best run is the one least disturbed by others).
 //
 // usage: kestrel_bench_queries PATH-OF-A-LARGE-Kestrel.mdb   (kestrel_makebenchdb writes one)
+#include "BenchDocuments.h"
 #include "BenchProgram.h"
 #include "BenchSqlite.h"
 #include "BenchTiming.h"
@@ -39,23 +40,6 @@ QTextStream out(stdout);
 
 QString Ms(double ms) {
     return QString::number(ms, 'f', 0) + QStringLiteral(" ms");
-}
-
-// The digest of the rows the program keeps for a result, read as the grid reads them.
-quint64 DigestOf(const Query& query) {
-    Digest digest;
-    for (int row = 0; row < query.RecordCount(); ++row) {
-        for (int column = 0; column < query.FieldCount(); ++column) {
-            const QVariant value = query.ValueAt(row, column);
-            if (value.typeId() == QMetaType::QString) {
-                const QByteArray bytes = value.toString().toUtf8();
-                digest.Text(bytes.constData(), bytes.size());
-            } else {
-                digest.Number(value.toDouble());
-            }
-        }
-    }
-    return digest.hash;
 }
 
 // What the rows alone cost through the data layer: Query::Open of the same text, opened again
@@ -135,41 +119,12 @@ int main(int argc, char* argv[]) {
         return 1;
 
     // Documents: every document with its received and open amounts, ordered by date.
-    const QString bills = BillReportSelect() + QStringLiteral("(BillIndex > 1)");
+    const QString bills = AllDocumentsBase();
     const QString billColumns = QStringLiteral("BillMan,BillReason,BillState,BillRemark");
-    const QString got = QStringLiteral("IIF(Round(Sum(MoneySum),2) Is Null,0,Round(Sum(MoneySum),2))");
-    const QString gotOfBill =
-        QStringLiteral("(Select ") + got + QStringLiteral(" From MoneyTable Where MoneyBill = BillIndex)");
     const QString billHead =
         QStringLiteral("Select BillIndex,BillCreateTime,BillSerial,BillKind,BillUser,BillSum,");
     const QString byDate = QStringLiteral(" Order By BillCreateTime,BillIndex");
-    const std::vector<Candidate> billCandidates = {
-        {"the program's statement", BillReportRunText(bills, QString(), 0)},
-        {"documents joined with their vouchers, grouped",
-         billHead + got + QStringLiteral(" As BillGet,BillSum-") + got + QStringLiteral(" As BillOwe,") +
-             billColumns +
-             QStringLiteral(
-                 " From (Bill Left Join MoneyTable On Bill.BillIndex = MoneyTable.MoneyBill) Where "
-                 "(BillIndex > 1) Group By BillIndex,BillCreateTime,BillSerial,BillKind,BillUser,"
-                 "BillSum,BillMan,BillReason,BillState,BillRemark") +
-             byDate},
-        {"received amount by a subquery per document",
-         billHead + gotOfBill + QStringLiteral(" As BillGet,BillSum-") + gotOfBill +
-             QStringLiteral(" As BillOwe,") + billColumns +
-             QStringLiteral(" From Bill Where (BillIndex > 1)") + byDate},
-        {"subquery per document, open amount computed outside",
-         billHead + QStringLiteral("BillGet,BillSum-BillGet As BillOwe,") + billColumns +
-             QStringLiteral(" From (Select Bill.*,") + gotOfBill +
-             QStringLiteral(" As BillGet From Bill Where (BillIndex > 1) Limit -1)") + byDate},
-        {"vouchers totalled first, joined to the documents",
-         billHead +
-             QStringLiteral("IIF(Got Is Null,0,Got) As BillGet,BillSum-IIF(Got Is Null,0,Got) As BillOwe,") +
-             billColumns +
-             QStringLiteral(
-                 " From Bill Left Join (Select MoneyBill,Round(Sum(MoneySum),2) As Got From MoneyTable "
-                 "Group By MoneyBill) On MoneyBill = BillIndex Where (BillIndex > 1)") +
-             byDate},
-    };
+    const std::vector<Candidate> billCandidates = DocumentCandidates();
     DataGrid* billGrid = MeasureResultPage(path, "document query", billCandidates, TFormMain::PageBillReport,
                                            FormMain->DBGridEh2, [&] { FormMain->FillBillReport(bills); });
     out << "  footer: " << billGrid->FooterText(0) << ", " << billGrid->FooterText(4) << ", "
