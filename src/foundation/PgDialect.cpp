@@ -123,14 +123,67 @@ QString RewriteCall(const QString& name, const QStringList& args) {
     return QString();
 }
 
+// The position after the ")" that closes the "(" at open, or -1 when it is not closed.
+int ClosingEnd(const QString& s, int open) {
+    QStringList ignored;
+    int end = -1;
+    return SplitArguments(s, open, &ignored, &end) ? end : -1;
+}
+
+// The word that starts at i (after spaces), in lower case; "" when none does.
+QString WordAt(const QString& s, int i) {
+    i = SkipSpaces(s, i);
+    int end = i;
+    while (end < s.size() && IsWordPart(s[end]))
+        ++end;
+    return end > i && IsWordStart(s[i]) ? s.mid(i, end - i).toLower() : QString();
+}
+
+// Words that may follow a subquery in a From clause where no alias is given.
+bool EndsFromItem(const QString& word) {
+    static const QSet<QString> words{
+        QStringLiteral("where"), QStringLiteral("order"),  QStringLiteral("group"), QStringLiteral("having"),
+        QStringLiteral("left"),  QStringLiteral("right"),  QStringLiteral("inner"), QStringLiteral("full"),
+        QStringLiteral("cross"), QStringLiteral("join"),   QStringLiteral("on"),    QStringLiteral("union"),
+        QStringLiteral("limit"), QStringLiteral("offset"),
+    };
+    return word.isEmpty() || words.contains(word);
+}
+
+// Whether the value that ends at i is compared or computed with (an operator follows it, past
+// closing parentheses), rather than standing alone as a condition.
+bool UsedAsValue(const QString& s, int i) {
+    while (i < s.size() && (s[i].isSpace() || s[i] == QLatin1Char(')')))
+        ++i;
+    if (i < s.size() && QStringLiteral("=<>!+-*/%|^").contains(s[i]))
+        return true;
+    static const QSet<QString> words{QStringLiteral("is"), QStringLiteral("like"), QStringLiteral("between"),
+                                     QStringLiteral("in"), QStringLiteral("not")};
+    return words.contains(WordAt(s, i));
+}
+
+// Keywords after which a condition starts.
+bool StartsCondition(const QString& word) {
+    static const QSet<QString> words{QStringLiteral("where"), QStringLiteral("and"), QStringLiteral("or"),
+                                     QStringLiteral("not"),   QStringLiteral("on"),  QStringLiteral("having"),
+                                     QStringLiteral("when")};
+    return words.contains(word);
+}
+
 enum class Previous { Start, Value, Keyword, Operator };
 
-QString Rewrite(const QString& s) {
+// atCondition: s starts where a condition stands (the first argument of IIF).
+QString Rewrite(const QString& s, bool atCondition = false) {
     QString out;
     out.reserve(s.size() + s.size() / 4);
     Previous previous = Previous::Start;
     int lastWordAt = -1; // where the last word was written in out
     QString lastWord;
+    // Jet takes a number standing alone as a condition as true unless it is 0; PostgreSQL wants a
+    // boolean there. condition: only "(" since a keyword that starts a condition.
+    bool condition = atCondition;
+    bool inBetween = false; // the And of "Between a And b" starts no condition
+    int subqueries = 0;
     int i = 0;
     while (i < s.size()) {
         const QChar c = s[i];
@@ -145,6 +198,7 @@ QString Rewrite(const QString& s) {
             i = end;
             previous = Previous::Value;
             lastWord.clear();
+            condition = false;
             continue;
         }
         if (IsWordStart(c)) {
@@ -159,13 +213,18 @@ QString Rewrite(const QString& s) {
                 QStringList args;
                 int after = 0;
                 if (SplitArguments(s, open, &args, &after)) {
-                    for (QString& arg : args)
-                        arg = Rewrite(arg);
+                    const bool iif = lower == QLatin1String("iif");
+                    for (int a = 0; a < args.size(); ++a)
+                        args[a] = Rewrite(args[a], iif && a == 0);
                     const QString call = RewriteCall(word, args);
                     if (!call.isEmpty()) {
-                        out += call;
+                        if (condition && lower == QLatin1String("instr") && !UsedAsValue(s, after))
+                            out += QStringLiteral("(%1 <> 0)").arg(call);
+                        else
+                            out += call;
                         i = after;
                         previous = Previous::Value;
+                        condition = false;
                         continue;
                     }
                 }
@@ -193,12 +252,14 @@ QString Rewrite(const QString& s) {
                     previous = Previous::Keyword;
                 }
                 lastWord.clear();
+                condition = false;
                 continue;
             }
             if (!qualified && (lower == QLatin1String("true") || lower == QLatin1String("false"))) {
                 out += lower == QLatin1String("true") ? QLatin1Char('1') : QLatin1Char('0');
                 i = end;
                 previous = Previous::Value;
+                condition = false;
                 continue;
             }
             lastWordAt = out.size();
@@ -206,6 +267,15 @@ QString Rewrite(const QString& s) {
             out += word;
             i = end;
             previous = Keywords().contains(lower) ? Previous::Keyword : Previous::Value;
+            if (lower == QLatin1String("between")) {
+                inBetween = true;
+                condition = false;
+            } else if (lower == QLatin1String("and") && inBetween) {
+                inBetween = false;
+                condition = false;
+            } else {
+                condition = StartsCondition(lower);
+            }
             continue;
         }
         if (c.isDigit()) {
@@ -216,9 +286,28 @@ QString Rewrite(const QString& s) {
             i = end;
             previous = Previous::Value;
             lastWord.clear();
+            condition = false;
             continue;
         }
+        if (c == QLatin1Char('(') &&
+            (lastWord == QLatin1String("from") || lastWord == QLatin1String("join")) &&
+            WordAt(s, i + 1) == QLatin1String("select")) {
+            // PostgreSQL wants a name for every subquery in From; Jet and SQLite do not.
+            const int end = ClosingEnd(s, i);
+            if (end > 0) {
+                out += QLatin1Char('(') + Rewrite(s.mid(i + 1, end - i - 2)) + QLatin1Char(')');
+                i = end;
+                if (EndsFromItem(WordAt(s, i)))
+                    out += QStringLiteral(" AS kestrel_subquery%1").arg(++subqueries);
+                lastWord.clear();
+                previous = Previous::Value;
+                condition = false;
+                continue;
+            }
+        }
         lastWord.clear();
+        if (c != QLatin1Char('('))
+            condition = false;
         if (c == QLatin1Char('+') && previous != Previous::Value) {
             ++i; // unary plus
             continue;

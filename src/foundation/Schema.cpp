@@ -193,9 +193,11 @@ int ReadVersion(QSqlDatabase db) {
     return query.value(0).toInt();
 }
 
-QStringList KeySequenceSql() {
+QStringList KeySequenceSql(const QStringList& only = QStringList()) {
     QStringList statements;
     for (const Table& t : tables) {
+        if (!only.isEmpty() && !only.contains(QLatin1String(t.name), Qt::CaseInsensitive))
+            continue;
         statements << QStringLiteral(
                           "SELECT setval(pg_get_serial_sequence('%1', '%2'), (SELECT max(%3) FROM %1))")
                           .arg(QLatin1String(t.name), QString::fromLatin1(t.key).toLower(),
@@ -262,12 +264,12 @@ QStringList AmountColumns(const QString& table) {
     return amounts;
 }
 
-QString AdvanceKeys(QSqlDatabase db) {
+QString AdvanceKeys(QSqlDatabase db, const QStringList& tables) {
     if (EngineOf(db) != Engine::PostgreSql)
         return QString();
     QSqlQuery query(db);
     QString error;
-    for (const QString& sql : KeySequenceSql()) {
+    for (const QString& sql : KeySequenceSql(tables)) {
         if (!Exec(query, sql, &error))
             return error;
     }

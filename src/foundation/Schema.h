@@ -26,8 +26,8 @@ QStringList AmountColumns(const QString& table);
 
 // After rows were written with their keys (a copy of the books): the server's key sequences are
 // moved past the highest key of each table, so that new rows get new keys. Returns an error text
-// or "". Nothing to do on SQLite, which keeps track itself.
-QString AdvanceKeys(QSqlDatabase db);
+// or "". Nothing to do on SQLite, which keeps track itself. tables: only these (default: all).
+QString AdvanceKeys(QSqlDatabase db, const QStringList& tables = QStringList());
 
 // Writes a new database file with the tables, indexes and initial rows. Returns an error text, or
 // "" on success. An existing file is not overwritten.

@@ -239,8 +239,10 @@ void TestCustomerEditor::renameThatOnlyChangesLetterCaseIsRefused() {
     QCOMPARE(
         program.Scalar(QStringLiteral("Select CustomerName From Customer Where CustomerIndex = %1").arg(abc)),
         QStringLiteral("abc"));
-    QCOMPARE(
-        Count(program, QStringLiteral("Select Count(*) From Bill Where BillUser = 'ABC' Collate Binary")), 0);
+    // Compared here with letter case: the database compares names without it.
+    QVERIFY(!program.Joined(QStringLiteral("Select BillUser From Bill"))
+                 .split(QLatin1Char(','))
+                 .contains(QStringLiteral("ABC")));
 }
 
 void TestCustomerEditor::unchangedNameSkipsTheCascade() {
@@ -250,10 +252,9 @@ void TestCustomerEditor::unchangedNameSkipsTheCascade() {
     const int abc = AddCustomer(program, QStringLiteral("abc"));
     AddNamedDocuments(program, QStringLiteral("abc"), account);
     // Any write to documents or vouchers would fail now.
-    program.Exec(QStringLiteral("Create Trigger NoBillWrites Before Update On Bill Begin "
-                                "Select Raise(Abort, 'no bill writes'); End"));
-    program.Exec(QStringLiteral("Create Trigger NoMoneyWrites Before Update On MoneyTable Begin "
-                                "Select Raise(Abort, 'no money writes'); End"));
+    program.RefuseWrites(QStringLiteral("Bill"), QStringLiteral("Update"), QStringLiteral("no bill writes"));
+    program.RefuseWrites(QStringLiteral("MoneyTable"), QStringLiteral("Update"),
+                         QStringLiteral("no money writes"));
     QVERIFY(EditCustomer(abc, [&](TFormCustomer2* form) {
         form->CustomerOwe->setText(QStringLiteral("-7"));
         form->BitBtn1->click();
@@ -271,8 +272,8 @@ void TestCustomerEditor::renameThatFailsHalfwayChangesNothing() {
     const int abc = AddCustomer(program, QStringLiteral("abc"));
     AddNamedDocuments(program, QStringLiteral("abc"), account);
     // The documents are renamed first; the vouchers then fail.
-    program.Exec(QStringLiteral("Create Trigger NoMoneyWrites Before Update On MoneyTable Begin "
-                                "Select Raise(Abort, 'vouchers locked'); End"));
+    program.RefuseWrites(QStringLiteral("MoneyTable"), QStringLiteral("Update"),
+                         QStringLiteral("vouchers locked"));
     bool open = false;
     QVERIFY(!EditCustomer(abc, [&](TFormCustomer2* form) {
         form->CustomerName->setText(QStringLiteral("新名"));
@@ -346,11 +347,18 @@ void TestCustomerEditor::failingNameCheckStopsTheSave() {
     // The name check reads every customer's name, and reading the name of Boom fails; abc itself is
     // still read by its key.
     program.Exec(QStringLiteral("Alter Table Customer Rename To CustomerRows"));
-    program.Exec(QStringLiteral(
-        "Create View Customer As Select CustomerIndex, Case When CustomerName = 'Boom' Then json('x') Else "
-        "CustomerName End As CustomerName, CustomerOwe, CustomerPhone, CustomerFax, CustomerContact, "
-        "CustomerHandPhone, CustomerEMail, CustomerWebsite, CustomerAddress, CustomerRemark, CustomerMan "
-        "From CustomerRows"));
+    // A value that fails only when that row is read: the server folds constants ahead of time.
+    const QString failing =
+        program.OnServer()
+            ? QStringLiteral("CAST(CAST(CustomerName AS integer) AS text) COLLATE kestrel_nocase")
+            : QStringLiteral("json('x')");
+    program.Exec(
+        QStringLiteral(
+            "Create View Customer As Select CustomerIndex, Case When CustomerName = 'Boom' Then %1 Else "
+            "CustomerName End As CustomerName, CustomerOwe, CustomerPhone, CustomerFax, CustomerContact, "
+            "CustomerHandPhone, CustomerEMail, CustomerWebsite, CustomerAddress, CustomerRemark, "
+            "CustomerMan From CustomerRows")
+            .arg(failing));
     bool stayedOpen = false;
     auto typeNewName = [&](TFormCustomer2* form) {
         form->CustomerName->setText(QStringLiteral("新名"));

@@ -97,7 +97,7 @@ inline QString FocusOf(QWidget* window) {
 inline QStringList RowOf(const QString& sql) {
     QSqlQuery query(ShareDataModule->ADOConnection1.Database());
     QStringList values;
-    if (!query.exec(ToEngineSql(sql)))
+    if (!query.exec(ShareDataModule->ADOConnection1.EngineSql(sql)))
         qFatal("%s in %s", qPrintable(query.lastError().text()), qPrintable(sql));
     if (query.next()) {
         for (int i = 0; i < query.record().count(); ++i)

@@ -262,8 +262,7 @@ void TestDocumentEditor::abandonmentThatFailsKeepsEverything() {
     TestProgram program;
     CurrentUser = QStringLiteral("张三");
     AddAccount(program, QStringLiteral("银行"));
-    program.Exec(QStringLiteral("Create Trigger KeepBills Before Delete On Bill Begin "
-                                "Select Raise(Abort, 'bills are kept'); End"));
+    program.RefuseWrites(QStringLiteral("Bill"), QStringLiteral("Delete"), QStringLiteral("bills are kept"));
     qint64 early = 0;
     program.Prompts().QueueModal(On<TFormBill>([](TFormBill* chooser) { chooser->SellButton->click(); }));
     program.Prompts().QueueModal(On<TFormBuySell>([&](TFormBuySell* form) {

@@ -34,9 +34,10 @@ QStringList Items(const QComboBox* box) {
 // The values of a list as the settings page shows them: in the order added.
 QStringList Added(TestProgram& program, int type) {
     return program
-        .Scalar(QStringLiteral("Select Group_Concat(ParameterValue, '|') From (Select ParameterValue From "
-                               "Parameter Where ParameterType = %1 Order By ParameterIndex)")
-                    .arg(type))
+        .Joined(QStringLiteral(
+                    "Select ParameterValue From Parameter Where ParameterType = %1 Order By ParameterIndex")
+                    .arg(type),
+                QStringLiteral("|"))
         .split(QLatin1Char('|'));
 }
 } // namespace

@@ -113,6 +113,37 @@ void TestPgDialect::rewriting_data() {
                           << "Where A COLLATE \"default\" ILIKE 'x%' ESCAPE ''";
     QTest::newRow("not like") << "Where A Not Like 'x%' And B = 1"
                               << "Where A COLLATE \"default\" Not ILIKE 'x%' ESCAPE '' And B = 1";
+    QTest::newRow("subquery in from named")
+        << "Select Count(*) From (Select A From T) Where B = 1"
+        << "Select Count(*) From (Select A From T) AS kestrel_subquery1 Where B = 1";
+    QTest::newRow("nested subqueries named") << "Select * From (Select A From (Select A From T)) Order By A"
+                                             << "Select * From (Select A From (Select A From T) AS "
+                                                "kestrel_subquery1) AS kestrel_subquery1 Order By A";
+    QTest::newRow("subqueries of a join named")
+        << "Select * From (Select A From T) Left Join (Select B From U) On A = B"
+        << "Select * From (Select A From T) AS kestrel_subquery1 Left Join (Select B From U) AS "
+           "kestrel_subquery2 On A = B";
+    QTest::newRow("named subquery kept") << "Select * From (Select A From T) As N, (Select B From U) M"
+                                         << "Select * From (Select A From T) As N, (Select B From U) M";
+    QTest::newRow("parenthesised join kept") << "Select * From (T Left Join U On T.A = U.B) Where A > 1"
+                                             << "Select * From (T Left Join U On T.A = U.B) Where A > 1";
+    QTest::newRow("subquery as a value kept") << "Select A From T Where A In (Select B From U)"
+                                              << "Select A From T Where A In (Select B From U)";
+    const QString found = QStringLiteral("strpos(lower(CAST((A) AS text) COLLATE \"default\"), "
+                                         "lower(CAST(('x') AS text) COLLATE \"default\"))");
+    QTest::newRow("instr as a condition") << "Where (B > 1) And (InStr(A,'x')) Order By B"
+                                          << "Where (B > 1) And ((" + found + " <> 0)) Order By B";
+    QTest::newRow("instr as the only condition") << "Where InStr(A, 'x')"
+                                                 << "Where (" + found + " <> 0)";
+    QTest::newRow("instr negated") << "Where Not InStr(A, 'x') Or B = 1"
+                                   << "Where Not (" + found + " <> 0) Or B = 1";
+    QTest::newRow("instr as the condition of iif")
+        << "Select IIF(InStr(A, 'x'), 1, 0)"
+        << "Select (CASE WHEN (" + found + " <> 0) THEN 1 ELSE 0 END)";
+    QTest::newRow("instr compared") << "Where (InStr(A, 'x')) > 1 And InStr(A, 'x') = 2"
+                                    << "Where (" + found + ") > 1 And " + found + " = 2";
+    QTest::newRow("instr in a value") << "Select InStr(A, 'x') From T Where B Between 1 And InStr(A, 'x')"
+                                      << "Select " + found + " From T Where B Between 1 And " + found;
 }
 
 void TestPgDialect::rewriting() {
@@ -162,6 +193,14 @@ void TestPgDialect::bothEngines_data() {
          "Select CustomerName, InStr(CustomerName, 'BRIEN') From Customer Where InStr(CustomerName, 'brien') "
          "> 0",
          "O'Brien 商行|3");
+    same("instr as a condition",
+         "Select CustomerName From Customer Where (CustomerIndex > 1) And (InStr(CustomerName, 'BRIEN'))",
+         "O'Brien 商行");
+    same("instr negated as a condition",
+         "Select Count(*) From Customer Where CustomerIndex > 1 And Not InStr(CustomerName, 'a')", "3");
+    same("subquery without a name",
+         "Select Count(*) From (Select Distinct BillUser From Bill Where BillIndex > 1) Where BillUser <> ''",
+         "2");
     same("instr from a position", "Select InStr(3, 'abcabc', 'A'), InStr(1, 'abc', 'x'), InStr('', 'a')",
          "4|0|0");
     same("quote in a value", "Select CustomerOwe From Customer Where CustomerName = 'o''brien 商行'", "0");

@@ -133,7 +133,7 @@ QList<int> ShownTags(const QString& prefix) {
 
 QList<int> Keys(const QString& sql) {
     QSqlQuery query(ShareDataModule->ADOConnection1.Database());
-    if (!query.exec(ToEngineSql(sql)))
+    if (!query.exec(ShareDataModule->ADOConnection1.EngineSql(sql)))
         qFatal("query failed: %s", qPrintable(sql));
     QList<int> keys;
     while (query.next())

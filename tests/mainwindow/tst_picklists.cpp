@@ -47,10 +47,11 @@ private:
         return items;
     }
     static QString Stored(TestProgram& program, int type) {
-        return program.Scalar(
-            QStringLiteral("Select Group_Concat(ParameterValue, '|') From (Select ParameterValue "
-                           "From Parameter Where ParameterType = %1 Order By ParameterIndex)")
-                .arg(type));
+        return program.Joined(
+            QStringLiteral(
+                "Select ParameterValue From Parameter Where ParameterType = %1 Order By ParameterIndex")
+                .arg(type),
+            QStringLiteral("|"));
     }
     static QPushButton* Button(int type, int which) {
         static const char* names[4][3] = {{"Button1", "Button2", "Button3"},
@@ -359,11 +360,10 @@ void TestPickLists::onlyTheAdministratorChangesSettings() {
     TestProgram program;
     CurrentRole = role;
     program.Exec(QStringLiteral("Update Power Set PowerKey = 'd1' Where PowerName = '财务总监'"));
-    const QString powerBefore = program.Scalar(QStringLiteral(
-        "Select Group_Concat(PowerKey, '|') From (Select PowerKey From Power Order By PowerIndex)"));
-    const QString parametersBefore =
-        program.Scalar(QStringLiteral("Select Group_Concat(ParameterValue, '|') From (Select ParameterValue "
-                                      "From Parameter Order By ParameterIndex)"));
+    const QString powers = QStringLiteral("Select PowerKey From Power Order By PowerIndex");
+    const QString parameters = QStringLiteral("Select ParameterValue From Parameter Order By ParameterIndex");
+    const QString powerBefore = program.Joined(powers, QStringLiteral("|"));
+    const QString parametersBefore = program.Joined(parameters, QStringLiteral("|"));
     for (int type = 1; type <= 4; ++type) {
         FormMain->PickList(type)->addItem(QStringLiteral("x"));
         FormMain->PickList(type)->setCurrentRow(0);
@@ -383,12 +383,8 @@ void TestPickLists::onlyTheAdministratorChangesSettings() {
     QCOMPARE(program.Prompts().Messages.size(), size_t(0));
     QCOMPARE(program.Prompts().UnexpectedModals, 0);
     QCOMPARE(FormMain->Edit1->text(), QStringLiteral("taken"));
-    QCOMPARE(program.Scalar(QStringLiteral(
-                 "Select Group_Concat(PowerKey, '|') From (Select PowerKey From Power Order By PowerIndex)")),
-             powerBefore);
-    QCOMPARE(program.Scalar(QStringLiteral("Select Group_Concat(ParameterValue, '|') From (Select "
-                                           "ParameterValue From Parameter Order By ParameterIndex)")),
-             parametersBefore);
+    QCOMPARE(program.Joined(powers, QStringLiteral("|")), powerBefore);
+    QCOMPARE(program.Joined(parameters, QStringLiteral("|")), parametersBefore);
 
     // The same clicks act once the administrator is signed in.
     CurrentRole = QStringLiteral("管理员");

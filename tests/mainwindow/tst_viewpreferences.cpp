@@ -119,7 +119,7 @@ void TestViewPreferences::freshInstallationDefaults() {
     QCOMPARE(FormMain->MoneyDateClause(), QStringLiteral(" And (MoneyCreateTime = #2024-05-06#)"));
     QCOMPARE(FormMain->MoneyOrderClause(), QStringLiteral(" Order By MoneyIndex Desc"));
     // Reading writes nothing.
-    QVERIFY(!QFile::exists(IniFileName));
+    QVERIFY(!program.IniWritten());
     QVERIFY(program.Prompts().Texts().isEmpty());
 }
 
@@ -141,7 +141,7 @@ void TestViewPreferences::userChangeIsWrittenAtOnce() {
     QCOMPARE(items, preference.Items);
     // Setting a box from the program is no user change.
     combo->setCurrentIndex(1);
-    QVERIFY(!QFile::exists(IniFileName));
+    QVERIFY(!program.IniWritten());
     combo->setCurrentIndex(0);
     PickNext(combo);
     QCOMPARE(combo->currentIndex(), 1);

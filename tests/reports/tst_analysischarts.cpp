@@ -266,11 +266,12 @@ void TestAnalysisCharts::missingColumnsGiveEmptyCharts() {
 
 void TestAnalysisCharts::moreThan65535RecordsAllCount() {
     // 70,000 documents of three salesmen, one customer each in turn.
-    program->Exec(
-        "With Recursive n(i) As (Select 0 Union All Select i + 1 From n Where i < 69999) "
-        "Insert Into Bill (BillKind, BillSerial, BillCreateTime, BillUser, BillSum, BillMan) "
-        "Select '销售开单', 'D' || i, '2024-02-' || printf('%02d', 1 + i % 28), '客户' || (i % 100), "
-        "1 + i % 3, '员工' || (i % 3) From n");
+    program->Exec("With Recursive n(i) As (Select 0 Union All Select i + 1 From n Where i < 69999) "
+                  "Insert Into Bill (BillKind, BillSerial, BillCreateTime, BillUser, BillSum, BillMan) "
+                  "Select '销售开单', 'D' || i, '2024-02-' || Case When i % 28 < 9 Then '0' Else '' End || "
+                  "(1 + i % 28), "
+                  "'客户' || (i % 100), "
+                  "1 + i % 3, '员工' || (i % 3) From n");
     RunAnalysis();
     QCOMPARE(query.RecordCount(), 70000);
     // 员工k owns the documents i with i % 3 = k, each of amount 1 + k.

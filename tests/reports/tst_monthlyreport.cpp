@@ -319,8 +319,7 @@ void TestMonthlyReport::secondRunWithFewerCustomersEnablesOnlyItsLines() {
              (Lines{{"戊", "0", "0", "0", "5", "5"}, {"总合计", "0", "0", "0", "5", "5"}}));
     // The lines are the pool's first rows; the rest of the pool stays, disabled.
     QCOMPARE(
-        program->Scalar("Select Group_Concat(ReportIndex) From (Select ReportIndex From PrintReport Where "
-                        "ReportEnable = True Order By ReportIndex)"),
+        program->Joined("Select ReportIndex From PrintReport Where ReportEnable = True Order By ReportIndex"),
         QStringLiteral("1,2"));
     QCOMPARE(program->Scalar("Select Count(*) From PrintReport"), QStringLiteral("7"));
 }
@@ -481,6 +480,8 @@ void TestMonthlyReport::progressWindowIsCentredOnItsOwner() {
 }
 
 void TestMonthlyReport::heartbeatBeatsDuringALongStatement() {
+    if (program->OnServer())
+        QSKIP("the server runs a statement in its own process: there is no beat to call back from it");
     DbConnection& connection = ShareDataModule->ADOConnection1;
     const QString longStatement =
         "With Recursive n(x) As (Select 1 Union All Select x + 1 From n Where x < 400000) "

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "app/Forms.h"
+#include "foundation/IniFile.h"
 #include "foundation/JetSql.h"
 #include "foundation/Schema.h"
 #include "foundation/ShareDM.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -55,10 +57,16 @@ TestProgram::TestProgram(bool openDatabase) {
         server = std::make_unique<ServerDatabase>();
         if (!server->Available())
             qFatal("no server database for the test: %s", qPrintable(server->Problem()));
-        DbConnection& connection = ShareDataModule->ADOConnection1;
-        connection.Server = server->ConnectionString();
-        if (!connection.Open())
-            qFatal("cannot open the test database on the server: %s", qPrintable(connection.LastError()));
+        // The program finds the server as a workstation does: by the key in its configuration file.
+        if (!WriteIniString(QStringLiteral("Kestrel"), ServerIniKey(), server->ConnectionString(),
+                            IniFileName))
+            qFatal("cannot write the test's configuration file");
+        QFile ini(IniFileName);
+        if (ini.open(QIODevice::ReadOnly))
+            iniAtStart = ini.readAll();
+        if (!OpenDatabase())
+            qFatal("cannot open the test database on the server: %s",
+                   qPrintable(ShareDataModule->ADOConnection1.LastError()));
     } else if (openDatabase) {
         const QString error = Schema::CreateDatabase(DatabasePath());
         if (!error.isEmpty())
@@ -77,14 +85,34 @@ QString TestProgram::Folder() const {
     return ProgramFolder;
 }
 
+bool TestProgram::IniWritten() const {
+    QFile ini(IniFileName);
+    if (!ini.open(QIODevice::ReadOnly))
+        return !iniAtStart.isEmpty();
+    return ini.readAll() != iniAtStart;
+}
+
 QString TestProgram::DatabasePath() const {
     return ProgramFolder + QStringLiteral("Kestrel.mdb");
 }
 
 void TestProgram::Exec(const QString& sql) {
     QSqlQuery query(ShareDataModule->ADOConnection1.Database());
-    if (!query.exec(ShareDataModule->ADOConnection1.EngineSql(sql)))
+    if (!query.exec(ShareDataModule->ADOConnection1.EngineSql(sql))) {
         QTest::qFail(qPrintable(query.lastError().text() + QStringLiteral(" in ") + sql), __FILE__, __LINE__);
+        return;
+    }
+    // Fixtures write rows with their keys; the server's key sequences then move past them, as after
+    // a copy of the books, so that the program's own new rows get new keys.
+    static const QRegularExpression insert(QStringLiteral("^\\s*Insert\\s+Into\\s+(\\w+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch inserted = insert.match(sql);
+    if (OnServer() && inserted.hasMatch()) {
+        const QString error =
+            Schema::AdvanceKeys(ShareDataModule->ADOConnection1.Database(), {inserted.captured(1)});
+        if (!error.isEmpty())
+            QTest::qFail(qPrintable(error), __FILE__, __LINE__);
+    }
 }
 
 QString TestProgram::Scalar(const QString& sql) {
@@ -94,6 +122,39 @@ QString TestProgram::Scalar(const QString& sql) {
         return QString();
     }
     return query.next() ? query.value(0).toString() : QString();
+}
+
+QString TestProgram::Joined(const QString& sql, const QString& separator) {
+    QSqlQuery query(ShareDataModule->ADOConnection1.Database());
+    if (!query.exec(ShareDataModule->ADOConnection1.EngineSql(sql))) {
+        QTest::qFail(qPrintable(query.lastError().text() + QStringLiteral(" in ") + sql), __FILE__, __LINE__);
+        return QString();
+    }
+    QStringList values;
+    while (query.next())
+        values << query.value(0).toString();
+    return values.join(separator);
+}
+
+void TestProgram::RefuseWrites(const QString& table, const QString& event, const QString& message) {
+    const QString name = QStringLiteral("Refuse%1%2").arg(table, event);
+    QStringList statements;
+    if (OnServer()) {
+        statements << QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS "
+                                     "$body$BEGIN RAISE EXCEPTION %2; END$body$")
+                          .arg(name, SqlText(message))
+                   << QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1()")
+                          .arg(name, event, table);
+    } else {
+        statements << QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT RAISE(ABORT, %4); END")
+                          .arg(name, event, table, SqlText(message));
+    }
+    // The engine's own statements: not Jet SQL, so not rewritten.
+    QSqlQuery query(ShareDataModule->ADOConnection1.Database());
+    for (const QString& sql : statements)
+        if (!query.exec(sql))
+            QTest::qFail(qPrintable(query.lastError().text() + QStringLiteral(" in ") + sql), __FILE__,
+                         __LINE__);
 }
 
 // A database of this program whose header, schema and tables read well, with one page of the

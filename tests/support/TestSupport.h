@@ -29,12 +29,24 @@ public:
     void Exec(const QString& sql);
     // The first column of the first row, as text ("" when no row).
     QString Scalar(const QString& sql);
+    // The first column of every row, as text, joined by separator (engine-neutral string
+    // aggregation: the order is the statement's own).
+    QString Joined(const QString& sql, const QString& separator = QStringLiteral(","));
+    // Whether the books are on the test server rather than in a database file.
+    bool OnServer() const { return server != nullptr; }
+    // Whether the program has written its configuration file since the test program was made (on
+    // the server the file holds the server's connection string from the start, as a shop's does).
+    bool IniWritten() const;
+    // From now on every statement that does event ("Insert", "Update" or "Delete") to a row of
+    // table fails with message, as a locked or damaged table would.
+    void RefuseWrites(const QString& table, const QString& event, const QString& message);
 
 private:
     QTemporaryDir dir;
     std::unique_ptr<ServerDatabase> server;
     ScriptedPrompts* prompts;
     std::unique_ptr<::Prompts> previous;
+    QByteArray iniAtStart; // the configuration file as made, empty when there was none
 };
 
 // The bytes of a database of this program whose header, schema and tables read well, with one
