@@ -74,11 +74,16 @@ QString ConnectOptions(const QString& connectionString, QString* problem) {
 }
 
 QString UnchangedCondition(const QString& table, const QStringList& names, std::vector<int>* columns) {
+    // Texts are compared byte for byte: under the columns' own collation a change of letter case
+    // alone would pass for no change.
+    const QStringList texts = Schema::TextColumns(table);
     QString condition;
     for (int i = 0; i < names.size(); ++i) {
         if (!Schema::HasColumn(table, names[i]))
             continue;
-        condition += QStringLiteral(" AND (%1 IS NOT DISTINCT FROM ?)").arg(names[i]);
+        const bool text = texts.contains(names[i], Qt::CaseInsensitive);
+        condition += QStringLiteral(" AND (%1%2 IS NOT DISTINCT FROM ?)")
+                         .arg(names[i], text ? QStringLiteral(" COLLATE \"C\"") : QString());
         columns->push_back(i);
     }
     return condition;

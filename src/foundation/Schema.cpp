@@ -250,18 +250,31 @@ bool HasColumn(const QString& table, const QString& column) {
     return false;
 }
 
-QStringList AmountColumns(const QString& table) {
-    QStringList amounts;
+namespace {
+
+// The columns of a table declared with that type, in their order.
+QStringList ColumnsOfType(const QString& table, QLatin1String type) {
+    QStringList found;
     for (const Table& t : tables) {
         if (table.compare(QLatin1String(t.name), Qt::CaseInsensitive) != 0)
             continue;
         for (const QString& column : QString::fromLatin1(t.columns).split(QLatin1Char(','))) {
             const QStringList words = column.trimmed().split(QLatin1Char(' '));
-            if (words.size() > 1 && words[1] == QLatin1String("REAL"))
-                amounts << words[0];
+            if (words.size() > 1 && words[1] == type)
+                found << words[0];
         }
     }
-    return amounts;
+    return found;
+}
+
+} // namespace
+
+QStringList AmountColumns(const QString& table) {
+    return ColumnsOfType(table, QLatin1String("REAL"));
+}
+
+QStringList TextColumns(const QString& table) {
+    return ColumnsOfType(table, QLatin1String("TEXT"));
 }
 
 QString AdvanceKeys(QSqlDatabase db, const QStringList& tables) {

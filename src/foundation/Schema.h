@@ -23,6 +23,8 @@ bool HasColumn(const QString& table, const QString& column);
 
 // The amount (double) columns of a table, in their order.
 QStringList AmountColumns(const QString& table);
+// The text columns of a table (names, serials, dates, remarks), in their order.
+QStringList TextColumns(const QString& table);
 
 // After rows were written with their keys (a copy of the books): the server's key sequences are
 // moved past the highest key of each table, so that new rows get new keys. Returns an error text
