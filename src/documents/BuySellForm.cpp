@@ -346,6 +346,7 @@ void TFormBuySell::ShowNew() {
     OpenSql(query, SettingSql(BillSerialSettingRow(OpenKind)), QStringLiteral("数据库打开失败"));
     if (query.Active() && query.RecordCount() > 0)
         Edit1->setText(NextSerial(query.FieldByName(QStringLiteral("SettingValue")).AsString()));
+    proposedSerial = Edit1->text();
     if (OpenCustomerIndex != 0) {
         OpenSql(query,
                 QStringLiteral("Select * From Customer Where CustomerIndex = ") +
@@ -423,6 +424,7 @@ BillFields TFormBuySell::CurrentFields() const {
     fields.Kind = OpenKind;
     fields.CreateTime = DateTimePicker1->date();
     fields.Serial = Edit1->text();
+    fields.ProposedSerial = IsNewMode() ? proposedSerial : QString();
     fields.User = ComboBox5->currentText();
     fields.Sum = SignedBillSum(OpenKind, DocumentAmountOf(Edit2->text()));
     fields.Reason = ComboBox2->currentText();
@@ -439,6 +441,18 @@ bool TFormBuySell::Refuse(const QString& message, const QString& focus) {
     return false;
 }
 
+qint64 TFormBuySell::Store(qint64 billIndex, bool writeKind, bool rememberSerial, QString* note) {
+    const QString typed = Edit1->text();
+    QString serial;
+    const qint64 stored = StoreBill(ShareDataModule->ADOConnection1, billIndex, CurrentFields(), writeKind,
+                                    rememberSerial, &serial);
+    if (stored != 0)
+        Edit1->setText(serial);
+    if (note)
+        *note = SerialTakenNote(typed, Edit1->text());
+    return stored;
+}
+
 void TFormBuySell::BitBtn1Click() {
     if (BitBtn1->isHidden()) // locked until the edit password is given
         return;
@@ -448,9 +462,8 @@ void TFormBuySell::BitBtn1Click() {
         Refuse(check.Message, check.Focus);
         return;
     }
-    DbConnection& connection = ShareDataModule->ADOConnection1;
     if (!IsNewMode()) {
-        if (OpenBillIndex <= 1 || StoreBill(connection, OpenBillIndex, CurrentFields(), false, false) == 0) {
+        if (OpenBillIndex <= 1 || Store(OpenBillIndex, false, false, nullptr) == 0) {
             Prompts::Get().Information(QStringLiteral("找不到要修改的记录"));
             return;
         }
@@ -458,13 +471,14 @@ void TFormBuySell::BitBtn1Click() {
         accept();
         return;
     }
-    const qint64 stored = StoreBill(connection, OpenBillIndex, CurrentFields(), true, true);
+    QString note;
+    const qint64 stored = Store(OpenBillIndex, true, true, &note);
     if (stored == 0) {
         Prompts::Get().Information(QStringLiteral("找不到要修改的记录"));
         return;
     }
     OpenBillIndex = stored;
-    Prompts::Get().Information(QStringLiteral("单据新增成功"));
+    Prompts::Get().Information(QStringLiteral("单据新增成功") + note);
     accept();
 }
 
@@ -506,7 +520,7 @@ void TFormBuySell::Button1Click() {
             Refuse(check.Message, check.Focus);
             return;
         }
-        OpenBillIndex = StoreBill(ShareDataModule->ADOConnection1, 1, CurrentFields(), true, true);
+        OpenBillIndex = Store(1, true, true, nullptr);
     }
     FormGetPay->OpenMode = NewMode;
     if (OpenKind == SaleKind)

@@ -90,9 +90,12 @@ private:
     void SetUnlocked(bool unlocked);
     BillFields CurrentFields() const;
     bool Refuse(const QString& message, const QString& focus);
+    // Stores the document (StoreBill) and shows the serial it was stored with.
+    qint64 Store(qint64 billIndex, bool writeKind, bool rememberSerial, QString* note);
     void ClearGrid();
     void CloseLater();
     int showing = 0;
+    QString proposedSerial; // the serial a new document was offered from the counter
 };
 
 extern TFormBuySell* FormBuySell;

@@ -1,14 +1,15 @@
 // The document editor's print: the stored document with the amount in capitals and its vouchers.
 #include "BuySellForm.h"
+#include "foundation/KestrelError.h"
 #include "foundation/ShareDM.h"
 #include "kit/Prompts.h"
 #include "kit/report/ReportPreview.h"
 #include "reports/Printing.h"
+#include "reports/ReportPool.h"
 
 void TFormBuySell::ActionPrintExecute() {
     const QString failed = QStringLiteral("数据库打开失败");
     ADOQuery1.SetConnection(&ShareDataModule->ADOConnection1);
-    ADOQueryBigFont.SetConnection(&ShareDataModule->ADOConnection1);
     if (!OpenSql(ADOQuery1, BillPrintSql(OpenBillIndex), failed))
         return;
     if (ADOQuery1.RecordCount() == 0) {
@@ -18,12 +19,12 @@ void TFormBuySell::ActionPrintExecute() {
     ADOQuery1.First();
     // A purchase prints its amount without sign.
     const QString capitals = CapitalsOfAmount(ADOQuery1.FieldByName(QStringLiteral("BillSum")).AsFloat());
-    if (OpenSql(ADOQueryBigFont, QStringLiteral("Select * From PrintBigFont"), failed) &&
-        ADOQueryBigFont.RecordCount() > 0) {
-        ADOQueryBigFont.First();
-        ADOQueryBigFont.Edit();
-        ADOQueryBigFont.FieldByName(QStringLiteral("BigFontValue")).SetAsString(capitals);
-        ADOQueryBigFont.Post();
+    try {
+        FillBigFont(ShareDataModule->ADOConnection1, capitals, ADOQueryBigFont);
+    } catch (const KestrelError&) {
+        // As any failed read of the print: the message, then the print without the capitals.
+        ADOQueryBigFont.Close();
+        Prompts::Get().Information(failed);
     }
     frReport1.Data.Clear();
     frReport1.Data.Add(QStringLiteral("frDBDataSet1"), &frDBDataSet1);

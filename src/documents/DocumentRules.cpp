@@ -4,6 +4,7 @@
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
+#include "foundation/RowLock.h"
 
 double SignedBillSum(const QString& kind, double amount) {
     return kind == SaleKind ? amount : -amount;
@@ -65,23 +66,57 @@ FieldCheck CheckEarlyDocument(const QString& serial, const QString& amount) {
     return {};
 }
 
+QString ClaimSerial(DbConnection& connection, int settingRow, const QString& serial,
+                    const QString& proposed) {
+    LockRow(connection, QStringLiteral("Setting"), settingRow);
+    if (proposed.isEmpty() || serial != proposed)
+        return serial;
+    Query counter(&connection);
+    counter.Open(SettingSql(settingRow));
+    if (counter.RecordCount() == 0)
+        return serial;
+    return NextSerial(counter.FieldByName(QStringLiteral("SettingValue")).AsString());
+}
+
+QString SerialTakenNote(const QString& typed, const QString& stored) {
+    if (typed == stored)
+        return QString();
+    return QStringLiteral("\n单据编号 %1 已被其他用户使用，本单据的编号为 %2").arg(typed, stored);
+}
+
+void RememberSerial(DbConnection& connection, int settingRow, const QString& serial) {
+    Query query(&connection);
+    query.ExecSql(QStringLiteral("Update Setting Set SettingValue = ") + SqlText(serial) +
+                  QStringLiteral(" Where SettingIndex = ") + SqlNumber(settingRow));
+}
+
 qint64 StoreBill(DbConnection& connection, qint64 billIndex, const BillFields& fields, bool writeKind,
-                 bool rememberSerial) {
+                 bool rememberSerial, QString* storedSerial) {
     Transaction tx(connection);
+    const int counterRow = BillSerialSettingRow(fields.Kind);
+    QString serial = fields.Serial;
+    // The counter is taken first, before anything is read, whenever it may be written.
+    if (rememberSerial)
+        serial = ClaimSerial(connection, counterRow, fields.Serial,
+                             billIndex == 1 ? fields.ProposedSerial : QString());
     Query query(&connection);
     query.Open(BillByIndexSql(billIndex == 1 ? 0 : billIndex));
+    bool serialChanged = true;
     if (billIndex == 1) {
         query.Insert();
     } else {
         if (query.RecordCount() == 0)
             return 0;
+        // A document stored early already moved the counter to its serial; moving it there again
+        // could take it back behind serials other workstations stored since.
+        serialChanged = query.FieldByName(QStringLiteral("BillSerial")).AsString() != serial;
         query.Edit();
     }
     if (writeKind || billIndex == 1)
         query.FieldByName(QStringLiteral("BillKind")).SetAsString(fields.Kind);
     query.FieldByName(QStringLiteral("BillRecordTime")).SetAsDate(QDate::currentDate());
     query.FieldByName(QStringLiteral("BillCreateTime")).SetAsDate(fields.CreateTime);
-    query.FieldByName(QStringLiteral("BillSerial")).SetAsString(fields.Serial);
+    query.FieldByName(QStringLiteral("BillSerial")).SetAsString(serial);
     query.FieldByName(QStringLiteral("BillUser")).SetAsString(fields.User);
     query.FieldByName(QStringLiteral("BillSum")).SetAsFloat(fields.Sum);
     query.FieldByName(QStringLiteral("BillReason")).SetAsString(fields.Reason);
@@ -90,11 +125,11 @@ qint64 StoreBill(DbConnection& connection, qint64 billIndex, const BillFields& f
     query.FieldByName(QStringLiteral("BillMan")).SetAsString(fields.Man);
     query.Post();
     const qint64 stored = query.FieldByName(QStringLiteral("BillIndex")).AsInteger();
-    if (rememberSerial)
-        query.ExecSql(QStringLiteral("Update Setting Set SettingValue = ") + SqlText(fields.Serial) +
-                      QStringLiteral(" Where SettingIndex = ") +
-                      SqlNumber(BillSerialSettingRow(fields.Kind)));
+    if (rememberSerial && serialChanged)
+        RememberSerial(connection, counterRow, serial);
     tx.Commit();
+    if (storedSerial)
+        *storedSerial = serial;
     return stored;
 }
 

@@ -23,6 +23,10 @@ struct BillFields {
     QString Kind;
     QDate CreateTime;
     QString Serial;
+    // The serial the editor proposed from the kind's counter ("" when none). A new document that
+    // keeps it is stored with the counter's next serial at that moment: another workstation may
+    // have taken the proposed one meanwhile.
+    QString ProposedSerial;
     QString User;
     double Sum = 0;
     QString Reason;
@@ -51,11 +55,24 @@ FieldCheck CheckDocument(const QString& serial, const QString& customer, bool cu
 // The checks made before a not yet stored document is stored for its first voucher.
 FieldCheck CheckEarlyDocument(const QString& serial, const QString& amount);
 
+// Inside a new record's transaction: takes the counter row (Setting) until the transaction ends,
+// so that workstations storing records at once take their serials one after the other, and returns
+// the serial to store: the counter's next serial when the record keeps the proposed one, else the
+// serial as typed. The caller stores the record and then RememberSerial.
+QString ClaimSerial(DbConnection& connection, int settingRow, const QString& serial, const QString& proposed);
+// What the saved message adds when a record was stored with another serial than the one typed:
+// "" when they are equal.
+QString SerialTakenNote(const QString& typed, const QString& stored);
+// Writes serial as the last one of the counter row (no row: nothing).
+void RememberSerial(DbConnection& connection, int settingRow, const QString& serial);
+
 // Stores a document and remembers its serial in the kind's Setting row, in one transaction.
-// billIndex 1 inserts a new row; otherwise the row with that key is rewritten (BillKind only when
-// writeKind). Returns the row's BillIndex, or 0 when the row to rewrite is gone. Throws KestrelError.
+// billIndex 1 inserts a new row (its serial claimed as ClaimSerial says); otherwise the row with
+// that key is rewritten (BillKind only when writeKind), and the counter moves only when the serial
+// was changed. Returns the row's BillIndex, or 0 when the row to rewrite is gone; *storedSerial
+// gets the serial stored. Throws KestrelError.
 qint64 StoreBill(DbConnection& connection, qint64 billIndex, const BillFields& fields, bool writeKind,
-                 bool rememberSerial);
+                 bool rememberSerial, QString* storedSerial = nullptr);
 
 // Removes a document and every voucher booked against it, in one transaction.
 void DeleteBillWithVouchers(DbConnection& connection, qint64 billIndex);

@@ -230,6 +230,7 @@ void TFormGetPay::ShowNew() {
     OpenSql(query, SettingSql(VoucherSerialSettingRow(OpenKind)), QStringLiteral("数据库打开失败"));
     if (query.Active() && query.RecordCount() > 0)
         Edit4->setText(NextSerial(query.FieldByName(QStringLiteral("SettingValue")).AsString()));
+    proposedSerial = Edit4->text();
 }
 
 void TFormGetPay::BitBtn1Click() {
@@ -270,12 +271,15 @@ void TFormGetPay::BitBtn1Click() {
     fields.Token = input.Token;
     fields.Remark = Edit3->text();
     fields.Serial = input.Serial;
+    fields.ProposedSerial = proposedSerial;
     fields.Man = Edit5->text();
 
     DbConnection& connection = ShareDataModule->ADOConnection1;
     if (IsNewMode()) {
-        InsertVoucher(connection, fields, OpenBillIndex, OpenKind);
-        Prompts::Get().Information(QStringLiteral("记录新增成功"));
+        QString serial;
+        InsertVoucher(connection, fields, OpenBillIndex, OpenKind, &serial);
+        Edit4->setText(serial);
+        Prompts::Get().Information(QStringLiteral("记录新增成功") + SerialTakenNote(input.Serial, serial));
         accept();
         return;
     }

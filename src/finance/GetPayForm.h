@@ -73,6 +73,7 @@ private:
     void ShowNew();
     void CloseLater();
     int showing = 0;
+    QString proposedSerial; // the serial a new voucher was offered from the counter
 };
 
 extern TFormGetPay* FormGetPay;

@@ -94,20 +94,24 @@ void WriteFields(Query& query, const VoucherFields& fields) {
 } // namespace
 
 qint64 InsertVoucher(DbConnection& connection, const VoucherFields& fields, qint64 billIndex,
-                     const QString& kind) {
+                     const QString& kind, QString* storedSerial) {
     Transaction tx(connection);
+    const int counterRow = VoucherSerialSettingRow(kind);
+    VoucherFields stored = fields;
+    stored.Serial = ClaimSerial(connection, counterRow, fields.Serial, fields.ProposedSerial);
     Query query(&connection);
     query.Open(VoucherByIndexSql(0));
     query.Insert();
     query.FieldByName(QStringLiteral("MoneyBill")).SetAsInteger(billIndex);
     query.FieldByName(QStringLiteral("MoneyRecordTime")).SetAsDate(QDate::currentDate());
-    WriteFields(query, fields);
+    WriteFields(query, stored);
     query.Post();
-    const qint64 stored = query.FieldByName(QStringLiteral("MoneyIndex")).AsInteger();
-    query.ExecSql(QStringLiteral("Update Setting Set SettingValue = ") + SqlText(fields.Serial) +
-                  QStringLiteral(" Where SettingIndex = ") + SqlNumber(VoucherSerialSettingRow(kind)));
+    const qint64 index = query.FieldByName(QStringLiteral("MoneyIndex")).AsInteger();
+    RememberSerial(connection, counterRow, stored.Serial);
     tx.Commit();
-    return stored;
+    if (storedSerial)
+        *storedSerial = stored.Serial;
+    return index;
 }
 
 bool UpdateVoucher(DbConnection& connection, qint64 moneyIndex, const VoucherFields& fields) {

@@ -44,6 +44,9 @@ struct VoucherFields {
     QString Token;
     QString Remark;
     QString Serial;
+    // The serial the editor proposed from the kind's counter: kept, it becomes the counter's next
+    // serial when the voucher is stored (ClaimSerial).
+    QString ProposedSerial;
     QString Man;
 };
 
@@ -57,9 +60,10 @@ QString VoucherKindOf(double moneySum);
 QString VoucherByIndexSql(qint64 index);
 QString VoucherWithAccountSql(qint64 index);
 
-// Inserts a voucher booked against billIndex (0: none) and remembers its serial in the kind's
-// Setting row, in one transaction. Returns its MoneyIndex. Throws KestrelError.
+// Inserts a voucher booked against billIndex (0: none) with its serial claimed from the kind's
+// Setting row (ClaimSerial) and remembers that serial there, in one transaction. Returns its
+// MoneyIndex; *storedSerial gets the serial stored. Throws KestrelError.
 qint64 InsertVoucher(DbConnection& connection, const VoucherFields& fields, qint64 billIndex,
-                     const QString& kind);
+                     const QString& kind, QString* storedSerial = nullptr);
 // Rewrites an existing voucher (MoneyBill and MoneyRecordTime stay); false when it is gone.
 bool UpdateVoucher(DbConnection& connection, qint64 moneyIndex, const VoucherFields& fields);

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QMainWindow>
 #include <array>
+#include <map>
 
 class CardPage;
 class DataGrid;
@@ -175,9 +176,9 @@ public:
     // The enabled PrintReport lines of the last monthly report, read by its template.
     Query ADOQueryBig;
     QueryDataSet frDBDataSet1{&ADOQueryBig};
-    // The print step of a monthly report: the lines of ADOQueryBig and the PrintList titles shown
-    // in the preview of the template (a name relative to the program folder).
-    void PrintMonthlyReport(const QString& templateName);
+    // The print step of a monthly report: the lines of ADOQueryBig and the PrintList titles read
+    // with them, shown in the preview of the template (a name relative to the program folder).
+    void PrintMonthlyReport(const QString& templateName, const std::map<QString, QString>& titles);
 
     // ---- Printing (MainFormPrint.cpp)
     Report frReport1; // the monthly reports and the designer

@@ -35,39 +35,31 @@ bool OpenList(ProgressRun& run, Query& list, const QString& sql, const QString& 
 }
 
 // Computes a report's lines under the progress window, writes them with the titles and opens
-// `lines` on the enabled rows; false after a message.
+// `lines` on the enabled rows, in one transaction against other workstations' reports; false
+// after a message.
 bool WriteMonthlyLines(ProgressRun& run, const std::function<std::vector<Monthly::ReportLine>()>& compute,
-                       const QDate& workingDate, const QString& subtitle, Query& lines) {
+                       const QDate& workingDate, const QString& subtitle, Query& lines,
+                       std::map<QString, QString>* titles) {
     DbConnection& connection = ShareDataModule->ADOConnection1;
     run.Step(50);
     try {
         // A large book keeps the bar moving while one grouped pass runs.
         StatementHeartbeat heartbeat(connection, [] { FormProgress->Creep(100); });
-        WriteReportPool(connection, compute(), Monthly::MonthTitle(workingDate), subtitle);
+        *titles = FillReportPool(connection, compute(), Monthly::MonthTitle(workingDate), subtitle, lines);
     } catch (const KestrelError&) {
+        lines.Close();
         run.Hide();
         Prompts::Get().Information(OpenFailed);
         return false;
     }
     run.Step(100);
-    lines.SetConnection(&connection);
-    if (OpenList(run, lines, EnabledReportLinesSql, OpenFailed)) {
-        run.Hide();
-        return true;
-    }
-    return false;
+    run.Hide();
+    return true;
 }
 
 } // namespace
 
-void TFormMain::PrintMonthlyReport(const QString& templateName) {
-    std::map<QString, QString> titles;
-    try {
-        titles = ReadReportTitles(ShareDataModule->ADOConnection1);
-    } catch (const KestrelError&) {
-        Prompts::Get().Information(OpenFailed);
-        return;
-    }
+void TFormMain::PrintMonthlyReport(const QString& templateName, const std::map<QString, QString>& titles) {
     frReport1.Data.Clear();
     frReport1.Data.Add(QStringLiteral("frDBDataSet1"), &frDBDataSet1);
     // A title whose PrintList row is missing prints as nothing.
@@ -99,14 +91,15 @@ void TFormMain::ActionCustomerReportExecute() {
     }
     const std::vector<Monthly::Customer> customers = Monthly::ReadCustomers(list);
     const QDate workingDate = WorkingDate();
+    std::map<QString, QString> titles;
     if (WriteMonthlyLines(
             run,
             [&] {
                 return Monthly::CustomerReportLines(
                     Monthly::CustomerMonthFigures(ShareDataModule->ADOConnection1, customers, workingDate));
             },
-            workingDate, Monthly::CustomerSubtitle, ADOQueryBig))
-        PrintMonthlyReport(CustomerMonthTemplate);
+            workingDate, Monthly::CustomerSubtitle, ADOQueryBig, &titles))
+        PrintMonthlyReport(CustomerMonthTemplate, titles);
 }
 
 void TFormMain::ActionAccountReportExecute() {
@@ -119,12 +112,13 @@ void TFormMain::ActionAccountReportExecute() {
         return; // no message: the progress window closes and nothing is printed
     const std::vector<Monthly::Account> accounts = Monthly::ReadAccounts(list);
     const QDate workingDate = WorkingDate();
+    std::map<QString, QString> titles;
     if (WriteMonthlyLines(
             run,
             [&] {
                 return Monthly::AccountReportLines(
                     Monthly::AccountMonthFigures(ShareDataModule->ADOConnection1, accounts, workingDate));
             },
-            workingDate, QString(), ADOQueryBig))
-        PrintMonthlyReport(MoneyMonthTemplate);
+            workingDate, QString(), ADOQueryBig, &titles))
+        PrintMonthlyReport(MoneyMonthTemplate, titles);
 }

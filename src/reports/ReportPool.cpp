@@ -2,6 +2,8 @@
 
 #include "foundation/Connection.h"
 #include "foundation/KestrelError.h"
+#include "foundation/Query.h"
+#include "foundation/RowLock.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -27,11 +29,9 @@ void WriteTitle(QSqlDatabase db, int listIndex, const QString& value) {
     Run(title);
 }
 
-} // namespace
-
-void WriteReportPool(DbConnection& connection, const std::vector<Monthly::ReportLine>& lines,
-                     const QString& monthTitle, const QString& subtitle) {
-    Transaction tx(connection);
+// The pool written inside the caller's transaction, which holds the pool's lock.
+void WritePool(DbConnection& connection, const std::vector<Monthly::ReportLine>& lines,
+               const QString& monthTitle, const QString& subtitle) {
     QSqlDatabase db = connection.Database();
     QSqlQuery query(db);
 
@@ -74,7 +74,36 @@ void WriteReportPool(DbConnection& connection, const std::vector<Monthly::Report
     WriteTitle(db, 1, monthTitle);
     if (!subtitle.isEmpty())
         WriteTitle(db, 2, subtitle);
+}
+
+// Every workstation writes and reads the pool (PrintReport with the PrintList titles) only while it
+// holds this lock, from writing its lines until they are read for printing.
+void LockPool(DbConnection& connection) {
+    LockTable(connection, QStringLiteral("PrintReport"));
+}
+
+} // namespace
+
+void WriteReportPool(DbConnection& connection, const std::vector<Monthly::ReportLine>& lines,
+                     const QString& monthTitle, const QString& subtitle) {
+    Transaction tx(connection);
+    LockPool(connection);
+    WritePool(connection, lines, monthTitle, subtitle);
     tx.Commit();
+}
+
+std::map<QString, QString> FillReportPool(DbConnection& connection,
+                                          const std::vector<Monthly::ReportLine>& lines,
+                                          const QString& monthTitle, const QString& subtitle,
+                                          Query& enabledLines) {
+    Transaction tx(connection);
+    LockPool(connection);
+    WritePool(connection, lines, monthTitle, subtitle);
+    enabledLines.SetConnection(&connection);
+    enabledLines.Open(EnabledReportLinesSql);
+    std::map<QString, QString> titles = ReadReportTitles(connection);
+    tx.Commit();
+    return titles;
 }
 
 std::map<QString, QString> ReadReportTitles(DbConnection& connection) {
@@ -86,4 +115,18 @@ std::map<QString, QString> ReadReportTitles(DbConnection& connection) {
         titles[query.value(0).toInt() == 1 ? MonthTitleVariable : ReportTitleVariable] =
             query.value(1).toString();
     return titles;
+}
+
+void FillBigFont(DbConnection& connection, const QString& capitals, Query& bigFont) {
+    Transaction tx(connection);
+    LockTable(connection, QStringLiteral("PrintBigFont"));
+    bigFont.SetConnection(&connection);
+    bigFont.Open(QStringLiteral("Select * From PrintBigFont"));
+    if (bigFont.RecordCount() > 0) {
+        bigFont.First();
+        bigFont.Edit();
+        bigFont.FieldByName(QStringLiteral("BigFontValue")).SetAsString(capitals);
+        bigFont.Post();
+    }
+    tx.Commit();
 }

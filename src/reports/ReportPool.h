@@ -7,6 +7,7 @@
 #include <vector>
 
 class DbConnection;
+class Query;
 
 // The PrintReport pool the monthly report templates read, with the PrintList titles.
 
@@ -21,6 +22,15 @@ inline const QString EnabledReportLinesSql =
 void WriteReportPool(DbConnection& connection, const std::vector<Monthly::ReportLine>& lines,
                      const QString& monthTitle, const QString& subtitle);
 
+// Writes the pool as WriteReportPool does, then opens enabledLines on the enabled lines and returns
+// the titles (as ReadReportTitles), all in one transaction: another workstation printing a report
+// at the same time waits, so each prints its own lines and titles. Raises KestrelError; nothing of
+// the pool is then stored.
+std::map<QString, QString> FillReportPool(DbConnection& connection,
+                                          const std::vector<Monthly::ReportLine>& lines,
+                                          const QString& monthTitle, const QString& subtitle,
+                                          Query& enabledLines);
+
 // The templates' names of the PrintList titles: MonthTitle (row 1) and ReportTitle (row 2).
 inline const QString MonthTitleVariable = QStringLiteral("MonthTitle");
 inline const QString ReportTitleVariable = QStringLiteral("ReportTitle");
@@ -28,3 +38,8 @@ inline const QString ReportTitleVariable = QStringLiteral("ReportTitle");
 // The PrintList titles by the names the templates use; a missing row gives no entry. Raises
 // KestrelError when the table cannot be read.
 std::map<QString, QString> ReadReportTitles(DbConnection& connection);
+
+// A document's amount in capitals for its print: written into the first PrintBigFont row, which
+// bigFont is then opened on, in one transaction that holds the table against other workstations'
+// prints. A table without rows stores nothing. Raises KestrelError; nothing is then stored.
+void FillBigFont(DbConnection& connection, const QString& capitals, Query& bigFont);
