@@ -15,6 +15,5 @@ export KESTREL_PG_TEST=$(echo "$server" | tail -n 1)
 cd "$build"
 ctest --output-on-failure -j "$(nproc)"
 
-# The same suite with the books on the server. Test programs named here do not pass there yet.
-server_pending='^(tst_customereditor|tst_customersearch|tst_documenteditor|tst_pickvalues|tst_accounts|tst_backup|tst_startup|tst_cardpages|tst_mainwindow|tst_pagesecurity|tst_picklists|tst_workingdate|tst_analysischarts|tst_billreport|tst_moneyreport|tst_monthlyreport|tst_printing|tst_staff)$'
-KESTREL_TEST_ENGINE=postgresql ctest --output-on-failure -j "$(nproc)" -E "$server_pending"
+# The same suite with the books on the server.
+KESTREL_TEST_ENGINE=postgresql ctest --output-on-failure -j "$(nproc)"

@@ -110,6 +110,8 @@ void TestBackup::proposedName() {
 
 void TestBackup::backupWhileAnotherWriterHoldsTheFile() {
     TestProgram program;
+    if (program.OnServer())
+        QSKIP("the other writer is a second connection to the database file; the books are on the server");
     CurrentRole = QStringLiteral("管理员");
     AddCustomers(program, 1500, QStringLiteral("客户"));
     // Another writer has rows written but not committed while the backup runs.
@@ -177,6 +179,8 @@ void TestBackup::backupFailures_data() {
 void TestBackup::backupFailures() {
     QFETCH(QString, target);
     TestProgram program;
+    if (program.OnServer() && target == QLatin1String("Kestrel.mdb"))
+        QSKIP("with the books on the server there is no database file beside the program to refuse");
     CurrentRole = QStringLiteral("管理员");
     AddCustomers(program, 2, QStringLiteral("客户"));
     const QByteArray database = ReadFile(program.DatabasePath());
