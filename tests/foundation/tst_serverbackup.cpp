@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTest>
 
 // Backup and restore from the data maintenance page while the books are on a server: the backup
@@ -44,6 +45,20 @@ bool OpenOn(const ServerDatabase& database) {
     Books().Server = database.ConnectionString();
     return Books().Open();
 }
+
+// A program whose books are on a fresh database of the test server.
+struct ServerProgram {
+    ServerDatabase Database;
+    TestProgram Program{false};
+    // Opens the books, enters EnterBooks' records and signs in as 管理员; "" or the problem.
+    QString Open() {
+        if (!OpenOn(Database))
+            return Books().LastError();
+        EnterBooks(Books());
+        CurrentRole = QStringLiteral("管理员");
+        return QString();
+    }
+};
 
 // The rows of a database file, read on a connection of its own that leaves nothing beside it.
 QStringList RowsOfFile(const QString& path) {
@@ -87,6 +102,16 @@ void Restore(TestProgram& program, const QString& file) {
     FormMain->ActionLoadExecute();
 }
 
+// The main window shown on its data maintenance page; with KESTREL_SCREENSHOTS set, pictured.
+void ShowMaintenancePage(const QString& picture) {
+    FormMain->show();
+    for (int i = 0; i < FormMain->PageControl1->count(); ++i) {
+        if (FormMain->PageControl1->tabText(i) == QStringLiteral("数据维护"))
+            FormMain->PageControl1->setCurrentIndex(i);
+    }
+    SaveScreenshot(FormMain, picture);
+}
+
 void AddCustomer(TestProgram& program, const QString& name) {
     program.Exec(QStringLiteral("Insert Into Customer (CustomerName) Values (%1)").arg(SqlText(name)));
 }
@@ -104,14 +129,12 @@ void TestServerBackup::backupThenRestore_data() {
 void TestServerBackup::backupThenRestore() {
     QFETCH(bool, fresh);
     QFETCH(bool, older);
-    ServerDatabase first;
-    REQUIRE_SERVER(first);
+    ServerProgram first;
+    REQUIRE_SERVER(first.Database);
+    QCOMPARE(first.Open(), QString());
+    TestProgram& program = first.Program;
     ServerDatabase second;
     REQUIRE_SERVER(second);
-    TestProgram program(false);
-    CurrentRole = QStringLiteral("管理员");
-    QVERIFY2(OpenOn(first), qPrintable(Books().LastError()));
-    EnterBooks(Books());
     const QStringList original = AllRows(Books());
     const std::vector<BookCopy::TableFigures> figures = BookCopy::Figures(Books());
 
@@ -123,6 +146,7 @@ void TestServerBackup::backupThenRestore() {
     FormMain->ActionSaveExecute();
     QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("恭喜您，数据库备份成功")});
     QCOMPARE(program.Prompts().LastFileDialog.FileName, BackupFileProposal(QDate::currentDate()));
+    ShowMaintenancePage(QStringLiteral("server-backup.png"));
     QCOMPARE(RowsOfFile(backup), original);
     QCOMPARE(PartFiles(folder), QStringList());
     if (older)
@@ -141,7 +165,6 @@ void TestServerBackup::backupThenRestore() {
     }
     const QStringList replaced = AllRows(Books());
     program.Prompts().Messages.clear();
-    FormMain->show();
     Restore(program, backup);
     QCOMPARE(program.Prompts().Texts(),
              QStringList({QStringLiteral("数据库恢复将导致当前数据全部丢失，是否继续？"),
@@ -180,21 +203,18 @@ void TestServerBackup::backupFailures_data() {
 
 void TestServerBackup::backupFailures() {
     QFETCH(QString, target);
-    ServerDatabase server;
-    REQUIRE_SERVER(server);
-    TestProgram program(false);
-    CurrentRole = QStringLiteral("管理员");
+    ServerProgram server;
+    REQUIRE_SERVER(server.Database);
+    QCOMPARE(server.Open(), QString());
+    TestProgram& program = server.Program;
     QVERIFY(QDir().mkpath(program.Folder() + QStringLiteral("Faces")));
-    QVERIFY2(OpenOn(server), qPrintable(Books().LastError()));
-    EnterBooks(Books());
     const QStringList before = AllRows(Books());
     program.Prompts().QueueFileName(program.Folder() + target);
     FormMain->ActionSaveExecute();
     QCOMPARE(program.Prompts().Messages.back().Kind, QStringLiteral("error"));
     const QString text = program.Prompts().LastText();
-    QVERIFY2(text.startsWith(QStringLiteral("数据库备份失败，失败号为：")), qPrintable(text));
-    const QString number = text.mid(13).section(QLatin1Char('\n'), 0, 0);
-    QVERIFY2(IsAllDigits(number) && number != QLatin1String("0"), qPrintable(text));
+    const QString number = FailureNumber(text, QStringLiteral("数据库备份失败，失败号为："));
+    QVERIFY2(!number.isEmpty() && number != QLatin1String("0"), qPrintable(text));
     QVERIFY(Books().Connected());
     QCOMPARE(AllRows(Books()), before);
     QCOMPARE(PartFiles(program.Folder()), QStringList());
@@ -206,12 +226,10 @@ void TestServerBackup::refusedFileLeavesTheServerUntouched_data() {
 
 void TestServerBackup::refusedFileLeavesTheServerUntouched() {
     QFETCH(QByteArray, content);
-    ServerDatabase server;
-    REQUIRE_SERVER(server);
-    TestProgram program(false);
-    CurrentRole = QStringLiteral("管理员");
-    QVERIFY2(OpenOn(server), qPrintable(Books().LastError()));
-    EnterBooks(Books());
+    ServerProgram server;
+    REQUIRE_SERVER(server.Database);
+    QCOMPARE(server.Open(), QString());
+    TestProgram& program = server.Program;
     const QStringList before = AllRows(Books());
     const QString chosen = program.Folder() + QStringLiteral("chosen.mdb");
     {
@@ -233,12 +251,10 @@ void TestServerBackup::refusedFileLeavesTheServerUntouched() {
 }
 
 void TestServerBackup::restoreFailingHalfWayLeavesTheServerAsItWas() {
-    ServerDatabase server;
-    REQUIRE_SERVER(server);
-    TestProgram program(false);
-    CurrentRole = QStringLiteral("管理员");
-    QVERIFY2(OpenOn(server), qPrintable(Books().LastError()));
-    EnterBooks(Books());
+    ServerProgram server;
+    REQUIRE_SERVER(server.Database);
+    QCOMPARE(server.Open(), QString());
+    TestProgram& program = server.Program;
     const QString backup = program.Folder() + QStringLiteral("backup.mdb");
     QVERIFY(BackupDatabase(Books(), backup).Ok);
     // A file that passes every check but holds, in a table copied after the customers and
@@ -249,11 +265,12 @@ void TestServerBackup::restoreFailingHalfWayLeavesTheServerAsItWas() {
     program.Exec(QStringLiteral("Delete From Bill Where BillIndex = 5"));
     const QStringList before = AllRows(Books());
 
-    FormMain->show();
+    ShowMaintenancePage(QStringLiteral("server-before-failed-restore.png"));
     Restore(program, backup);
+    SaveScreenshot(FormMain, QStringLiteral("server-after-failed-restore.png"));
     QCOMPARE(program.Prompts().Messages.back().Kind, QStringLiteral("error"));
     const QString text = program.Prompts().LastText();
-    QVERIFY2(text.startsWith(QStringLiteral("数据库恢复失败，失败号为：")), qPrintable(text));
+    QVERIFY2(!FailureNumber(text, QStringLiteral("数据库恢复失败，失败号为：")).isEmpty(), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("Parameter")), qPrintable(text));
     QVERIFY2(text.endsWith(QStringLiteral("当前数据库没有改动。")), qPrintable(text));
     // The program goes on with the books as they were, and can store again.
@@ -276,13 +293,11 @@ void TestServerBackup::onlyTheAdministrator_data() {
 
 void TestServerBackup::onlyTheAdministrator() {
     QFETCH(QString, role);
-    ServerDatabase server;
-    REQUIRE_SERVER(server);
-    TestProgram program(false);
-    QVERIFY2(OpenOn(server), qPrintable(Books().LastError()));
-    EnterBooks(Books());
+    ServerProgram server;
+    REQUIRE_SERVER(server.Database);
+    QCOMPARE(server.Open(), QString());
+    TestProgram& program = server.Program;
     const QString file = program.Folder() + QStringLiteral("backup.mdb");
-    CurrentRole = QStringLiteral("管理员");
     QVERIFY(BackupDatabase(Books(), file).Ok);
     AddCustomer(program, QStringLiteral("备份后"));
     const QStringList before = AllRows(Books());

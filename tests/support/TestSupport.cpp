@@ -3,6 +3,7 @@
 #include "app/Forms.h"
 #include "foundation/IniFile.h"
 #include "foundation/JetSql.h"
+#include "foundation/PublicFunction.h"
 #include "foundation/Schema.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
@@ -233,6 +234,13 @@ void AddFilesThatAreNoBooks() {
     });
     QVERIFY(!newer.isEmpty());
     QTest::newRow("a later version's books") << newer;
+}
+
+QString FailureNumber(const QString& text, const QString& words) {
+    if (!text.startsWith(words))
+        return QString();
+    const QString number = text.mid(words.size()).section(QLatin1Char('\n'), 0, 0);
+    return !number.isEmpty() && IsAllDigits(number) ? number : QString();
 }
 
 void SaveScreenshot(QWidget* window, const QString& name) {

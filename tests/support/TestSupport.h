@@ -59,6 +59,10 @@ QByteArray DatabaseWithDamagedPage();
 // later version).
 void AddFilesThatAreNoBooks();
 
+// The number a failure message gives after its fixed words ("数据库备份失败，失败号为：2\n\n…");
+// "" when the text does not begin with the words and a number.
+QString FailureNumber(const QString& text, const QString& words);
+
 // With KESTREL_SCREENSHOTS set to a folder, saves a picture of the window there under name.
 void SaveScreenshot(QWidget* window, const QString& name);
 // The named controls shown in a window that do not lie wholly inside it.
