@@ -5,8 +5,8 @@
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
 #include "foundation/Schema.h"
-#include "foundation/ShareDM.h"
 #include "reports/ReportPool.h"
+#include "support/Books.h"
 #include "support/ServerDatabase.h"
 
 #include <QSet>
@@ -43,9 +43,9 @@ private:
 namespace {
 
 // Fresh books for one test row: a new database file, or a new database on the test server.
-class Books {
+class SharedBooks {
 public:
-    explicit Books(const QString& engine) {
+    explicit SharedBooks(const QString& engine) {
         if (engine == QLatin1String("server")) {
             database = std::make_unique<ServerDatabase>();
             problem = database->Problem();
@@ -64,11 +64,14 @@ public:
     const QString& Problem() const { return problem; }
     // Opens a connection of its own on the books; raises KestrelError when it cannot.
     void Open(DbConnection& connection) const {
-        if (database)
+        bool opened = false;
+        if (database) {
             connection.Server = database->ConnectionString();
-        else
-            connection.ConnectionString = BuildConnectionString(file, DatabasePassword);
-        if (!connection.Open())
+            opened = connection.Open();
+        } else {
+            opened = OpenBooksFile(connection, file);
+        }
+        if (!opened)
             throw KestrelError(connection.LastError());
         // Two connections that write to one file without a pause take turns at its one write
         // lock; the one waiting may wait longer than a workstation ever does.
@@ -85,7 +88,7 @@ private:
 
 // Runs work on two workstations at once, each in a thread with its own connection to the books.
 // Returns what went wrong on either ("" when nothing did).
-QString AtOnce(const Books& books, const std::function<QString(DbConnection&, int workstation)>& work) {
+QString AtOnce(const SharedBooks& books, const std::function<QString(DbConnection&, int workstation)>& work) {
     QString problems[2];
     std::thread workstations[2];
     for (int w = 0; w < 2; ++w) {
@@ -259,7 +262,7 @@ void TestSharing::serialsStayDistinct() {
     QFETCH(QString, engine);
     QFETCH(QString, records);
     QFETCH(int, perWorkstation);
-    const Books books(engine);
+    const SharedBooks books(engine);
     if (!books.Problem().isEmpty())
         QSKIP(qPrintable(books.Problem()));
     const bool documents = records == QLatin1String("documents");
@@ -299,7 +302,7 @@ void TestSharing::reportsAtOnceKeepTheirLines_data() {
 // every time each reads back exactly its own lines and titles.
 void TestSharing::reportsAtOnceKeepTheirLines() {
     QFETCH(QString, engine);
-    const Books books(engine);
+    const SharedBooks books(engine);
     if (!books.Problem().isEmpty())
         QSKIP(qPrintable(books.Problem()));
     const QString problem = AtOnce(books, [](DbConnection& connection, int workstation) {
@@ -346,7 +349,7 @@ void TestSharing::documentPrintsAtOnceKeepTheirCapitals_data() {
 // the other's, and each prints its own amount in capitals.
 void TestSharing::documentPrintsAtOnceKeepTheirCapitals() {
     QFETCH(QString, engine);
-    const Books books(engine);
+    const SharedBooks books(engine);
     if (!books.Problem().isEmpty())
         QSKIP(qPrintable(books.Problem()));
     const QString problem = AtOnce(books, [](DbConnection& connection, int workstation) {
