@@ -5,6 +5,7 @@
 
 #include <QSet>
 #include <QStringList>
+#include <vector>
 
 namespace {
 
@@ -319,11 +320,165 @@ QString Rewrite(const QString& s, bool atCondition = false) {
     return out;
 }
 
+// A word outside parentheses and literals: where it starts, in lower case.
+struct TopWord {
+    int at;
+    QString word;
+};
+
+std::vector<TopWord> TopLevelWords(const QString& s) {
+    std::vector<TopWord> words;
+    int depth = 0;
+    int i = 0;
+    while (i < s.size()) {
+        const QChar c = s[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            i = LiteralEnd(s, i);
+            continue;
+        }
+        if (IsWordStart(c) || c.isDigit()) {
+            int end = i + 1;
+            while (end < s.size() && IsWordPart(s[end]))
+                ++end;
+            if (depth == 0 && IsWordStart(c))
+                words.push_back({i, s.mid(i, end - i).toLower()});
+            i = end;
+            continue;
+        }
+        if (c == QLatin1Char('('))
+            ++depth;
+        else if (c == QLatin1Char(')'))
+            --depth;
+        ++i;
+    }
+    return words;
+}
+
+// A subquery in a select list: from its "(" to one past its ")".
+struct Subquery {
+    int at;
+    int end;
+    QString text;
+};
+
+// The subqueries in s between from and to, outermost only; rest receives the text around them.
+std::vector<Subquery> SubqueriesIn(const QString& s, int from, int to, QString* rest) {
+    std::vector<Subquery> found;
+    int i = from;
+    while (i < to) {
+        const QChar c = s[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            i = LiteralEnd(s, i); // a literal is no "*" nor an aggregate
+            *rest += QLatin1Char(' ');
+            continue;
+        }
+        if (c == QLatin1Char('(') && WordAt(s, i + 1) == QLatin1String("select")) {
+            const int end = ClosingEnd(s, i);
+            if (end < 0 || end > to)
+                return {};
+            found.push_back({i, end, s.mid(i, end - i)});
+            *rest += QLatin1Char(' ');
+            i = end;
+            continue;
+        }
+        *rest += c;
+        ++i;
+    }
+    return found;
+}
+
+// Whether a select list (its subqueries left out) computes over groups of rows or names all columns.
+bool GroupsOrTakesAll(const QString& list) {
+    static const QSet<QString> aggregates{
+        QStringLiteral("sum"),        QStringLiteral("count"),    QStringLiteral("avg"),
+        QStringLiteral("min"),        QStringLiteral("max"),      QStringLiteral("first"),
+        QStringLiteral("last"),       QStringLiteral("stdev"),    QStringLiteral("var"),
+        QStringLiteral("stdevp"),     QStringLiteral("varp"),     QStringLiteral("over"),
+        QStringLiteral("every"),      QStringLiteral("bool_and"), QStringLiteral("bool_or"),
+        QStringLiteral("string_agg"), QStringLiteral("array_agg")};
+    if (list.contains(QLatin1Char('*')))
+        return true;
+    int i = 0;
+    while (i < list.size()) {
+        if (!IsWordStart(list[i]) || (i > 0 && IsWordPart(list[i - 1]))) {
+            ++i;
+            continue;
+        }
+        int end = i + 1;
+        while (end < list.size() && IsWordPart(list[end]))
+            ++end;
+        if (aggregates.contains(list.mid(i, end - i).toLower()))
+            return true;
+        i = end;
+    }
+    return false;
+}
+
+// PostgreSQL computes a scalar subquery at each place it is written: the received amount of a
+// document, written for its received and its open amount, would be totalled twice for every
+// document. A subquery written more than once in the select list of a plain statement is therefore
+// computed once per row in a lateral item at the end of From and read from there. The item has
+// exactly one row, the subquery's value or null, as the subquery itself; OFFSET 0 keeps the
+// planner from copying the subquery back into each place.
+QString ShareRepeatedSubqueries(const QString& s) {
+    const std::vector<TopWord> words = TopLevelWords(s);
+    if (words.empty() || words.front().word != QLatin1String("select"))
+        return s;
+    int from = -1;
+    int fromEnd = s.size();
+    for (const TopWord& w : words) {
+        static const QSet<QString> refused{QStringLiteral("group"),  QStringLiteral("having"),
+                                           QStringLiteral("union"),  QStringLiteral("intersect"),
+                                           QStringLiteral("except"), QStringLiteral("into")};
+        static const QSet<QString> endsFrom{QStringLiteral("where"), QStringLiteral("order"),
+                                            QStringLiteral("limit"), QStringLiteral("offset"),
+                                            QStringLiteral("for")};
+        if (refused.contains(w.word))
+            return s;
+        if (from < 0 && w.word == QLatin1String("from"))
+            from = w.at;
+        else if (from >= 0 && fromEnd == s.size() && endsFrom.contains(w.word))
+            fromEnd = w.at;
+    }
+    if (from < 0)
+        return s;
+    QString rest;
+    const int listAt = words.front().at + 6; // past "Select"
+    const std::vector<Subquery> subqueries = SubqueriesIn(s, listAt, from, &rest);
+    if (subqueries.size() < 2 || GroupsOrTakesAll(rest))
+        return s;
+    QStringList shared; // the repeated texts, in the order of their first place
+    for (const Subquery& a : subqueries) {
+        int times = 0;
+        for (const Subquery& b : subqueries)
+            times += a.text == b.text ? 1 : 0;
+        if (times > 1 && !shared.contains(a.text))
+            shared << a.text;
+    }
+    if (shared.isEmpty())
+        return s;
+    int itemAt = fromEnd;
+    while (itemAt > from && s[itemAt - 1].isSpace())
+        --itemAt;
+    QString items;
+    for (int n = 0; n < shared.size(); ++n)
+        items += QStringLiteral(", LATERAL (SELECT %1 AS kestrel_value OFFSET 0) AS kestrel_shared%2")
+                     .arg(shared[n], QString::number(n + 1)); // one pass: "%2" in a literal stays
+    QString out = s.left(itemAt) + items + s.mid(itemAt);
+    for (auto it = subqueries.rbegin(); it != subqueries.rend(); ++it) {
+        const int n = static_cast<int>(shared.indexOf(it->text));
+        if (n >= 0)
+            out.replace(it->at, it->end - it->at,
+                        QStringLiteral("kestrel_shared%1.kestrel_value").arg(n + 1));
+    }
+    return out;
+}
+
 } // namespace
 
 QString ToPostgresSql(const QString& jetSql) {
     // #date# literals first: the same ISO texts SQLite compares with.
-    return Rewrite(ToEngineSql(jetSql));
+    return ShareRepeatedSubqueries(Rewrite(ToEngineSql(jetSql)));
 }
 
 QString ColumnSpelling(const QString& sql, const QString& engineName) {

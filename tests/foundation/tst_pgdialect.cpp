@@ -6,6 +6,7 @@
 #include "foundation/Schema.h"
 #include "support/ServerDatabase.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -22,6 +23,7 @@ private slots:
     void bothEngines();
     void writeBack();
     void serverSession();
+    void documentTotalledOnce();
 
 private:
     static QString Rows(DbConnection& connection, const QString& sql);
@@ -129,6 +131,39 @@ void TestPgDialect::rewriting_data() {
                                              << "Select * From (T Left Join U On T.A = U.B) Where A > 1";
     QTest::newRow("subquery as a value kept") << "Select A From T Where A In (Select B From U)"
                                               << "Select A From T Where A In (Select B From U)";
+    const QString sub = QStringLiteral("(Select Sum(X) From U Where U.K = T.K)");
+    const QString shared = QStringLiteral("kestrel_shared1.kestrel_value");
+    const QString item =
+        QStringLiteral(", LATERAL (SELECT %1 AS kestrel_value OFFSET 0) AS kestrel_shared1").arg(sub);
+    QTest::newRow("repeated subquery computed once")
+        << "Select A, " + sub + " As G, B-" + sub + " As O From T Where A > 1 Order By A"
+        << "Select A, " + shared + " As G, B-" + shared + " As O From T" + item + " Where A > 1 Order By A";
+    QTest::newRow("repeated subquery over a join, no where")
+        << "Select IIF(" + sub + " Is Null, 0, " + sub + ") From (T Left Join V On T.A = V.A)"
+        << "Select (CASE WHEN " + shared + " Is Null THEN 0 ELSE " + shared +
+               " END) From (T Left Join V On T.A = V.A)" + item;
+    QTest::newRow("two repeated subqueries")
+        << "Select " + sub + ", (Select 1), " + sub + ", (Select 1) From T"
+        << "Select " + shared + ", kestrel_shared2.kestrel_value, " + shared +
+               ", kestrel_shared2.kestrel_value From T" + item +
+               ", LATERAL (SELECT (Select 1) AS kestrel_value OFFSET 0) AS kestrel_shared2";
+    const QString pattern = QStringLiteral("(Select Count(*) From U Where U.N Like '%2%')");
+    QTest::newRow("repeated subquery with a pattern")
+        << "Select " + pattern + ", " + pattern + " From T"
+        << "Select " + shared + ", " + shared +
+               " From T, LATERAL (SELECT (Select Count(*) From U Where U.N COLLATE \"default\" ILIKE '%2%' "
+               "ESCAPE '') AS kestrel_value OFFSET 0) AS kestrel_shared1";
+    QTest::newRow("subquery written once kept") << "Select A, " + sub + " As G From T Where A > 1"
+                                                << "Select A, " + sub + " As G From T Where A > 1";
+    QTest::newRow("repeated subquery in a grouping kept")
+        << "Select A, " + sub + ", " + sub + " From T Group By A"
+        << "Select A, " + sub + ", " + sub + " From T Group By A";
+    QTest::newRow("repeated subquery beside a total kept")
+        << "Select Count(*), " + sub + ", " + sub + " From T"
+        << "Select Count(*), " + sub + ", " + sub + " From T";
+    QTest::newRow("repeated subquery beside all columns kept")
+        << "Select T.*, " + sub + ", " + sub + " From T"
+        << "Select T.*, " + sub + ", " + sub + " From T";
     const QString found = QStringLiteral("strpos(lower(CAST((A) AS text) COLLATE \"default\"), "
                                          "lower(CAST(('x') AS text) COLLATE \"default\"))");
     QTest::newRow("instr as a condition") << "Where (B > 1) And (InStr(A,'x')) Order By B"
@@ -170,6 +205,20 @@ void TestPgDialect::bothEngines_data() {
          "From (Bill Left Join MoneyTable On Bill.BillIndex = MoneyTable.MoneyBill) Where (BillIndex > 1) "
          "Group By BillIndex, BillSerial, BillSum Order By BillIndex",
          "XS1|1.12|1.38;XS2|0|3.5;CG1|0|-100");
+    // The received amount written twice, as the document query writes it.
+    const QString got = QStringLiteral(
+        "(Select IIF(Round(Sum(MoneySum),2) Is Null,0,Round(Sum(MoneySum),2)) From MoneyTable Where "
+        "MoneyTable.MoneyBill = Bill.BillIndex)");
+    same("a repeated subquery per document",
+         "Select BillSerial, " + got + " As BillGet, BillSum-" + got +
+             " As BillOwe From Bill Where (BillIndex > 1) Order By BillIndex",
+         "XS1|1.12|1.38;XS2|0|3.5;CG1|0|-100");
+    const QString one = QStringLiteral(
+        "(Select MoneySum From MoneyTable Where MoneyTable.MoneyBill = Bill.BillIndex And MoneySum > 0.5)");
+    same("a repeated subquery without a row keeps the row",
+         "Select BillSerial, " + one + ", IIF(" + one +
+             " Is Null, 'none', 'some') From Bill Where BillIndex > 1 Order By BillIndex",
+         "XS1|1|some;XS2|null|none;CG1|null|none");
     same("iif by sign",
          "Select IIF(BillSum > 0, '销售', '采购') From Bill Where BillIndex > 1 Order By BillIndex",
          "销售;销售;采购");
@@ -276,6 +325,22 @@ void TestPgDialect::writeBack() {
 void TestPgDialect::serverSession() {
     REQUIRE_SERVER(*server);
     QCOMPARE(Rows(onServer, QStringLiteral("Select current_setting('jit')")), QStringLiteral("off"));
+}
+
+// The received amount that the document query writes for the received and the open amount is
+// totalled once per document on the server, not at each place.
+void TestPgDialect::documentTotalledOnce() {
+    REQUIRE_SERVER(*server);
+    const QString got = QStringLiteral(
+        "(Select IIF(Round(Sum(MoneySum),2) Is Null,0,Round(Sum(MoneySum),2)) From MoneyTable Where "
+        "MoneyTable.MoneyBill = Bill.BillIndex)");
+    const QString sql = "Select BillIndex, " + got + " As BillGet, BillSum-" + got +
+                        " As BillOwe From Bill Where (BillIndex > 1) Order By BillCreateTime,BillIndex";
+    const QString plan = Rows(onServer, "Explain " + ToPostgresSql(sql));
+    // Each scan of the vouchers is a plan line "… on moneytable".
+    const QRegularExpression scan(QStringLiteral("\\bon moneytable\\b"),
+                                  QRegularExpression::CaseInsensitiveOption);
+    QCOMPARE(plan.count(scan), 1);
 }
 
 QTEST_GUILESS_MAIN(TestPgDialect)
