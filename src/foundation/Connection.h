@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 
 struct sqlite3;
 struct pg_conn;
@@ -44,6 +45,9 @@ public:
     sqlite3* Handle() const;
     pg_conn* ServerHandle() const;
     QString Name() const { return name; }
+    // Called now and then while the server runs a query of this connection (StatementHeartbeat);
+    // empty when nobody waits for it.
+    std::function<void()> ServerBeat;
 
 private:
     bool OpenServer();

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <libpq-fe.h>
 #include <memory>
+#include <poll.h>
 
 namespace PgBackend {
 
@@ -54,6 +55,27 @@ struct ResultFree {
     void operator()(PGresult* result) const { PQclear(result); }
 };
 
+// Runs one statement as PQexecParams does, calling beat while the server works on it. The last
+// result comes back (null when the connection failed: its message is PQerrorMessage's).
+PGresult* RunBeating(pg_conn* connection, const char* text, const std::function<void()>& beat) {
+    if (!PQsendQueryParams(connection, text, 0, nullptr, nullptr, nullptr, nullptr, 0))
+        return nullptr;
+    const int socket = PQsocket(connection);
+    while (PQisBusy(connection)) {
+        pollfd waiting{socket, POLLIN, 0};
+        poll(&waiting, 1, 25);
+        if (!PQconsumeInput(connection))
+            break;
+        beat();
+    }
+    PGresult* last = nullptr;
+    while (PGresult* next = PQgetResult(connection)) {
+        PQclear(last);
+        last = next;
+    }
+    return last;
+}
+
 } // namespace
 
 QString ConnectOptions(const QString& connectionString, QString* problem) {
@@ -93,10 +115,12 @@ QString StaleRecordMessage() {
     return QStringLiteral("该记录已被其他用户修改，请刷新后重试");
 }
 
-QStringList Load(pg_conn* connection, const QString& engineSql, const QString& jetSql, ResultRows& rows) {
+QStringList Load(pg_conn* connection, const QString& engineSql, const QString& jetSql, ResultRows& rows,
+                 const std::function<void()>& beat) {
     const QByteArray text = engineSql.toUtf8();
     std::unique_ptr<PGresult, ResultFree> result(
-        PQexecParams(connection, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0));
+        beat ? RunBeating(connection, text.constData(), beat)
+             : PQexecParams(connection, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0));
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
         const QString message = result ? QString::fromUtf8(PQresultErrorMessage(result.get()))

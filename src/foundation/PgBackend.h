@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class ResultRows;
@@ -17,7 +18,9 @@ QString ConnectOptions(const QString& connectionString, QString* problem);
 // Runs a SELECT already in PostgreSQL's dialect and keeps its rows in rows: integers and yes/no
 // values as integers, floating-point and numeric values as doubles, everything else as text.
 // Returns the column names as jetSql spells them. Raises KestrelError when the statement fails.
-QStringList Load(pg_conn* connection, const QString& engineSql, const QString& jetSql, ResultRows& rows);
+// While the server works, beat (when set) is called about every 25 ms and whenever data arrives.
+QStringList Load(pg_conn* connection, const QString& engineSql, const QString& jetSql, ResultRows& rows,
+                 const std::function<void()>& beat = {});
 
 // Several workstations share a server: a row is written or deleted only while it still holds
 // what was read. The condition to add to "WHERE key = ?" (one "?" per column of columns, to be

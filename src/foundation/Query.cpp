@@ -185,7 +185,8 @@ void Query::Open() {
     if (!connection)
         throw KestrelError(QStringLiteral("查询没有数据库连接"));
     if (connection->CurrentEngine() == Engine::PostgreSql) {
-        names = PgBackend::Load(connection->ServerHandle(), connection->EngineSql(SQL), SQL, result);
+        names = PgBackend::Load(connection->ServerHandle(), connection->EngineSql(SQL), SQL, result,
+                                connection->ServerBeat);
         StartBrowsing();
         return;
     }

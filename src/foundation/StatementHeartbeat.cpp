@@ -14,13 +14,18 @@ StatementHeartbeat::StatementHeartbeat(DbConnection& connection, std::function<v
     , beat(std::move(beat))
     , intervalMs(intervalMs) {
     sinceBeat.start();
-    // A server runs the statement in its own process: there is nothing to call back from.
+    // SQLite calls back from inside the statement; a server's query is waited for by the data
+    // layer, which beats while it waits.
     if (connection.CurrentEngine() == Engine::SQLite)
         sqlite3_progress_handler(connection.Handle(), StepsPerLook, &StatementHeartbeat::Tick, this);
+    else
+        connection.ServerBeat = [this] { Tick(this); };
 }
 
 StatementHeartbeat::~StatementHeartbeat() {
-    if (connection.Connected() && connection.CurrentEngine() == Engine::SQLite)
+    if (connection.CurrentEngine() != Engine::SQLite)
+        connection.ServerBeat = nullptr;
+    else if (connection.Connected())
         sqlite3_progress_handler(connection.Handle(), 0, nullptr, nullptr);
 }
 

@@ -6,7 +6,8 @@
 class DbConnection;
 
 // While it lives, a long statement on the connection calls `beat` about every `intervalMs`
-// milliseconds from inside the engine, so that a progress window can move while one query runs.
+// milliseconds while one query runs (from inside SQLite, or while the data layer waits for a
+// server), so that a progress window can move.
 // The beat must not use the connection. One heartbeat per connection at a time.
 class StatementHeartbeat {
 public:

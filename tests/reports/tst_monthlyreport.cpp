@@ -480,21 +480,23 @@ void TestMonthlyReport::progressWindowIsCentredOnItsOwner() {
 }
 
 void TestMonthlyReport::heartbeatBeatsDuringALongStatement() {
-    if (program->OnServer())
-        QSKIP("the server runs a statement in its own process: there is no beat to call back from it");
     DbConnection& connection = ShareDataModule->ADOConnection1;
-    const QString longStatement =
-        "With Recursive n(x) As (Select 1 Union All Select x + 1 From n Where x < 400000) "
-        "Select Sum(x) From n";
+    // Read as the report's grouped pass reads its rows.
+    auto total = [&] {
+        Query pass(&connection);
+        pass.Open("With Recursive n(x) As (Select 1 Union All Select x + 1 From n Where x < 400000) "
+                  "Select Sum(x) From n");
+        return pass.Fields(0).AsString();
+    };
     int beats = 0;
     {
         StatementHeartbeat heartbeat(
             connection, [&] { ++beats; }, 1);
-        QCOMPARE(program->Scalar(longStatement), QStringLiteral("80000200000"));
+        QCOMPARE(total(), QStringLiteral("80000200000"));
     }
     QVERIFY2(beats >= 2, qPrintable(QString::number(beats)));
     const int after = beats;
-    program->Scalar(longStatement);
+    total();
     QCOMPARE(beats, after);
 }
 
