@@ -146,6 +146,23 @@ bool Exec(QSqlQuery& query, const QString& sql, QString* error) {
     return false;
 }
 
+// The tables of the server database's current schema, in lower case; false when they cannot be
+// read.
+bool ServerTables(QSqlDatabase db, QStringList* present, QString* error) {
+    QSqlQuery query(db);
+    if (!Exec(query,
+              QStringLiteral("SELECT lower(table_name) FROM information_schema.tables "
+                             "WHERE table_schema = current_schema()"),
+              error))
+        return false;
+    while (query.next())
+        *present << query.value(0).toString();
+    return true;
+}
+
+// Any number that no other program takes for a lock of its own on the same server database.
+constexpr qint64 SchemaLockKey = 0x4b65737472656c; // "Kestrel"
+
 // On a server, text compares without regard to letter case through an ICU collation (SQLite's
 // NOCASE); the other texts (dates, passwords, report cells) compare byte by byte, as on SQLite.
 const char* const serverCollation =
@@ -295,6 +312,16 @@ QString CreateSchema(QSqlDatabase db) {
     QString error;
     if (!db.transaction())
         return db.lastError().text();
+    if (engine == Engine::PostgreSql) {
+        // Workstations opening an empty database at once: one writes the tables, the others
+        // wait here until it has committed and then find them made.
+        QStringList present;
+        if (!Exec(query, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(SchemaLockKey), &error) ||
+            !ServerTables(db, &present, &error) || !present.isEmpty()) {
+            db.rollback();
+            return error;
+        }
+    }
     bool ok = engine != Engine::PostgreSql || Exec(query, QString::fromLatin1(serverCollation), &error);
     for (const Table& t : tables)
         ok = ok && Exec(query, TableSql(t, engine), &error);
@@ -397,22 +424,25 @@ namespace {
 // A server database: one of this program's, or empty and then given the tables; upgraded when
 // older.
 QString CheckServerDatabase(QSqlDatabase db) {
-    const QString database = db.databaseName().isEmpty() ? QStringLiteral("?") : db.databaseName();
+    // The connection is made from connection options: the server names its database.
+    QSqlQuery name(db);
+    const QString database = name.exec(QStringLiteral("SELECT current_database()")) && name.next()
+                                 ? name.value(0).toString()
+                                 : QStringLiteral("?");
+    name.finish();
     const QString notOurs = QStringLiteral("服务器上的数据库“%1”不是本软件的数据库。\n\n数据库没有被改动。");
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT lower(table_name) FROM information_schema.tables "
-                                   "WHERE table_schema = current_schema()")))
-        return notOurs.arg(database) + QLatin1Char('\n') + query.lastError().text();
     QStringList present;
-    while (query.next())
-        present << query.value(0).toString();
-    query.finish();
+    QString error;
+    if (!ServerTables(db, &present, &error))
+        return notOurs.arg(database) + QLatin1Char('\n') + error;
     if (present.isEmpty()) {
-        const QString error = CreateSchema(db);
+        error = CreateSchema(db);
         if (!error.isEmpty())
             return QStringLiteral("无法在服务器上的数据库“%1”中建立数据表，数据库没有被改动。\n\n%2")
                 .arg(database, error);
-        return QString();
+        // Made here, or meanwhile by another workstation: checked as any other opening.
+        if (!ServerTables(db, &present, &error))
+            return notOurs.arg(database) + QLatin1Char('\n') + error;
     }
     const QStringList expected = TableNames() << QStringLiteral("SchemaVersion");
     for (const QString& table : expected) {

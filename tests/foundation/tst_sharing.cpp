@@ -32,6 +32,7 @@ private slots:
     void reportsAtOnceKeepTheirLines();
     void documentPrintsAtOnceKeepTheirCapitals_data();
     void documentPrintsAtOnceKeepTheirCapitals();
+    void firstOpeningsAtOnce();
 
 private:
     static QString Customer(DbConnection& connection);
@@ -364,6 +365,36 @@ void TestSharing::documentPrintsAtOnceKeepTheirCapitals() {
         return QString();
     });
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
+}
+
+// Workstations opening an empty server database at the same moment: the first gives it the
+// tables and initial rows, the others wait for it and find them; every one of them opens.
+void TestSharing::firstOpeningsAtOnce() {
+    ServerDatabase empty;
+    REQUIRE_SERVER(empty);
+    constexpr int Workstations = 4;
+    QString problems[Workstations];
+    std::thread workstations[Workstations];
+    for (int w = 0; w < Workstations; ++w) {
+        workstations[w] = std::thread([&empty, &problems, w] {
+            DbConnection connection;
+            connection.Server = empty.ConnectionString();
+            if (!connection.Open())
+                problems[w] = connection.LastError();
+        });
+    }
+    for (std::thread& t : workstations)
+        t.join();
+    for (const QString& problem : problems)
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    // The initial rows are there once, as in a new database file.
+    QTemporaryDir dir;
+    DbConnection file;
+    QVERIFY(OpenBooksFile(file, dir.filePath(QStringLiteral("Kestrel.mdb"))));
+    DbConnection onServer;
+    onServer.Server = empty.ConnectionString();
+    QVERIFY2(onServer.Open(), qPrintable(onServer.LastError()));
+    QCOMPARE(AllRows(onServer), AllRows(file));
 }
 
 QTEST_MAIN(TestSharing)

@@ -159,7 +159,8 @@ void TestStartup::serverThatCannotBeUsedEndsStartUp_data() {
     QTest::newRow("no server there") << "host=/nonexistent/kestrel port=1 dbname=books user=shop" << false
                                      << "无法连接数据库服务器";
     QTest::newRow("login refused") << "user=nobody_of_this_shop" << true << "无法连接数据库服务器";
-    QTest::newRow("database of another program") << "" << true << "不是本软件的数据库";
+    // %1: the name of the server database, which the message names.
+    QTest::newRow("database of another program") << "" << true << "数据库“%1”不是本软件的数据库";
 }
 
 // An INI key naming a server that cannot be used ends start-up with one clear message; nothing
@@ -186,7 +187,7 @@ void TestStartup::serverThatCannotBeUsedEndsStartUp() {
     QVERIFY(!OpenDatabase());
     QCOMPARE(program.Prompts().Messages.size(), size_t(1));
     QCOMPARE(program.Prompts().Messages[0].Kind, QStringLiteral("error"));
-    QVERIFY2(program.Prompts().Messages[0].Text.contains(reason),
+    QVERIFY2(program.Prompts().Messages[0].Text.contains(reason.replace(QStringLiteral("%1"), server.Name())),
              qPrintable(program.Prompts().Messages[0].Text));
     QVERIFY(!ShareDataModule->ADOConnection1.Connected());
     QVERIFY(!QFile::exists(program.DatabasePath()));
