@@ -14,7 +14,7 @@
 // - True and False are 1 and 0, as the yes/no columns hold them;
 // - a unary plus (written to keep an index out of a plan) is dropped: PostgreSQL has none for text;
 // - a subquery written more than once in the select list of a plain statement is computed once per
-//   row, as SQLite does, instead of at each place.
+//   row instead of at each place.
 // Everything inside string literals is left as it is.
 QString ToPostgresSql(const QString& jetSql);
 
