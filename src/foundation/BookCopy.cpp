@@ -7,6 +7,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <cmath>
 
 namespace BookCopy {
@@ -16,6 +17,18 @@ namespace {
 // The business tables whose rows beyond the reserved one make a database "not empty".
 const char* const recordTables[] = {"Customer", "Bill", "MoneyTable", "Account"};
 
+// Rows written by one statement: a statement per row would cost a round trip to a server for
+// every row. Well below either engine's limit of bound values per statement.
+constexpr int BatchRows = 200;
+
+QString InsertSql(const QString& table, const QStringList& names, int rows) {
+    const QString row = QLatin1Char('(') +
+                        QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")) +
+                        QLatin1Char(')');
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, names.join(QStringLiteral(", "))) +
+           QStringList(rows, row).join(QStringLiteral(", "));
+}
+
 QString CopyTable(DbConnection& from, QSqlDatabase target, const QString& table) {
     const QString key = Schema::KeyColumn(table);
     Query rows(&from);
@@ -24,15 +37,20 @@ QString CopyTable(DbConnection& from, QSqlDatabase target, const QString& table)
     QSqlQuery write(target);
     if (!write.exec(QStringLiteral("DELETE FROM %1").arg(table)))
         return write.lastError().text();
-    QStringList marks;
-    for (int i = 0; i < names.size(); ++i)
-        marks << QStringLiteral("?");
-    if (!write.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                           .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))))
-        return write.lastError().text();
-    for (int r = 0; r < rows.RecordCount(); ++r) {
-        for (int c = 0; c < names.size(); ++c)
-            write.bindValue(c, rows.ValueAt(r, c));
+    const int count = rows.RecordCount();
+    int prepared = 0; // the rows of the prepared statement
+    for (int first = 0; first < count; first += BatchRows) {
+        const int batch = std::min(BatchRows, count - first);
+        if (batch != prepared) {
+            if (!write.prepare(InsertSql(table, names, batch)))
+                return table + QStringLiteral(": ") + write.lastError().text();
+            prepared = batch;
+        }
+        int value = 0;
+        for (int r = first; r < first + batch; ++r) {
+            for (int c = 0; c < names.size(); ++c)
+                write.bindValue(value++, rows.ValueAt(r, c));
+        }
         if (!write.exec())
             return table + QStringLiteral(": ") + write.lastError().text();
     }
