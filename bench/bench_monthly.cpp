@@ -179,8 +179,9 @@ int main(int argc, char* argv[]) {
     const Timing perCustomer = Time(
         [&] {
             slow = MonthlyReference::CustomerFigures(connection, customers, WorkingDate);
-            WriteReportPool(connection, Monthly::CustomerReportLines(slow), Monthly::MonthTitle(WorkingDate),
-                            Monthly::CustomerSubtitle);
+            Query lines(&connection);
+            FillReportPool(connection, Monthly::CustomerReportLines(slow), Monthly::MonthTitle(WorkingDate),
+                           Monthly::CustomerSubtitle, lines);
         },
         1);
     out << "  five queries per customer (the first way):    " << ShowTiming(perCustomer) << "\n";

@@ -84,14 +84,6 @@ void LockPool(DbConnection& connection) {
 
 } // namespace
 
-void WriteReportPool(DbConnection& connection, const std::vector<Monthly::ReportLine>& lines,
-                     const QString& monthTitle, const QString& subtitle) {
-    Transaction tx(connection);
-    LockPool(connection);
-    WritePool(connection, lines, monthTitle, subtitle);
-    tx.Commit();
-}
-
 std::map<QString, QString> FillReportPool(DbConnection& connection,
                                           const std::vector<Monthly::ReportLine>& lines,
                                           const QString& monthTitle, const QString& subtitle,

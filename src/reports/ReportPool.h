@@ -17,15 +17,10 @@ inline const QString EnabledReportLinesSql =
 
 // In one transaction: grows the pool to the lines + 1 rows, disables every row, fills and enables
 // the first rows in key order with the lines, and writes the month title into PrintList row 1 and,
-// when not empty, the subtitle into row 2. A missing PrintList row is not created. On an error
-// (KestrelError) nothing of it is stored.
-void WriteReportPool(DbConnection& connection, const std::vector<Monthly::ReportLine>& lines,
-                     const QString& monthTitle, const QString& subtitle);
-
-// Writes the pool as WriteReportPool does, then opens enabledLines on the enabled lines and returns
-// the titles (as ReadReportTitles), all in one transaction: another workstation printing a report
-// at the same time waits, so each prints its own lines and titles. Raises KestrelError; nothing of
-// the pool is then stored.
+// when not empty, the subtitle into row 2 (a missing PrintList row is not created); then opens
+// enabledLines on the enabled lines and returns the titles (as ReadReportTitles). Another
+// workstation printing a report at the same time waits, so each prints its own lines and titles.
+// Raises KestrelError; nothing of the pool is then stored.
 std::map<QString, QString> FillReportPool(DbConnection& connection,
                                           const std::vector<Monthly::ReportLine>& lines,
                                           const QString& monthTitle, const QString& subtitle,
