@@ -89,18 +89,31 @@ QString DigitToCapital(const QString& s) {
     return QStringLiteral("拾");
 }
 
+namespace {
+
+// The unit of a digit position counted from the last digit (0 = 分): 分, 角, 元, then the yuan
+// positions in fours (拾 佰 仟, and 万 or 亿 at each fourth), so the units run 拾 佰 仟 万 拾 佰 仟 亿
+// 拾 佰 仟 万 (万亿) and on without an end.
+QString CapitalUnit(int position) {
+    static const QString fenUnits[] = {QStringLiteral("分"), QStringLiteral("角"), QStringLiteral("元")};
+    static const QString inFour[] = {QString(), QStringLiteral("拾"), QStringLiteral("佰"),
+                                     QStringLiteral("仟")};
+    if (position < 3)
+        return fenUnits[position];
+    const int yuan = position - 2;
+    if (yuan % 4 != 0)
+        return inFour[yuan % 4];
+    return yuan % 8 == 4 ? QStringLiteral("万") : QStringLiteral("亿");
+}
+
+} // namespace
+
 QString AmountToCapitals(const QString& fen) {
-    static const QString units[] = {QStringLiteral("分"), QStringLiteral("角"), QStringLiteral("元"),
-                                    QStringLiteral("拾"), QStringLiteral("佰"), QStringLiteral("仟"),
-                                    QStringLiteral("万"), QStringLiteral("拾"), QStringLiteral("佰")};
-    QString digits = fen;
+    // One capital and one unit per digit, from the last digit leftwards, none left out.
     QString result;
-    for (const QString& unit : units) {
-        if (digits.isEmpty())
-            break;
-        const QString c = digits.right(1);
-        digits.chop(1);
-        result.prepend(DigitToCapital(c) + unit + QChar(0x3000));
+    for (int position = 0; position < fen.size(); ++position) {
+        const QString c = fen.mid(fen.size() - 1 - position, 1);
+        result.prepend(DigitToCapital(c) + CapitalUnit(position) + QChar(0x3000));
     }
     return result;
 }

@@ -15,8 +15,11 @@ double TextToAmount(const QString& s);
 double RoundAmount(double x);
 QString RoundAmountText(double x);
 QString DigitToCapital(const QString& s);
+// The amount in fen (all digits, the last one the fen digit) in cheque-style capitals: every digit
+// as a capital numeral followed by its unit and an ideographic space, zeros included.
 QString AmountToCapitals(const QString& fen);
-// The fen digits of an amount as the print templates want them: |x| rounded to 2 decimals, no point.
+// The fen digits of an amount as the print templates want them: |x| rounded to 2 decimals, no
+// point, at least three digits, never in exponent notation.
 QString AmountToFenDigits(double x);
 // Throws KestrelError when the number part is not a 32-bit integer.
 QString NextSerial(const QString& s);

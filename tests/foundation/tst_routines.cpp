@@ -217,9 +217,25 @@ void TestRoutines::amountToCapitals_data() {
     QTest::newRow("0.00") << QStringLiteral("000") << QStringLiteral("零元　零角　零分　");
     QTest::newRow("ninth unit") << QStringLiteral("123456789")
                                 << QStringLiteral("壹佰　贰拾　叁万　肆仟　伍佰　陆拾　柒元　捌角　玖分　");
-    QTest::newRow("tenth digit dropped")
-        << QStringLiteral("1234567890")
-        << QStringLiteral("贰佰　叁拾　肆万　伍仟　陆佰　柒拾　捌元　玖角　零分　");
+    // From ten million yuan up the units go on (仟, 亿, 拾, 佰, 仟, 万 ...): no digit is left out.
+    QTest::newRow("12,345,678.90") << QStringLiteral("1234567890")
+                                   << QStringLiteral(
+                                          "壹仟　贰佰　叁拾　肆万　伍仟　陆佰　柒拾　捌元　玖角　零分　");
+    QTest::newRow("100,000,000.00 (亿)")
+        << QStringLiteral("10000000000")
+        << QStringLiteral("壹亿　零仟　零佰　零拾　零万　零仟　零佰　零拾　零元　零角　零分　");
+    QTest::newRow("999,999,999,999.99")
+        << QStringLiteral("99999999999999")
+        << QStringLiteral(
+               "玖仟　玖佰　玖拾　玖亿　玖仟　玖佰　玖拾　玖万　玖仟　玖佰　玖拾　玖元　玖角　玖分　");
+    QTest::newRow("1,000,000,000,000.00 (万亿)")
+        << QStringLiteral("100000000000000")
+        << QStringLiteral(
+               "壹万　零仟　零佰　零拾　零亿　零仟　零佰　零拾　零万　零仟　零佰　零拾　零元　零角　零分　");
+    QTest::newRow("10,000,000,000,000,000.00 (亿亿)")
+        << QStringLiteral("1000000000000000000")
+        << QStringLiteral("壹亿　零仟　零佰　零拾　零万　零仟　零佰　零拾　零亿　零仟　零佰　零拾　零万　"
+                          "零仟　零佰　零拾　零元　零角　零分　");
     QTest::newRow("one digit") << QStringLiteral("5") << QStringLiteral("伍分　");
     QTest::newRow("empty") << QString() << QString();
     QTest::newRow("non-digit becomes 拾") << QStringLiteral("12a") << QStringLiteral("壹元　贰角　拾分　");
@@ -232,7 +248,9 @@ void TestRoutines::amountToCapitals() {
     QCOMPARE(result, expected);
     // The separator is the ideographic space, not an ASCII one.
     QVERIFY(!result.contains(QLatin1Char(' ')));
-    QCOMPARE(result.count(QChar(0x3000)), std::min<qsizetype>(fen.size(), 9));
+    // One numeral, one unit and one separator per digit.
+    QCOMPARE(result.size(), 3 * fen.size());
+    QCOMPARE(result.count(QChar(0x3000)), fen.size());
 }
 
 void TestRoutines::amountToFenDigits_data() {
@@ -247,6 +265,15 @@ void TestRoutines::amountToFenDigits_data() {
     QTest::newRow("more decimals rounded") << 19.999 << QStringLiteral("2000");
     QTest::newRow("1.005 is below half in binary") << 1.005 << QStringLiteral("100");
     QTest::newRow("ten million") << 1e7 << QStringLiteral("1000000000");
+    // Large amounts: every digit written out, no exponent, no residue of the binary fraction.
+    QTest::newRow("12,345,678.9") << 12345678.9 << QStringLiteral("1234567890");
+    QTest::newRow("999,999,999.99") << 999999999.99 << QStringLiteral("99999999999");
+    QTest::newRow("-999,999,999.99") << -999999999.99 << QStringLiteral("99999999999");
+    QTest::newRow("999,999,999,999.99") << 999999999999.99 << QStringLiteral("99999999999999");
+    QTest::newRow("1e12") << 1e12 << QStringLiteral("100000000000000");
+    QTest::newRow("9,007,199,254,740.99") << 9007199254740.99 << QStringLiteral("900719925474099");
+    QTest::newRow("sum with residue 0.1+0.2") << 0.1 + 0.2 << QStringLiteral("030");
+    QTest::newRow("large sum with residue") << 123456789.1 + 0.2 << QStringLiteral("12345678930");
 }
 
 void TestRoutines::amountToFenDigits() {
