@@ -1,6 +1,7 @@
 #include "kit/report/PageRenderer.h"
 #include "kit/report/ReportEngine.h"
 #include "kit/report/ReportOutput.h"
+#include "support/PaperCheck.h"
 
 #include <QFile>
 #include <QLineF>
@@ -30,6 +31,8 @@ private slots:
     void formatValue_data();
     void formatValue();
     void pdfKeepsChineseText();
+    void shrinkToFit_data();
+    void shrinkToFit();
     void framesAreJoinedAndDrawnOnce();
 };
 
@@ -106,7 +109,7 @@ void TestReportEngine::templateRoundTrips() {
   <Page width="210" height="297" orientation="landscape" left="10" top="12.5" right="10" bottom="8"/>
   <Band type="ReportTitle" height="30">
     <Text x="1" y="2" width="100" height="10" font="黑体" size="16" bold="true" italic="true"
-          align="center bottom" wrap="true" color="#cc0000" frame="top bottom" lineWidth="0.5"
+          align="center bottom" wrap="true" shrink="true" color="#cc0000" frame="top bottom" lineWidth="0.5"
           format="fixed:2">合计 [SUM(Rows.Amount)] 共 [COUNT(Rows)] 行</Text>
     <Line x="0" y="29" width="150" height="0" lineWidth="0.3"/>
     <Rect x="0" y="0" width="20" height="20"/>
@@ -128,7 +131,8 @@ void TestReportEngine::templateRoundTrips() {
     const ReportItem& text = first->Bands[0].Items[0];
     QCOMPARE(text.FontFamily, QStringLiteral("黑体"));
     QCOMPARE(text.FontSize, 16.0);
-    QVERIFY(text.Bold && text.Italic && text.WordWrap);
+    QVERIFY(text.Bold && text.Italic && text.WordWrap && text.ShrinkToFit);
+    QVERIFY(!first->Bands[1].Items[0].ShrinkToFit);
     QCOMPARE(text.Align, Qt::AlignHCenter | Qt::AlignBottom);
     QCOMPARE(text.Frame, FrameTop | FrameBottom);
     QCOMPARE(text.Colour, QColor(0xcc, 0, 0));
@@ -498,6 +502,78 @@ void TestReportEngine::pdfKeepsChineseText() {
     QVERIFY2(last.contains(QStringLiteral("商品20")) && last.contains(QStringLiteral("第 3 页 共 3 页")),
              qPrintable(last));
     QVERIFY(!last.contains(QStringLiteral("商品清单")));
+}
+
+void TestReportEngine::shrinkToFit_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("width"); // mm, the cell is 8 mm high
+    QTest::addColumn<bool>("wrap");
+    QTest::addColumn<bool>("shrinks");
+    QTest::addColumn<bool>("whole");
+    const QString capitals = QStringLiteral(
+        "玖仟　玖佰　玖拾　玖亿　玖仟　玖佰　玖拾　玖万　玖仟　玖佰　玖拾　玖元　玖角　玖分　");
+    const QString name = QStringLiteral("北京岚峰商业贸易发展有限责任公司第一分公司");
+    QTest::newRow("fits: its own size") << capitals << 190.0 << false << false << true;
+    QTest::newRow("too wide: smaller and whole") << capitals << 60.0 << false << true << true;
+    QTest::newRow("wrapped: smaller lines, whole") << name << 30.0 << true << true << true;
+    QTest::newRow("number wider than its cell")
+        << QStringLiteral("-99999999999.99") << 12.0 << false << true << true;
+    QTest::newRow("too long even at the smallest size: cut with …")
+        << QString(300, QChar(0x4E2D)) << 40.0 << false << true << false;
+}
+
+void TestReportEngine::shrinkToFit() {
+    QFETCH(QString, text);
+    QFETCH(double, width);
+    QFETCH(bool, wrap);
+    QFETCH(bool, shrinks);
+    QFETCH(bool, whole);
+    // The text in a framed cell, and its first character alone at the same size for comparison.
+    const QByteArray xml =
+        QStringLiteral(R"(<Report><Page width="210" height="297" left="10" top="10" right="10" bottom="10"/>
+  <Band type="Summary" height="100">
+    <Text x="0" y="0" width="%1" height="8" size="10" frame="all" shrink="true" wrap="%2">%3</Text>
+    <Text x="0" y="50" width="190" height="8" size="10">%4</Text>
+  </Band>
+</Report>)")
+            .arg(width)
+            .arg(wrap ? QStringLiteral("true") : QStringLiteral("false"), text, text.left(1))
+            .toUtf8();
+    const auto report = Prepare(xml, ReportData());
+    QVERIFY(report);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shrink.pdf"));
+    QString error;
+    QVERIFY2(WriteReportPdf(*report, path, &error), qPrintable(error));
+    QPdfDocument pdf;
+    QCOMPARE(pdf.load(path), QPdfDocument::Error::None);
+    const std::vector<Glyph> glyphs = GlyphsOf(pdf, 0);
+    QVERIFY(glyphs.size() >= 2);
+    const Glyph& reference = glyphs.back();
+    const double pointsPerMm = 72.0 / 25.4;
+    const QRectF cell(10 * pointsPerMm, 10 * pointsPerMm, width * pointsPerMm, 8 * pointsPerMm);
+    QString written;
+    for (size_t i = 0; i + 1 < glyphs.size(); ++i) {
+        written += glyphs[i].Character;
+        QVERIFY2(cell.adjusted(-0.25, -0.25, 0.25, 0.25).contains(glyphs[i].Box),
+                 qPrintable(QStringLiteral("%1 %2 outside %3")
+                                .arg(glyphs[i].Character)
+                                .arg(Describe(glyphs[i].Box), Describe(cell))));
+    }
+    QString expected = text;
+    expected.remove(QChar(0x3000));
+    if (whole) {
+        QCOMPARE(written, expected);
+    } else {
+        // As much as fits at the smallest size, and the mark that something is left out.
+        QVERIFY2(written.endsWith(QChar(0x2026)) && written.size() > 10, qPrintable(written));
+        QVERIFY(expected.startsWith(written.chopped(1)));
+    }
+    const double ratio = glyphs.front().Box.height() / reference.Box.height();
+    if (shrinks)
+        QVERIFY2(ratio < 0.95, qPrintable(QString::number(ratio)));
+    else
+        QVERIFY2(qAbs(ratio - 1) < 0.02, qPrintable(QString::number(ratio)));
 }
 
 void TestReportEngine::framesAreJoinedAndDrawnOnce() {

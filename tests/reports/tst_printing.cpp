@@ -120,6 +120,14 @@ void TestPrinting::capitals_data() {
     QTest::newRow("zero") << 0.0 << Capitals("000");
     QTest::newRow("rounded to fen") << 12.3456 << Capitals("1235");
     QTest::newRow("0.29 is not 28 fen") << 0.29 << Capitals("029");
+    // Large amounts keep every digit, written out in full.
+    QTest::newRow("12,345,678.90") << 12345678.9
+                                   << QStringLiteral(
+                                          "壹仟　贰佰　叁拾　肆万　伍仟　陆佰　柒拾　捌元　玖角　零分　");
+    QTest::newRow("purchase -999,999,999,999.99")
+        << -999999999999.99
+        << QStringLiteral(
+               "玖仟　玖佰　玖拾　玖亿　玖仟　玖佰　玖拾　玖万　玖仟　玖佰　玖拾　玖元　玖角　玖分　");
 }
 
 void TestPrinting::capitals() {

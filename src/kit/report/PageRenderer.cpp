@@ -3,6 +3,7 @@
 #include "ReportEngine.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
@@ -25,6 +26,9 @@ constexpr double TextPaddingMm = 0.6;
 
 // Coordinates closer than this (device pixels) are the same place.
 constexpr double SamePlace = 0.01;
+
+// A text that shrinks to fit its item gets no smaller than this (points).
+constexpr double SmallestShrunkSize = 3;
 
 // The width of the pen of an item's lines and frames, at least half a device pixel.
 double PenWidth(const ReportItem& item, double dotsPerMm) {
@@ -168,17 +172,21 @@ public:
     }
 
 private:
+    QFont FontOf(const ReportItem& item, double size) const {
+        QFont font;
+        font.setFamilies(ReportFontFamilies(item.FontFamily));
+        font.setPointSizeF(size * pointScale);
+        font.setBold(item.Bold);
+        font.setItalic(item.Italic);
+        return font;
+    }
+
     void DrawText(const ReportItem& item, const QRectF& rect, const QString& text) {
         if (text.isEmpty())
             return;
         if (!lastFont || lastFont->FontFamily != item.FontFamily || lastFont->FontSize != item.FontSize ||
             lastFont->Bold != item.Bold || lastFont->Italic != item.Italic) {
-            QFont font;
-            font.setFamilies(ReportFontFamilies(item.FontFamily));
-            font.setPointSizeF(item.FontSize * pointScale);
-            font.setBold(item.Bold);
-            font.setItalic(item.Italic);
-            painter.setFont(font);
+            painter.setFont(FontOf(item, item.FontSize));
             lastFont = &item;
         }
         if (painter.pen().color() != item.Colour)
@@ -186,7 +194,50 @@ private:
         const double padding = TextPaddingMm * dotsPerMm;
         const QRectF inner = rect.adjusted(padding, 0, -padding, 0);
         const int flags = static_cast<int>(item.Align) | (item.WordWrap ? Qt::TextWordWrap : 0);
+        if (item.ShrinkToFit && !Fits(inner, flags, text)) {
+            DrawShrunk(item, inner, flags, text);
+            return;
+        }
         painter.drawText(inner, flags, text);
+    }
+
+    // Whether text drawn with the painter's font stays inside the rectangle.
+    bool Fits(const QRectF& inner, int flags, const QString& text) const {
+        const QRectF needed = painter.boundingRect(inner, flags, text);
+        return needed.width() <= inner.width() + SamePlace && needed.height() <= inner.height() + SamePlace;
+    }
+
+    // Draws text with the largest font size, below the item's own, at which it fits. Measured on the
+    // device drawn on, so the screen, the printer and a PDF each get a text that fits there. Text
+    // that does not fit even at the smallest size is cut at the item's edges rather than drawn
+    // over its neighbours.
+    void DrawShrunk(const ReportItem& item, const QRectF& inner, int flags, const QString& text) {
+        double fits = std::min(SmallestShrunkSize, item.FontSize);
+        double tooLarge = item.FontSize;
+        painter.setFont(FontOf(item, fits));
+        const bool fitsAtAll = Fits(inner, flags, text);
+        // Halving the interval: within a fiftieth of a point after a few steps.
+        while (fitsAtAll && tooLarge - fits > 0.02) {
+            const double size = (fits + tooLarge) / 2;
+            painter.setFont(FontOf(item, size));
+            if (Fits(inner, flags, text))
+                fits = size;
+            else
+                tooLarge = size;
+        }
+        painter.setFont(FontOf(item, fits));
+        lastFont = nullptr; // the painter's font is no item's own any more
+        if (fitsAtAll) {
+            painter.drawText(inner, flags, text);
+        } else if (item.WordWrap) {
+            painter.save();
+            painter.setClipRect(inner, Qt::IntersectClip);
+            painter.drawText(inner, flags, text);
+            painter.restore();
+        } else {
+            const QFontMetricsF metrics(painter.font(), painter.device());
+            painter.drawText(inner, flags, metrics.elidedText(text, Qt::ElideRight, inner.width()));
+        }
     }
 
     const PreparedReport& report;

@@ -69,6 +69,9 @@ struct ReportItem {
     bool Italic = false;
     Qt::Alignment Align = Qt::AlignLeft | Qt::AlignVCenter;
     bool WordWrap = false;
+    // The font is made smaller, as far as needed, for the text to fit the item whole (with word
+    // wrap: all its lines); what fits at the set size is drawn at the set size.
+    bool ShrinkToFit = false;
     QColor Colour = Qt::black;
 
     // Frame lines (text, rectangle) and the pen of lines and frames.

@@ -140,7 +140,7 @@ private:
         if (!Number("x", &x) || !Number("y", &y) || !Number("width", &width) || !Number("height", &height) ||
             !Number("lineWidth", &item->LineWidth) || !Number("size", &item->FontSize) ||
             !Boolean("bold", &item->Bold) || !Boolean("italic", &item->Italic) ||
-            !Boolean("wrap", &item->WordWrap))
+            !Boolean("wrap", &item->WordWrap) || !Boolean("shrink", &item->ShrinkToFit))
             return false;
         item->Geometry = QRectF(x, y, width, height);
         if (const QString font = Text("font"); !font.isEmpty())
@@ -224,6 +224,8 @@ void WriteItem(QXmlStreamWriter& xml, const ReportItem& item) {
         xml.writeAttribute(QStringLiteral("align"), AlignmentName(item.Align));
     if (item.WordWrap)
         xml.writeAttribute(QStringLiteral("wrap"), QStringLiteral("true"));
+    if (item.ShrinkToFit)
+        xml.writeAttribute(QStringLiteral("shrink"), QStringLiteral("true"));
     if (item.Colour != defaults.Colour)
         xml.writeAttribute(QStringLiteral("color"), item.Colour.name());
     if (!item.Format.isEmpty())
