@@ -3,10 +3,12 @@
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
 
+#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -309,6 +311,8 @@ void DataGrid::SetFooterText(int column, const QString& text, const QColor& colo
         return;
     footer->Cells[static_cast<size_t>(column)] = GridFooter::Cell{text, colour};
     footer->CellsChanged();
+    // A sum is never cut off: its column grows to it.
+    FitColumnToText(column, text);
 }
 
 double DataGrid::ColumnSum(int column) const {
@@ -352,6 +356,33 @@ void DataGrid::WidenToWidest(int column) {
         return;
     if (columnWidth(column) < Column(column).WidestText)
         setColumnWidth(column, Column(column).WidestText);
+}
+
+void DataGrid::FitColumnToText(int column, const QString& text) {
+    if (column < 0 || column >= ColumnCount() || text.isEmpty())
+        return;
+    // The room a cell's text gets: the style's margins on both sides and the grid line; the footer
+    // keeps 2 pixels on each side and draws the same line.
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
+    const int needed =
+        std::max(fontMetrics().horizontalAdvance(text), footer->fontMetrics().horizontalAdvance(text)) +
+        margin;
+    if (columnWidth(column) < needed)
+        setColumnWidth(column, needed);
+}
+
+void DataGrid::FitColumnToRows(int column) {
+    if (column < 0 || column >= ColumnCount())
+        return;
+    QHash<qsizetype, QString> byLength;
+    const int rows = gridModel->rowCount();
+    for (int row = 0; row < rows; ++row) {
+        QString text = gridModel->DisplayText(row, column);
+        if (!byLength.contains(text.size()))
+            byLength.insert(text.size(), std::move(text));
+    }
+    for (const QString& text : std::as_const(byLength))
+        FitColumnToText(column, text);
 }
 
 void DataGrid::updateGeometries() {

@@ -140,6 +140,12 @@ public:
     void RememberWidth(int column, const QString& text);
     // Widens a column to its remembered widest text when it is narrower.
     void WidenToWidest(int column);
+    // Widens a column, when it is narrower, so that text drawn in one of its cells (or its footer
+    // cell) in the grid's font is shown whole. A column is never made narrower.
+    void FitColumnToText(int column, const QString& text);
+    // Widens a column so that the text of every row of the result is shown whole. Texts are
+    // measured once per length, which suits a column of dates (with or without a time of day).
+    void FitColumnToRows(int column);
 
 signals:
     void TitleClick(int column);

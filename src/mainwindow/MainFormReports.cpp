@@ -98,7 +98,9 @@ QComboBox* SortBox(QWidget* page, const char* name, const QString& second) {
 }
 
 // Runs a result query into its grid and sets the footer: the count under the first column and
-// the sums under theirs. An empty or failed result leaves the footer blank.
+// the sums under theirs. An empty or failed result leaves the footer blank. The footer cells and
+// the dates of the first column (a date may carry a time of day) widen their columns to be seen
+// whole.
 void RunIntoGrid(DataGrid* grid, Query& query, const QString& sql,
                  const std::vector<std::pair<int, QColor>>& sums) {
     query.SetConnection(&ShareDataModule->ADOConnection1);
@@ -110,6 +112,7 @@ void RunIntoGrid(DataGrid* grid, Query& query, const QString& sql,
                         QStringLiteral("共") + QString::number(query.RecordCount()) + QStringLiteral("条"));
     for (const auto& [column, colour] : sums)
         grid->SetFooterSum(column, colour);
+    grid->FitColumnToRows(0);
 }
 
 // Red for an amount below 0 once rounded to a whole number; every drawn text is measured.

@@ -8,8 +8,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -40,6 +42,8 @@ private slots:
     void windowStartsFromScratch();
     void gridColumns();
     void purchaseAmountsAreRed();
+    void footerAndDatesFitTheirColumns_data();
+    void footerAndDatesFitTheirColumns();
 
 private:
     std::unique_ptr<TestProgram> program;
@@ -500,6 +504,70 @@ void TestBillReport::purchaseAmountsAreRed() {
     grid->setColumnWidth(3, widest + 50); // a wider column is left as it is
     FormMain->DBGridEh2TitleClick(3);
     QCOMPARE(grid->columnWidth(3), widest + 50);
+}
+
+void TestBillReport::footerAndDatesFitTheirColumns_data() {
+    QTest::addColumn<bool>("documents");
+    QTest::newRow("documents (page 2)") << true;
+    QTest::newRow("vouchers (page 5)") << false;
+}
+
+void TestBillReport::footerAndDatesFitTheirColumns() {
+    QFETCH(bool, documents);
+    // Eight-digit amounts and totals, and entries stored with a time of day.
+    program->Exec("Insert Into Bill (BillIndex, BillKind, BillSerial, BillCreateTime, BillUser, BillSum, "
+                  "BillReason, BillState, BillRemark, BillMan) Values "
+                  "(6, '销售开单', 'XS100003', '2024-02-07 10:20:30', '东方商贸', 98765432.1, '商品销售', "
+                  "'已发货', '', '张三'), "
+                  "(7, '采购开单', 'CG100003', '2024-02-08 18:05:00', '东方商贸', -12345678.99, '商品采购', "
+                  "'已发货', '', '张三')");
+    program->Exec(
+        "Insert Into MoneyTable (MoneyIndex, MoneyAccount, MoneyBill, MoneySerial, MoneyCreateTime, "
+        "MoneyUser, MoneyReason, MoneyType, MoneyToken, MoneyRemark, MoneyMan, MoneyIn, MoneyOut, "
+        "MoneySum) Values "
+        "(7, 2, 6, 'SK100004', '2024-02-09 09:15:00', '东方商贸', '商品销售', '货款', '收据', '', "
+        "'张三', 87654321.98, 0, 87654321.98), "
+        "(8, 3, 7, 'FK100003', '2024-02-09 16:40:00', '东方商贸', '商品采购', '货款', '收据', '', "
+        "'张三', 0, 23456789.12, -23456789.12)");
+    DataGrid* grid = documents ? FormMain->DBGridEh2 : FormMain->DBGridEh1;
+    if (documents)
+        FormMain->FillBillReport(BillQueryText(BillCriteria(), QString()));
+    else
+        FormMain->FillMoneyReport(MoneyQueryText(MoneyCriteria(), QString()));
+    // The result page as it stands in the main window, for a look at it.
+    QWidget* page = grid->parentWidget();
+    page->resize(1200, 320);
+    page->layout()->activate();
+    SaveScreenshot(page, documents ? QStringLiteral("grid_large_documents.png")
+                                   : QStringLiteral("grid_large_vouchers.png"));
+
+    // A footer cell is drawn 2 pixels in from its sides, beside the grid line.
+    int sums = 0;
+    for (int column = 0; column < grid->ColumnCount(); ++column) {
+        const QString text = grid->FooterText(column);
+        if (text.isEmpty())
+            continue;
+        sums += text.size() >= 11 ? 1 : 0;
+        const int width = grid->Footer()->fontMetrics().horizontalAdvance(text);
+        QVERIFY2(width + 5 <= grid->columnWidth(column),
+                 qPrintable(
+                     QStringLiteral("%1: %2 + 5 > %3").arg(text).arg(width).arg(grid->columnWidth(column))));
+    }
+    QVERIFY(sums >= 2); // the totals have eight digits before the point
+    // A cell's text keeps the style's margins on both sides.
+    const int margin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    int withTime = 0;
+    for (int row = 0; row < grid->Model()->rowCount(); ++row) {
+        const QString date = grid->Model()->DisplayText(row, 0);
+        withTime += date.contains(QLatin1Char(':')) ? 1 : 0;
+        const int width = grid->fontMetrics().horizontalAdvance(date);
+        QVERIFY2(width + margin <= grid->columnWidth(0), qPrintable(QStringLiteral("%1: %2 + %3 > %4")
+                                                                        .arg(date)
+                                                                        .arg(width)
+                                                                        .arg(margin)
+                                                                        .arg(grid->columnWidth(0))));
+    }
+    QCOMPARE(withTime, 2);
 }
 
 QTEST_MAIN(TestBillReport)
