@@ -27,10 +27,19 @@ const char* const connectionSettings[] = {
     "PRAGMA cache_size = -16384",
 };
 
-// The server compiles no statement of this session to machine code: the program's statements run
-// once each, and compiling a large one (every document with its received amounts) takes longer
-// than running it.
+// The session settings the program's statements rely on, whatever the server, the database or
+// the login has as defaults: texts between single quotes with backslashes taken as they stand,
+// UTF-8 both ways, ISO dates, and the tables found where the program made them. The connection
+// already asks for them at its start (PgBackend::SessionOptions); set again here, a server or a
+// connection pool that drops start-up options is still pinned, and one that refuses them is not
+// used. And the server compiles no statement of this session to machine code: the program's
+// statements run once each, and compiling a large one (every document with its received amounts)
+// takes longer than running it.
 const char* const serverSessionSettings[] = {
+    "SET standard_conforming_strings = on",
+    "SET client_encoding = 'UTF8'",
+    "SET DateStyle = 'ISO, YMD'",
+    "SET search_path = \"$user\", public",
     "SET jit = off",
 };
 
@@ -111,8 +120,27 @@ bool DbConnection::OpenServer() {
         return false;
     }
     QSqlQuery settings(db);
-    for (const char* sql : serverSessionSettings)
-        settings.exec(QLatin1String(sql));
+    // The Qt driver has decided at connect how to write bound texts: with the start-up options
+    // dropped (a connection pool may) it would double every backslash.
+    if (!settings.exec(QStringLiteral("SELECT current_setting('standard_conforming_strings')")) ||
+        !settings.next() || settings.value(0).toString() != QLatin1String("on")) {
+        lastError =
+            QStringLiteral("数据库服务器没有接受本软件连接时的会话设置（standard_conforming_strings = "
+                           "on）。请直接连接数据库服务器，或让连接池转发连接选项（options）。");
+        settings.finish();
+        db.close();
+        return false;
+    }
+    settings.finish();
+    for (const char* sql : serverSessionSettings) {
+        if (!settings.exec(QLatin1String(sql))) {
+            lastError = QStringLiteral("数据库服务器不接受本软件需要的会话设置“%1”：%2")
+                            .arg(QLatin1String(sql), settings.lastError().databaseText().trimmed());
+            db.close();
+            return false;
+        }
+    }
+    settings.finish();
     problem = Schema::CheckDatabase(db, Schema::PageCheck::EveryPage);
     if (!problem.isEmpty()) {
         lastError = problem;

@@ -1,9 +1,11 @@
 #include "IniFile.h"
 
 #include "PublicFunction.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringList>
 
 namespace {
@@ -12,16 +14,30 @@ constexpr int NameLimit = 255;
 constexpr int ValueLimit = 1023;
 constexpr qint64 FileLimit = 16 * 1024 * 1024;
 
-QStringList ReadLines(const QString& fileName, bool* readable = nullptr) {
-    QFile file(fileName);
-    if (readable)
-        *readable = !file.exists();
-    if (file.size() > FileLimit || !file.open(QIODevice::ReadOnly))
+// The text of the file: GBK, or the Unicode form its byte-order mark names (an editor may save the
+// file as UTF-8 with a mark, or as UTF-16).
+QString DecodeIni(const QByteArray& bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                            : QStringDecoder::Utf16BE);
+        return decoder.decode(bytes.mid(2));
+    }
+    return FromGbk(bytes);
+}
+
+// The lines of the file; *problem (when given) says why a file that exists cannot be read.
+QStringList ReadLines(const QString& fileName, QString* problem = nullptr) {
+    QByteArray bytes;
+    QString reason;
+    const RegularFile::Status status = RegularFile::Read(fileName, FileLimit, &bytes, &reason);
+    if (status != RegularFile::Status::Read) {
+        if (problem && status != RegularFile::Status::Missing)
+            *problem = reason;
         return {};
-    if (readable)
-        *readable = true;
-    const QString text = FromGbk(file.readAll());
-    QStringList lines = text.split(QLatin1Char('\n'));
+    }
+    QStringList lines = DecodeIni(bytes).split(QLatin1Char('\n'));
     for (QString& line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
@@ -66,9 +82,6 @@ QString ReadIniString(const QString& section, const QString& key, const QString&
     const QString sectionName = GbkLeft(section, NameLimit).trimmed();
     const QString keyName = GbkLeft(key, NameLimit).trimmed();
     const QString fallback = GbkLeft(defaultValue, NameLimit).trimmed();
-    // A file name over the limit is never written to; cutting it would read some other file.
-    if (ToGbk(fileName).size() > NameLimit)
-        return fallback;
     const QStringList lines = ReadLines(fileName);
     bool inSection = false;
     for (const QString& line : lines) {
@@ -91,16 +104,16 @@ bool WriteIniString(const QString& sectionText, const QString& keyText, const QS
     const int keyBytes = ToGbk(key, &keyOk).size();
     const int valueBytes = ToGbk(value, &valueOk).size();
     if (!sectionOk || !keyOk || !valueOk || section.isEmpty() || key.isEmpty() || sectionBytes > NameLimit ||
-        keyBytes > NameLimit || valueBytes > ValueLimit || ToGbk(fileName).size() > NameLimit ||
-        key.contains(QLatin1Char('=')) || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
+        keyBytes > NameLimit || valueBytes > ValueLimit || key.contains(QLatin1Char('=')) ||
+        HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
         section.contains(QLatin1Char(']')) || key.trimmed().startsWith(QLatin1Char('[')) ||
         key.trimmed().startsWith(QLatin1Char(';')) || key.trimmed().isEmpty())
         return false;
 
     // A file that exists but cannot be read is not replaced by one holding only this key.
-    bool readable = false;
-    QStringList lines = ReadLines(fileName, &readable);
-    if (!readable)
+    QString problem;
+    QStringList lines = ReadLines(fileName, &problem);
+    if (!problem.isEmpty())
         return false;
     // Lines of a damaged file that have no text form are dropped rather than written back.
     lines.removeIf([](const QString& line) {
@@ -145,4 +158,10 @@ bool WriteIniString(const QString& sectionText, const QString& keyText, const QS
     if (!ok || file.write(bytes) != bytes.size())
         return false;
     return file.commit();
+}
+
+QString IniFileProblem(const QString& fileName) {
+    QString problem;
+    ReadLines(fileName, &problem);
+    return problem;
 }

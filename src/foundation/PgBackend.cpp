@@ -87,12 +87,25 @@ QString ConnectOptions(const QString& connectionString, QString* problem) {
         return QString();
     }
     QStringList pairs;
+    QString serverOptions;
     for (const PQconninfoOption* option = options; option->keyword; ++option) {
-        if (option->val && *option->val)
+        if (!option->val || !*option->val)
+            continue;
+        if (qstrcmp(option->keyword, "options") == 0)
+            serverOptions = QString::fromUtf8(option->val) + QLatin1Char(' ');
+        else
             pairs << QString::fromUtf8(option->keyword) + QLatin1Char('=') + Quoted(option->val);
     }
     PQconninfoFree(options);
+    // Given last, the session's own settings take the place of any the connection string names.
+    serverOptions += SessionOptions();
+    pairs << QStringLiteral("options=") + Quoted(serverOptions.toUtf8().constData());
     return pairs.join(QLatin1Char(' '));
+}
+
+QString SessionOptions() {
+    return QStringLiteral("-c standard_conforming_strings=on -c client_encoding=UTF8 -c DateStyle=ISO,YMD "
+                          "-c search_path=\"$user\",public -c jit=off");
 }
 
 QString UnchangedCondition(const QString& table, const QStringList& names, std::vector<int>* columns) {

@@ -13,7 +13,15 @@ namespace PgBackend {
 
 // A libpq connection string (key=value pairs or a postgresql:// address) in the key=value form
 // the Qt driver passes on. An empty result and *problem set when libpq cannot read it.
+// The session settings the program's statements rely on are added to the server options, so that
+// they hold from the first statement whatever the server, database or login has as defaults (the
+// Qt driver decides at connect how to write bound texts from standard_conforming_strings).
 QString ConnectOptions(const QString& connectionString, QString* problem);
+
+// Those settings as server options ("-c name=value ..."): texts between single quotes with
+// backslashes as they stand, UTF-8 both ways, ISO dates, the tables where the program made them,
+// and no compiling of statements to machine code.
+QString SessionOptions();
 
 // Runs a SELECT already in PostgreSQL's dialect and keeps its rows in rows: integers and yes/no
 // values as integers, floating-point and numeric values as doubles, everything else as text.

@@ -97,8 +97,12 @@ QString Scale(const QString& decimals) {
     return QStringLiteral("(CAST(10 AS double precision) ^ (%1))").arg(decimals);
 }
 
+// Letter case is ignored through ICU's root collation, the same case rules in every database: the
+// database's own locale (lc_ctype 'C' folds only ASCII letters) does not matter.
+const char* const FoldCollation = "COLLATE \"und-x-icu\"";
+
 QString LowerText(const QString& value) {
-    return QStringLiteral("lower(CAST((%1) AS text) COLLATE \"default\")").arg(value);
+    return QStringLiteral("lower(CAST((%1) AS text) %2)").arg(value, QLatin1String(FoldCollation));
 }
 
 // The PostgreSQL form of a Jet function call, or "" when it is not one to rewrite.
@@ -232,8 +236,8 @@ QString Rewrite(const QString& s, bool atCondition = false) {
             }
             if (lower == QLatin1String("like") && !qualified) {
                 // The case-insensitive collation of the text columns cannot match patterns: the
-                // pattern is matched under the database's own collation, ignoring case.
-                const QString collate = QStringLiteral("COLLATE \"default\" ");
+                // pattern is matched under ICU's root collation, ignoring case.
+                const QString collate = QLatin1String(FoldCollation) + QLatin1Char(' ');
                 if (lastWord == QLatin1String("not"))
                     out.insert(lastWordAt, collate);
                 else

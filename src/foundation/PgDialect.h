@@ -11,6 +11,7 @@
 // - InStr(a, b) finds b in a without regard to letter case;
 // - Like compares without regard to letter case (the text columns' collation ignores case, which
 //   PostgreSQL refuses for patterns) and knows no escape character;
+// - both fold the letter case of every alphabet through ICU, whatever the database's locale;
 // - True and False are 1 and 0, as the yes/no columns hold them;
 // - a unary plus (written to keep an index out of a plan) is dropped: PostgreSQL has none for text;
 // - a subquery written more than once in the select list of a plain statement is computed once per

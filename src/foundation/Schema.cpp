@@ -421,6 +421,30 @@ QStringList TablesCheckedAtEveryOpening() {
 
 namespace {
 
+// Why a server database cannot hold the books, or "": texts are kept in UTF-8, and letter case is
+// compared through ICU (the server's ICU collations), whatever the database's own locale.
+QString ServerDatabaseUnfit(QSqlDatabase db, const QString& database) {
+    QSqlQuery query(db);
+    const QString encoding = query.exec(QStringLiteral("SHOW server_encoding")) && query.next()
+                                 ? query.value(0).toString()
+                                 : QString();
+    query.finish();
+    const QString howTo =
+        QStringLiteral("\n\n请在服务器上建立 UTF8 编码的数据库后再使用，例如：\n"
+                       "createdb --owner=kestrel --encoding=UTF8 --template=template0 kestrel");
+    if (encoding.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) != 0)
+        return QStringLiteral("服务器上的数据库“%1”的字符编码是 %2，本软件需要 UTF8 编码的数据库。")
+                   .arg(database, encoding.isEmpty() ? QStringLiteral("未知") : encoding) +
+               howTo;
+    const bool icu =
+        query.exec(QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu'")) && query.next();
+    query.finish();
+    if (!icu)
+        return QStringLiteral("数据库服务器没有 ICU 排序规则（und-x-icu），无法不分大小写地比较文字。"
+                              "请使用带 ICU 支持的 PostgreSQL（如 Debian 的 postgresql 软件包）。");
+    return QString();
+}
+
 // A server database: one of this program's, or empty and then given the tables; upgraded when
 // older.
 QString CheckServerDatabase(QSqlDatabase db) {
@@ -431,6 +455,9 @@ QString CheckServerDatabase(QSqlDatabase db) {
                                  : QStringLiteral("?");
     name.finish();
     const QString notOurs = QStringLiteral("服务器上的数据库“%1”不是本软件的数据库。\n\n数据库没有被改动。");
+    const QString unfit = ServerDatabaseUnfit(db, database);
+    if (!unfit.isEmpty())
+        return unfit;
     QStringList present;
     QString error;
     if (!ServerTables(db, &present, &error))

@@ -26,6 +26,15 @@ QString ServerIniKey() {
 
 bool OpenDatabase() {
     DbConnection& connection = ShareDataModule->ADOConnection1;
+    // The INI file may name the server: one that cannot be read must not send this workstation to
+    // the database file while the others work on the server.
+    if (const QString problem = IniFileProblem(IniFileName); !problem.isEmpty()) {
+        Prompts::Get().Error(QStringLiteral("配置文件“%1”无法读取（%2），软件将退出。\n\n"
+                                            "请检查该文件的权限，或与系统管理员联系。")
+                                 .arg(QDir::toNativeSeparators(IniFileName), problem),
+                             QStringLiteral("错误"));
+        return false;
+    }
     const QString server = ReadIniString(QStringLiteral("Kestrel"), ServerIniKey(), QString(), IniFileName);
     if (!server.isEmpty()) {
         connection.ConnectionString.clear();

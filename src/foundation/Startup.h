@@ -16,7 +16,7 @@ QString MissingDatabaseMessage();
 QString ServerIniKey();
 
 // Opens the books on the data module's connection: on the server the INI key names, or else
-// ProgramFolder + "Kestrel.mdb". A missing file, one that is not a database of this program, or a
-// server that cannot be reached or refuses the login is reported in an error box and false is
-// returned; nothing is changed.
+// ProgramFolder + "Kestrel.mdb". An INI file that exists but cannot be read, a missing file, one that is not
+// a database of this program, or a server that cannot be reached or refuses the login is reported in an error
+// box and false is returned; nothing is changed.
 bool OpenDatabase();

@@ -2,14 +2,17 @@
 #include "foundation/PublicFunction.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
-// Kestrel.ini: GBK bytes on disk, defaults, names without case, trimmed values, byte limits, and
-// damaged files.
+// Kestrel.ini: GBK bytes on disk, defaults, names without case, trimmed values, byte limits,
+// damaged files, files saved in Unicode, files that cannot be read and long file names.
 class TestIniFile : public QObject {
     Q_OBJECT
 private slots:
@@ -33,7 +36,11 @@ private slots:
     void damagedFileGivesDefaults_data();
     void damagedFileGivesDefaults();
     void readingWritesNothing();
-    void fileNameOverTheLimitIsNeverUsed();
+    void longFileNameIsUsed();
+    void unicodeFilesAreRead_data();
+    void unicodeFilesAreRead();
+    void unreadableFileIsTold_data();
+    void unreadableFileIsTold();
 
 private:
     QByteArray FileBytes() const;
@@ -315,34 +322,120 @@ void TestIniFile::readingWritesNothing() {
     QCOMPARE(QFileInfo(ini).lastModified(), modified);
 }
 
-void TestIniFile::fileNameOverTheLimitIsNeverUsed() {
-    // A file name of 256 bytes or more: neither read nor written, nor the file its first 255
-    // bytes happen to name.
-    const QString folder = dir->filePath(QString(240, QLatin1Char('d')));
+void TestIniFile::longFileNameIsUsed() {
+    // A file name far over 255 bytes (folders of Chinese names): read and written like any other,
+    // and the file its first 255 bytes happen to name is left alone.
+    QString folder = dir->path();
+    for (int level = 0; level < 6; ++level)
+        folder += QLatin1Char('/') + QString(60, QChar(0x8D26)); // 账
     QVERIFY(QDir().mkpath(folder));
     const QString longName = folder + QStringLiteral("/Kestrel.ini");
-    QVERIFY(GbkLength(longName) > 255);
+    QVERIFY(GbkLength(longName) > 700);
     const QString cutName = GbkLeft(longName, 255);
-    QVERIFY(QFileInfo(cutName).dir().exists() && !folder.startsWith(cutName + QLatin1Char('/')));
-    const QByteArray stored("[Kestrel]\r\nPrintType=x\r\n");
-    for (const QString& name : {longName, cutName}) {
-        QFile file(name);
-        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(name));
-        file.write(stored);
+    QVERIFY(QFileInfo(cutName).dir().exists());
+    const QByteArray other("[Kestrel]\r\nPrintType=other\r\n");
+    {
+        QFile file(cutName);
+        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(cutName));
+        file.write(other);
+        QFile ini(longName);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Kestrel]\r\nPostgreSQL=host=server dbname=books\r\n");
     }
-    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QStringLiteral("纵向打印"),
-                           longName),
-             QStringLiteral("纵向打印"));
-    QVERIFY(!WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QStringLiteral("y"),
-                            longName));
-    for (const QString& name : {longName, cutName}) {
-        QFile file(name);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), stored);
+    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PostgreSQL"), QString(), longName),
+             QStringLiteral("host=server dbname=books"));
+    QVERIFY(WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QStringLiteral("横向打印"),
+                           longName));
+    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QString(), longName),
+             QStringLiteral("横向打印"));
+    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PostgreSQL"), QString(), longName),
+             QStringLiteral("host=server dbname=books"));
+    QFile file(cutName);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), other);
+}
+
+void TestIniFile::unicodeFilesAreRead_data() {
+    QTest::addColumn<QByteArray>("content");
+    const QString text = QStringLiteral("[Other]\r\nPrintType=别的\r\n[Kestrel]\r\nPostgreSQL=host=服务器 "
+                                        "dbname=kestrel\r\nPrintType = 横向打印 \r\n");
+    QTest::newRow("GBK") << ToGbk(text);
+    QTest::newRow("UTF-8 with a byte-order mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    QTest::newRow("UTF-8 with a byte-order mark, lines ending in LF")
+        << QByteArray("\xEF\xBB\xBF") + QString(text).remove(QLatin1Char('\r')).toUtf8();
+    QByteArray little("\xFF\xFE");
+    QByteArray big("\xFE\xFF");
+    for (const QChar c : text) {
+        little.append(static_cast<char>(c.unicode() & 0xff)).append(static_cast<char>(c.unicode() >> 8));
+        big.append(static_cast<char>(c.unicode() >> 8)).append(static_cast<char>(c.unicode() & 0xff));
     }
-    // At the limit the file is used.
-    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QString(), cutName),
-             QStringLiteral("x"));
+    QTest::newRow("UTF-16 little-endian") << little;
+    QTest::newRow("UTF-16 big-endian") << big;
+}
+
+// An INI saved by another editor (with a byte-order mark) reads as the GBK file does, and a later
+// write keeps every key.
+void TestIniFile::unicodeFilesAreRead() {
+    QFETCH(QByteArray, content);
+    WriteFile(content);
+    QCOMPARE(IniFileProblem(ini), QString());
+    QCOMPARE(Read(QStringLiteral("PostgreSQL")), QStringLiteral("host=服务器 dbname=kestrel"));
+    QCOMPARE(Read(QStringLiteral("PrintType")), QStringLiteral("横向打印"));
+    QCOMPARE(FileBytes(), content);
+    QVERIFY(
+        WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("客户排序方式"), QStringLiteral("2"), ini));
+    QCOMPARE(Read(QStringLiteral("客户排序方式")), QStringLiteral("2"));
+    QCOMPARE(Read(QStringLiteral("PostgreSQL")), QStringLiteral("host=服务器 dbname=kestrel"));
+    QCOMPARE(Read(QStringLiteral("PrintType")), QStringLiteral("横向打印"));
+    QCOMPARE(ReadIniString(QStringLiteral("Other"), QStringLiteral("PrintType"), QString(), ini),
+             QStringLiteral("别的"));
+}
+
+void TestIniFile::unreadableFileIsTold_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("a named pipe") << "pipe";
+    QTest::newRow("larger than 16 MB") << "large";
+    QTest::newRow("a link to nothing") << "dangling";
+    if (geteuid() != 0) // the superuser reads every file
+        QTest::newRow("no permission to read") << "permission";
+}
+
+// An INI file that exists but cannot be read is told apart from a missing one (start-up stops on
+// it); reading gives the defaults without waiting, and nothing is written over it.
+void TestIniFile::unreadableFileIsTold() {
+    QFETCH(QString, kind);
+    QCOMPARE(IniFileProblem(ini), QString()); // missing: no problem
+    if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(ini));
+    } else if (kind == QLatin1String("pipe")) {
+        QCOMPARE(mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    } else if (kind == QLatin1String("large")) {
+        WriteFile("[Kestrel]\r\nPostgreSQL=host=h\r\n");
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(17 * 1024 * 1024));
+    } else if (kind == QLatin1String("dangling")) {
+        QVERIFY(QFile::link(dir->filePath(QStringLiteral("gone.ini")), ini));
+    } else {
+        WriteFile("[Kestrel]\r\nPostgreSQL=host=h\r\n");
+        QVERIFY(QFile::setPermissions(ini, QFileDevice::WriteOwner));
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const QString problem = IniFileProblem(ini);
+    QVERIFY2(!problem.isEmpty(), qPrintable(kind));
+    QCOMPARE(Read(QStringLiteral("PostgreSQL"), QString()), QString());
+    QVERIFY(
+        !WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QStringLiteral("x"), ini));
+    QVERIFY(timer.elapsed() < 5000);
+    const QFileInfo info(ini);
+    if (kind == QLatin1String("large"))
+        QCOMPARE(info.size(), qint64(17 * 1024 * 1024));
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(info.isDir());
+    else if (kind == QLatin1String("dangling"))
+        QVERIFY(info.isSymLink() && !QFileInfo::exists(dir->filePath(QStringLiteral("gone.ini"))));
+    QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

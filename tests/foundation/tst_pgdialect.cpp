@@ -1,5 +1,6 @@
 #include "foundation/Connection.h"
 #include "foundation/JetSql.h"
+#include "foundation/PgBackend.h"
 #include "foundation/PgDialect.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
@@ -7,6 +8,8 @@
 #include "support/ServerDatabase.h"
 
 #include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -23,6 +26,11 @@ private slots:
     void bothEngines();
     void writeBack();
     void serverSession();
+    void serverWithOtherDefaults_data();
+    void serverWithOtherDefaults();
+    void containsIgnoresCaseInAnyLocale_data();
+    void containsIgnoresCaseInAnyLocale();
+    void databaseNotInUtf8IsRefused();
     void documentTotalledOnce();
 
 private:
@@ -112,9 +120,9 @@ void TestPgDialect::rewriting_data() {
     QTest::newRow("qualified name kept") << "Select T.True, T.Round(1)"
                                          << "Select T.True, T.Round(1)";
     QTest::newRow("like") << "Where A Like 'x%'"
-                          << "Where A COLLATE \"default\" ILIKE 'x%' ESCAPE ''";
+                          << "Where A COLLATE \"und-x-icu\" ILIKE 'x%' ESCAPE ''";
     QTest::newRow("not like") << "Where A Not Like 'x%' And B = 1"
-                              << "Where A COLLATE \"default\" Not ILIKE 'x%' ESCAPE '' And B = 1";
+                              << "Where A COLLATE \"und-x-icu\" Not ILIKE 'x%' ESCAPE '' And B = 1";
     QTest::newRow("subquery in from named")
         << "Select Count(*) From (Select A From T) Where B = 1"
         << "Select Count(*) From (Select A From T) AS kestrel_subquery1 Where B = 1";
@@ -151,7 +159,7 @@ void TestPgDialect::rewriting_data() {
     QTest::newRow("repeated subquery with a pattern")
         << "Select " + pattern + ", " + pattern + " From T"
         << "Select " + shared + ", " + shared +
-               " From T, LATERAL (SELECT (Select Count(*) From U Where U.N COLLATE \"default\" ILIKE '%2%' "
+               " From T, LATERAL (SELECT (Select Count(*) From U Where U.N COLLATE \"und-x-icu\" ILIKE '%2%' "
                "ESCAPE '') AS kestrel_value OFFSET 0) AS kestrel_shared1";
     QTest::newRow("subquery written once kept") << "Select A, " + sub + " As G From T Where A > 1"
                                                 << "Select A, " + sub + " As G From T Where A > 1";
@@ -164,8 +172,8 @@ void TestPgDialect::rewriting_data() {
     QTest::newRow("repeated subquery beside all columns kept")
         << "Select T.*, " + sub + ", " + sub + " From T"
         << "Select T.*, " + sub + ", " + sub + " From T";
-    const QString found = QStringLiteral("strpos(lower(CAST((A) AS text) COLLATE \"default\"), "
-                                         "lower(CAST(('x') AS text) COLLATE \"default\"))");
+    const QString found = QStringLiteral("strpos(lower(CAST((A) AS text) COLLATE \"und-x-icu\"), "
+                                         "lower(CAST(('x') AS text) COLLATE \"und-x-icu\"))");
     QTest::newRow("instr as a condition") << "Where (B > 1) And (InStr(A,'x')) Order By B"
                                           << "Where (B > 1) And ((" + found + " <> 0)) Order By B";
     QTest::newRow("instr as the only condition") << "Where InStr(A, 'x')"
@@ -325,6 +333,186 @@ void TestPgDialect::writeBack() {
 void TestPgDialect::serverSession() {
     REQUIRE_SERVER(*server);
     QCOMPARE(Rows(onServer, QStringLiteral("Select current_setting('jit')")), QStringLiteral("off"));
+}
+
+void TestPgDialect::serverWithOtherDefaults_data() {
+    QTest::addColumn<QStringList>("settings"); // of ALTER DATABASE ... SET
+    const QStringList backslashes{"standard_conforming_strings = off", "backslash_quote = on",
+                                  "escape_string_warning = off"};
+    const QStringList others{"DateStyle = 'German, DMY'", "client_encoding = 'GBK'",
+                             "search_path = elsewhere"};
+    QTest::newRow("backslashes escape in texts") << backslashes;
+    QTest::newRow("dates written day first") << QStringList{others[0]};
+    QTest::newRow("texts sent in GBK") << QStringList{others[1]};
+    QTest::newRow("tables looked for in another schema") << QStringList{others[2]};
+    QTest::newRow("all of these") << backslashes + others;
+}
+
+// A server database whose defaults are the opposite of what the program's statements rely on (an
+// administrator's choice): the session pins its own, so texts with backslashes and quotes are
+// stored and found as typed, spliced or bound, no text runs as a statement, and the tables are the
+// program's own.
+void TestPgDialect::serverWithOtherDefaults() {
+    QFETCH(QStringList, settings);
+    ServerDatabase database;
+    REQUIRE_SERVER(database);
+    {
+        DbConnection first;
+        first.Server = database.ConnectionString();
+        QVERIFY2(first.Open(), qPrintable(first.LastError()));
+        // Another schema holds a table of the same name, as a trap for an unpinned search path.
+        QSqlQuery raw(first.Database());
+        for (const char* sql : {"CREATE SCHEMA elsewhere",
+                                "CREATE TABLE elsewhere.Customer (CustomerIndex INTEGER, CustomerName TEXT)",
+                                "INSERT INTO elsewhere.Customer VALUES (2, 'intruder')"})
+            QVERIFY2(raw.exec(QLatin1String(sql)), qPrintable(raw.lastError().text()));
+    }
+    for (const QString& setting : settings)
+        QCOMPARE(ServerDatabase::Administer(
+                     QStringLiteral("ALTER DATABASE %1 SET %2").arg(database.Name(), setting)),
+                 QString());
+
+    DbConnection program;
+    program.Server = database.ConnectionString();
+    QVERIFY2(program.Open(), qPrintable(program.LastError()));
+    QCOMPARE(Rows(program, QStringLiteral("Select current_setting('standard_conforming_strings'), "
+                                          "current_setting('client_encoding'), current_setting('DateStyle'), "
+                                          "current_schema()")),
+             QStringLiteral("on|UTF8|ISO, YMD|public"));
+
+    const QStringList typed{QStringLiteral("x\\'; CREATE TABLE injected(a int); --"),
+                            QStringLiteral("C:\\new\\table\\"), QStringLiteral("O'Brien \\\\ 商行 \\'"),
+                            QStringLiteral("\\x41\\u0042 E'\\n'")};
+    Query q(&program);
+    q.ExecSql(QStringLiteral("Insert Into Customer (CustomerName) Values ('before'), ('other')"));
+    q.ExecSql(
+        QStringLiteral("Insert Into Bill (BillKind, BillSerial, BillCreateTime, BillUser, BillSum) Values "
+                       "('销售开单', 'XS1', #2024-03-05#, 'before', 1), "
+                       "('销售开单', 'XS2', #2024-03-06#, 'other', 2)"));
+    QString previous = QStringLiteral("before");
+    for (const QString& name : typed) {
+        // A rename as the customer editor writes it: spliced texts in one statement per table.
+        q.ExecSql(QStringLiteral("Update Customer Set CustomerName = ") + SqlText(name) +
+                  QStringLiteral(" Where CustomerName = ") + SqlText(previous));
+        q.ExecSql(QStringLiteral("Update Bill Set BillUser = ") + SqlText(name) +
+                  QStringLiteral(" Where BillUser = ") + SqlText(previous));
+        QCOMPARE(Rows(program, QStringLiteral("Select CustomerName From Customer Where CustomerName = ") +
+                                   SqlText(name)),
+                 name);
+        QCOMPARE(Rows(program, QStringLiteral("Select BillSerial From Bill Where (BillIndex > 1) And "
+                                              "(InStr(BillUser,") +
+                                   SqlText(name) + QStringLiteral("))")),
+                 QStringLiteral("XS1"));
+        // Bound through the data layer: the remark holds the same text.
+        q.Open(QStringLiteral("Select * From Customer Where CustomerName = ") + SqlText(name));
+        QCOMPARE(q.RecordCount(), 1);
+        q.Edit();
+        q.FieldByName(QStringLiteral("CustomerRemark")).SetAsString(name);
+        q.Post();
+        QCOMPARE(Rows(program, QStringLiteral("Select CustomerRemark From Customer Where CustomerName = ") +
+                                   SqlText(name)),
+                 name);
+        previous = name;
+    }
+    QCOMPARE(Rows(program, QStringLiteral("Select BillUser, BillCreateTime From Bill Where BillIndex > 1 "
+                                          "Order By BillIndex")),
+             previous + QStringLiteral("|2024-03-05;other|2024-03-06"));
+    QCOMPARE(Rows(program, QStringLiteral("Select Count(*) From Customer Where CustomerIndex > 1")),
+             QStringLiteral("2"));
+    QCOMPARE(Rows(program, QStringLiteral("Select Count(*) From information_schema.tables Where "
+                                          "lower(table_name) = 'injected'")),
+             QStringLiteral("0"));
+    QCOMPARE(Rows(program, QStringLiteral("Select CustomerName From elsewhere.Customer")),
+             QStringLiteral("intruder"));
+}
+
+void TestPgDialect::containsIgnoresCaseInAnyLocale_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("Latin with accents") << "Émile Zola 商行"
+                                        << "émile";
+    QTest::newRow("full-width Latin") << "ＡＢＣ公司"
+                                      << "ａｂｃ";
+    QTest::newRow("umlaut in capitals") << "ÄPFEL GmbH"
+                                        << "äpfel";
+    QTest::newRow("Greek") << "ΑΘΗΝΑ 贸易"
+                           << "αθηνα";
+    QTest::newRow("Cyrillic") << "МОСКВА"
+                              << "москва";
+    QTest::newRow("typed in capitals") << "émile zola"
+                                       << "ÉMILE";
+}
+
+// In a server database made with lc_ctype 'C' the "contains" criteria still ignore the letter case of
+// every alphabet, as on the database file; names compare without regard to case on the server.
+void TestPgDialect::containsIgnoresCaseInAnyLocale() {
+    QFETCH(QString, stored);
+    QFETCH(QString, typed);
+    ServerDatabase database(QStringLiteral("LC_CTYPE 'C' LC_COLLATE 'C'"));
+    REQUIRE_SERVER(database);
+    DbConnection onC;
+    onC.Server = database.ConnectionString();
+    QVERIFY2(onC.Open(), qPrintable(onC.LastError()));
+    QCOMPARE(Rows(onC, QStringLiteral("Select current_setting('lc_ctype')")), QStringLiteral("C"));
+    QTemporaryDir here;
+    const QString path = here.filePath(QStringLiteral("Kestrel.mdb"));
+    QCOMPARE(Schema::CreateDatabase(path), QString());
+    DbConnection onFile;
+    onFile.ConnectionString = BuildConnectionString(path, QString());
+    QVERIFY2(onFile.Open(), qPrintable(onFile.LastError()));
+    for (DbConnection* connection : {&onFile, &onC}) {
+        Query q(connection);
+        q.ExecSql(QStringLiteral("Insert Into Customer (CustomerName) Values (%1), ('other')")
+                      .arg(SqlText(stored)));
+        q.ExecSql(QStringLiteral("Insert Into Bill (BillKind, BillUser, BillSum) Values ('销售开单', %1, 5)")
+                      .arg(SqlText(stored)));
+        const QString name = connection == &onC ? QStringLiteral("server") : QStringLiteral("file");
+        // The customer search and the document query write " And (InStr(field,'text'))".
+        QVERIFY2(
+            Rows(*connection, QStringLiteral("Select CustomerName From Customer Where (CustomerIndex > 1) "
+                                             "And (InStr(CustomerName,") +
+                                  SqlText(typed) + QStringLiteral("))")) == stored,
+            qPrintable(name));
+        QVERIFY2(Rows(*connection, QStringLiteral("Select Count(*) From Bill Where InStr(BillUser, ") +
+                                       SqlText(typed) + QStringLiteral(") > 0")) == QStringLiteral("1"),
+                 qPrintable(name));
+    }
+    // On the server patterns and equal names ignore the case of every alphabet as well.
+    QCOMPARE(Rows(onC, QStringLiteral("Select CustomerName From Customer Where CustomerName Like ") +
+                           SqlText(QLatin1Char('%') + typed + QLatin1Char('%'))),
+             stored);
+    QCOMPARE(Rows(onC, QStringLiteral("Select Count(*) From Customer Where CustomerName = ") +
+                           SqlText(stored.toUpper())),
+             QStringLiteral("1"));
+}
+
+// A server database that does not keep texts in UTF-8 cannot hold the books: it is refused with the
+// way to make one that can, and nothing is written into it.
+void TestPgDialect::databaseNotInUtf8IsRefused() {
+    ServerDatabase database(QStringLiteral("ENCODING 'SQL_ASCII' LC_CTYPE 'C' LC_COLLATE 'C'"));
+    REQUIRE_SERVER(database);
+    DbConnection connection;
+    connection.Server = database.ConnectionString();
+    QVERIFY(!connection.Open());
+    QVERIFY2(connection.LastError().contains(QStringLiteral("SQL_ASCII")) &&
+                 connection.LastError().contains(QStringLiteral("createdb --owner=kestrel --encoding=UTF8")),
+             qPrintable(connection.LastError()));
+    QVERIFY(!connection.Connected());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("look"));
+    QString problem;
+    db.setConnectOptions(PgBackend::ConnectOptions(database.ConnectionString(), &problem));
+    QVERIFY(db.open());
+    {
+        QSqlQuery tables(db);
+        QVERIFY(
+            tables.exec(QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_schema = "
+                                       "'public'")));
+        QVERIFY(tables.next());
+        QCOMPARE(tables.value(0).toInt(), 0);
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("look"));
 }
 
 // The received amount that the document query writes for the received and the open amount is

@@ -11,6 +11,7 @@
 #include "support/ServerDatabase.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -19,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 // Start-up against a missing, a damaged and a foreign database file, the page check at opening,
 // and the upgrade of a file of the previous schema version.
@@ -32,6 +34,10 @@ private slots:
     void serverThatCannotBeUsedEndsStartUp_data();
     void serverThatCannotBeUsedEndsStartUp();
     void serverKeyOpensTheBooksOnTheServer();
+    void unreadableIniEndsStartUp_data();
+    void unreadableIniEndsStartUp();
+    void iniOfAnyEditorAndPathReachesTheServer_data();
+    void iniOfAnyEditorAndPathReachesTheServer();
     void programFolderAndFiles_data();
     void programFolderAndFiles();
     void firstShowWithNobodySigningIn();
@@ -224,6 +230,92 @@ void TestStartup::serverKeyOpensTheBooksOnTheServer() {
     QVERIFY(OpenDatabase());
     QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Customer Where CustomerIndex > 1")),
              QStringLiteral("1"));
+}
+
+void TestStartup::unreadableIniEndsStartUp_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("a named pipe") << "pipe";
+    QTest::newRow("larger than 16 MB") << "large";
+}
+
+// The INI file exists but cannot be read: it may name the server the other workstations use, so
+// start-up says so and ends instead of opening the database file beside the program.
+void TestStartup::unreadableIniEndsStartUp() {
+    QFETCH(QString, kind);
+    TestProgram program(false);
+    QCOMPARE(Schema::CreateDatabase(program.DatabasePath()), QString());
+    if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(IniFileName));
+    } else if (kind == QLatin1String("pipe")) {
+        QCOMPARE(mkfifo(QFile::encodeName(IniFileName).constData(), 0600), 0);
+    } else {
+        QFile ini(IniFileName);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Kestrel]\r\nPostgreSQL=host=server dbname=kestrel\r\n");
+        QVERIFY(ini.resize(17 * 1024 * 1024));
+    }
+    QVERIFY(!OpenDatabase());
+    QCOMPARE(program.Prompts().Messages.size(), size_t(1));
+    QCOMPARE(program.Prompts().Messages[0].Kind, QStringLiteral("error"));
+    const QString text = program.Prompts().Messages[0].Text;
+    QVERIFY2(
+        text.startsWith(QStringLiteral("配置文件“%1”无法读取").arg(QDir::toNativeSeparators(IniFileName))),
+        qPrintable(text));
+    QVERIFY(!ShareDataModule->ADOConnection1.Connected());
+}
+
+void TestStartup::iniOfAnyEditorAndPathReachesTheServer_data() {
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<bool>("longPath");
+    QTest::newRow("GBK") << "GBK" << false;
+    QTest::newRow("UTF-8 with a byte-order mark") << "UTF-8" << false;
+    QTest::newRow("UTF-16 with a byte-order mark") << "UTF-16" << false;
+    QTest::newRow("GBK in a folder of a long path") << "GBK" << true;
+    QTest::newRow("UTF-8 with a byte-order mark in a folder of a long path") << "UTF-8" << true;
+}
+
+// The key naming the server is found in an INI saved in any of these forms and in a program folder
+// of a long path; the database file beside the program is never opened instead.
+void TestStartup::iniOfAnyEditorAndPathReachesTheServer() {
+    QFETCH(QString, encoding);
+    QFETCH(bool, longPath);
+    ServerDatabase server;
+    REQUIRE_SERVER(server);
+    TestProgram program(false);
+    QString folder = program.Folder();
+    if (longPath) {
+        // Over 255 bytes, the limit of the INI functions' buffers; the database file's path stays
+        // within what SQLite opens (512 bytes).
+        for (int level = 0; level < 3; ++level)
+            folder += QString(45, QChar(0x5E10)) + QLatin1Char('/'); // 帐
+        QVERIFY(QDir().mkpath(folder));
+        SetProgramFolder(folder);
+        QVERIFY(GbkLength(IniFileName) > 255);
+    }
+    QCOMPARE(Schema::CreateDatabase(ProgramFolder + QStringLiteral("Kestrel.mdb")), QString());
+    const QString text = QStringLiteral("; 岚峰\r\n[Kestrel]\r\nPrintType=横向打印\r\nPostgreSQL=") +
+                         server.ConnectionString() + QStringLiteral("\r\n");
+    QByteArray bytes;
+    if (encoding == QLatin1String("UTF-8")) {
+        bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    } else if (encoding == QLatin1String("UTF-16")) {
+        bytes = QByteArray("\xFF\xFE");
+        for (const QChar c : text)
+            bytes.append(static_cast<char>(c.unicode() & 0xff)).append(static_cast<char>(c.unicode() >> 8));
+    } else {
+        bytes = ToGbk(text);
+    }
+    {
+        QFile ini(IniFileName);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        QCOMPARE(ini.write(bytes), bytes.size());
+    }
+    QVERIFY(OpenDatabase());
+    QVERIFY(program.Prompts().Messages.empty());
+    QCOMPARE(ShareDataModule->ADOConnection1.CurrentEngine(), Engine::PostgreSql);
+    QCOMPARE(program.Scalar(QStringLiteral("Select current_database()")), server.Name());
+    ShareDataModule->ADOConnection1.Close();
 }
 
 void TestStartup::programFolderAndFiles_data() {

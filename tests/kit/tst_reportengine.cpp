@@ -1,13 +1,19 @@
 #include "kit/report/PageRenderer.h"
 #include "kit/report/ReportEngine.h"
 #include "kit/report/ReportOutput.h"
+#include "kit/report/ReportSnapshot.h"
 #include "support/PaperCheck.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLineF>
+#include <QPainter>
 #include <QPdfDocument>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 // The report engine on small templates written here: reading and writing templates, every load
 // error, bands and page breaks, aggregates, variables and formats, and the text of the prepared
@@ -34,6 +40,10 @@ private slots:
     void shrinkToFit_data();
     void shrinkToFit();
     void framesAreJoinedAndDrawnOnce();
+    void picturesAreReadOnlyFromRegularFiles_data();
+    void picturesAreReadOnlyFromRegularFiles();
+    void damagedSavedReportTellsLineAndReason_data();
+    void damagedSavedReportTellsLineAndReason();
 };
 
 namespace {
@@ -219,6 +229,23 @@ void TestReportEngine::loadErrors_data() {
     QTest::newRow("condition") << QByteArray("<Report><Page/><Band type=\"Summary\" height=\"5\">\n<Text "
                                              "showIf=\"Bill.BillSum ~ 0\"/></Band></Report>")
                                << 2 << "显示条件“Bill.BillSum ~ 0”有误";
+    // Numbers that are not finite, in every kind of length: refused with the line, never laid out.
+    const auto summaryItem = [](const char* attributes) {
+        return QByteArray("<Report><Page/><Band type=\"Summary\" height=\"5\">\n\n<Text ") + attributes +
+               "/></Band></Report>";
+    };
+    QTest::newRow("nan band height")
+        << QByteArray("<Report><Page/>\n<Band type=\"Summary\" height=\"nan\"/></Report>") << 2
+        << "属性 height 的值“nan”不是有限的数";
+    QTest::newRow("infinite position") << summaryItem("x=\"inf\"") << 3 << "属性 x 的值“inf”不是有限的数";
+    QTest::newRow("nan width") << summaryItem("width=\"nan\"") << 3 << "属性 width 的值“nan”不是有限的数";
+    QTest::newRow("nan line width") << summaryItem("lineWidth=\"nan\"") << 3
+                                    << "属性 lineWidth 的值“nan”不是有限的数";
+    QTest::newRow("nan font size") << summaryItem("size=\"nan\"") << 3 << "属性 size 的值“nan”不是有限的数";
+    QTest::newRow("nan page size") << QByteArray("<Report>\n<Page width=\"nan\"/></Report>") << 2
+                                   << "属性 width 的值“nan”不是有限的数";
+    QTest::newRow("minus infinite margin") << QByteArray("<Report>\n\n<Page left=\"-inf\"/></Report>") << 3
+                                           << "属性 left 的值“-inf”不是有限的数";
     QTest::newRow("margins") << QByteArray(
                                     "<Report>\n<Page width=\"100\" left=\"60\" right=\"60\"/></Report>")
                              << 2 << "页边距大于纸张";
@@ -614,6 +641,169 @@ void TestReportEngine::framesAreJoinedAndDrawnOnce() {
         "#000000 1: 20,80 60,80",   // the summary's top, with its own pen
     };
     QCOMPARE(lines, expected);
+}
+
+void TestReportEngine::picturesAreReadOnlyFromRegularFiles_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("a picture file") << "png" << true;
+    QTest::newRow("a named pipe") << "pipe" << false;
+    QTest::newRow("a device") << "device" << false;
+    QTest::newRow("a folder") << "folder" << false;
+    QTest::newRow("a file over the size limit") << "large" << false;
+    QTest::newRow("a saved report whose template folder holds a named pipe") << "saved" << false;
+}
+
+// A picture item shows a regular file of a picture's size only: a named pipe or a device named by
+// the template, or found in the template folder a saved report names, never holds up the drawing.
+void TestReportEngine::picturesAreReadOnlyFromRegularFiles() {
+    QFETCH(QString, kind);
+    QFETCH(bool, shown);
+    QTemporaryDir dir;
+    const QString pipes = dir.filePath(QStringLiteral("pipes"));
+    QVERIFY(QDir().mkpath(pipes));
+    QCOMPARE(mkfifo(QFile::encodeName(pipes + QStringLiteral("/logo.png")).constData(), 0600), 0);
+    QString file = QStringLiteral("logo.png");
+    if (kind == QLatin1String("png") || kind == QLatin1String("saved")) {
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(dir.filePath(file)));
+    } else if (kind == QLatin1String("pipe")) {
+        QCOMPARE(mkfifo(QFile::encodeName(dir.filePath(file)).constData(), 0600), 0);
+    } else if (kind == QLatin1String("device")) {
+        file = QStringLiteral("/dev/zero");
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(dir.filePath(file)));
+    } else {
+        QFile large(dir.filePath(file));
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(PictureSizeLimit + 1));
+    }
+    const QByteArray xml = QStringLiteral("<Report><Page/><Band type=\"ReportTitle\" height=\"20\">"
+                                          "<Picture x=\"0\" y=\"0\" width=\"20\" height=\"20\" file=\"%1\"/>"
+                                          "</Band></Report>")
+                               .arg(file)
+                               .toUtf8();
+    ReportError error;
+    const auto loaded = ReadTemplate(xml, dir.filePath(QStringLiteral("Logo.frf")), &error);
+    QVERIFY2(loaded, qPrintable(error.Text()));
+    std::shared_ptr<PreparedReport> report = PrepareReport(*loaded, ReportData(), {}, &error);
+    QVERIFY2(report, qPrintable(error.Text()));
+    if (kind == QLatin1String("saved")) {
+        // The saved report's template attribute is changed to a template in the folder of pipes.
+        const QString saved = dir.filePath(QStringLiteral("logo.frp"));
+        QString problem;
+        QVERIFY(SavePreparedReport(*report, saved, &problem));
+        QFile in(saved);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QByteArray bytes = in.readAll();
+        in.close();
+        const QByteArray was = "template=\"" + dir.filePath(QStringLiteral("Logo.frf")).toUtf8() + "\"";
+        QVERIFY(bytes.contains(was));
+        bytes.replace(was, "template=\"" + (pipes + QStringLiteral("/Logo.frf")).toUtf8() + "\"");
+        QVERIFY(in.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        in.write(bytes);
+        in.close();
+        report = LoadPreparedReport(saved, &problem);
+        QVERIFY2(report, qPrintable(problem));
+        // A saved report that is itself a named pipe is refused at once.
+        QVERIFY(!LoadPreparedReport(pipes + QStringLiteral("/logo.png"), &problem));
+        QVERIFY2(problem.contains(QStringLiteral("无法打开")), qPrintable(problem));
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const ReportItem& item = report->Template().Bands[0].Items[0];
+    QCOMPARE(!report->Picture(item).isNull(), shown);
+    QImage page(300, 300, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        PageRenderer::Draw(*report, 0, painter, 4);
+    }
+    QVERIFY(timer.elapsed() < 5000);
+    // Where a picture is shown, it is drawn: 15 mm from the paper's edge at 4 dots to the mm.
+    const QPoint inside(4 * (15 + 10), 4 * (15 + 10));
+    QCOMPARE(page.pixelColor(inside) == QColor(Qt::red), shown);
+}
+
+void TestReportEngine::damagedSavedReportTellsLineAndReason_data() {
+    QTest::addColumn<QByteArray>("from");   // the first place of this text ...
+    QTest::addColumn<QByteArray>("to");     // ... becomes this one
+    QTest::addColumn<QByteArray>("marker"); // the line of the problem holds this ("": any line)
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not a finite number")
+        << QByteArray(">21<") << QByteArray(">nan<") << QByteArray(">nan<") << "值“nan”不是有限的数";
+    QTest::newRow("infinite number") << QByteArray(">31.5<") << QByteArray(">-inf<") << QByteArray(">-inf<")
+                                     << "值“-inf”不是有限的数";
+    QTest::newRow("number that is none")
+        << QByteArray(">10.5<") << QByteArray(">ten<") << QByteArray(">ten<") << "值“ten”不是有限的数";
+    QTest::newRow("integer that is none") << QByteArray("integer\">2<") << QByteArray("integer\">2x<")
+                                          << QByteArray(">2x<") << "值“2x”不是整数";
+    QTest::newRow("unknown type of value") << QByteArray("type=\"integer\"") << QByteArray("type=\"money\"")
+                                           << QByteArray("money") << "未知的值类型“money”";
+    QTest::newRow("row short of a value") << QByteArray("<V type=\"integer\">3</V>") << QByteArray()
+                                          << QByteArray() << "数据集“Items”的数据行有 3 个值，应为 4 个";
+    QTest::newRow("data set without a name")
+        << QByteArray("<DataSet name=\"Items\">") << QByteArray("<DataSet>") << QByteArray("<DataSet>")
+        << "数据集没有名称";
+    QTest::newRow("data set the template does not find")
+        << QByteArray("<DataSet name=\"Items\">") << QByteArray("<DataSet name=\"Goods\">")
+        << QByteArray("MasterData") << "其中的报表模板：未知的数据集“Items”";
+    QTest::newRow("damaged template inside")
+        << QByteArray("MasterData") << QByteArray("MasterRows") << QByteArray("MasterRows")
+        << "其中的报表模板：未知的带区类型“MasterRows”";
+    QTest::newRow("nan inside the template")
+        << QByteArray("height=&quot;20&quot;") << QByteArray("height=&quot;nan&quot;") << QByteArray("nan")
+        << "其中的报表模板：属性 height 的值“nan”不是有限的数";
+    QTest::newRow("unknown element") << QByteArray("<DataSet ") << QByteArray("<Rows ")
+                                     << QByteArray("<Rows ") << "未知的元素“Rows”";
+    QTest::newRow("another root") << QByteArray("<PreparedReport") << QByteArray("<Report x=\"\"")
+                                  << QByteArray("<Report") << "根元素是“Report”，应为“PreparedReport”";
+    QTest::newRow("later version") << QByteArray("version=\"1\"") << QByteArray("version=\"9\"")
+                                   << QByteArray("version=\"9\"") << "版本“9”无法读取";
+    QTest::newRow("cut short") << QByteArray("</PreparedReport>") << QByteArray() << QByteArray()
+                               << "XML 格式有误";
+}
+
+// Every damaged saved report is refused with the reason and the line of the file, as a damaged
+// template is.
+void TestReportEngine::damagedSavedReportTellsLineAndReason() {
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(QByteArray, marker);
+    QFETCH(QString, reason);
+    TableDataSet set(
+        {QStringLiteral("Name"), QStringLiteral("Amount"), QStringLiteral("Day"), QStringLiteral("Pieces")});
+    for (int i = 1; i <= 3; ++i)
+        set.AddRow({QStringLiteral("商品%1").arg(i), i * 10.5, QStringLiteral("2024-06-0%1").arg(i),
+                    QVariant(qlonglong(i))});
+    ReportData data;
+    data.Add(QStringLiteral("Items"), &set);
+    const auto report = Prepare(ListTemplate(), data, [](const QString&) { return QVariant(7); });
+    QVERIFY(report);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Damaged.frp"));
+    QString error;
+    QVERIFY2(SavePreparedReport(*report, path, &error), qPrintable(error));
+    QVERIFY2(LoadPreparedReport(path, &error), qPrintable(error));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    file.close();
+    const qsizetype at = bytes.indexOf(from);
+    QVERIFY2(at >= 0, from.constData());
+    bytes.replace(at, from.size(), to);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+
+    QVERIFY(!LoadPreparedReport(path, &error));
+    QVERIFY2(error.startsWith(QStringLiteral("文件 %1 不是可以打开的报表（第 ").arg(path)),
+             qPrintable(error));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    const int line =
+        static_cast<int>(bytes.left(marker.isEmpty() ? at : bytes.indexOf(marker)).count('\n')) + 1;
+    if (!marker.isEmpty())
+        QVERIFY2(error.contains(QStringLiteral("第 %1 行：").arg(line)), qPrintable(error));
 }
 
 QTEST_MAIN(TestReportEngine)

@@ -212,7 +212,9 @@ void TestReportPreview::savedReportOpensWithTheSamePages() {
     file.close();
     prompts->QueueFileName(bad);
     other.LoadClick();
-    QCOMPARE(prompts->LastText(), QStringLiteral("文件 %1 不是可以打开的报表").arg(bad));
+    QCOMPARE(prompts->LastText(),
+             QStringLiteral("文件 %1 不是可以打开的报表（第 1 行：根元素是“Report”，应为“PreparedReport”）")
+                 .arg(bad));
     QCOMPARE(other.Prepared()->PageCount(), static_cast<int>(pages.size()));
 }
 

@@ -30,13 +30,16 @@ QString ServerDatabase::Administer(const QString& sql) {
     return error;
 }
 
-ServerDatabase::ServerDatabase() {
+ServerDatabase::ServerDatabase(const QString& options) {
     if (TestServer().isEmpty()) {
         problem = QStringLiteral("no PostgreSQL test server given (KESTREL_PG_TEST)");
         return;
     }
     name = QStringLiteral("kestrel_") + QUuid::createUuid().toString(QUuid::Id128);
-    problem = Administer(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'").arg(name));
+    problem = Administer(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 %2")
+                             .arg(name, options.contains(QLatin1String("ENCODING"), Qt::CaseInsensitive)
+                                            ? options
+                                            : QStringLiteral("ENCODING 'UTF8' ") + options));
     if (!problem.isEmpty())
         name.clear();
 }

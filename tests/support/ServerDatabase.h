@@ -7,7 +7,9 @@
 // starts one). Dropped again when the object goes.
 class ServerDatabase {
 public:
-    ServerDatabase();
+    // options: further clauses of CREATE DATABASE (e.g. "LC_CTYPE 'C' LC_COLLATE 'C'"); the
+    // encoding is UTF8 unless they name one.
+    explicit ServerDatabase(const QString& options = QString());
     ~ServerDatabase();
     ServerDatabase(const ServerDatabase&) = delete;
     ServerDatabase& operator=(const ServerDatabase&) = delete;
@@ -21,9 +23,10 @@ public:
     // The connection string of the fresh database.
     QString ConnectionString() const;
 
-private:
     // Runs one statement on the server's own database; "" or the error.
     static QString Administer(const QString& sql);
+
+private:
     QString name;
     QString problem;
 };

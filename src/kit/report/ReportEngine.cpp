@@ -1,6 +1,7 @@
 #include "ReportEngine.h"
 
 #include "foundation/PublicFunction.h"
+#include "foundation/RegularFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,15 +33,15 @@ bool IsNumber(const QVariant& value) {
     }
 }
 
-// A number, or a text that reads as one.
+// A finite number, or a text that reads as one ("nan" and "inf" are texts).
 bool ToNumber(const QVariant& value, double* number) {
     if (IsNumber(value)) {
         *number = value.toDouble();
-        return true;
+        return std::isfinite(*number);
     }
     bool ok = false;
     *number = value.toString().trimmed().toDouble(&ok);
-    return ok;
+    return ok && std::isfinite(*number);
 }
 
 QDateTime ToDateTime(const QVariant& value) {
@@ -172,8 +173,15 @@ void PreparedReport::ForEachItem(int page, const ItemVisitor& visit) const {
 const QImage& PreparedReport::Picture(const ReportItem& item) const {
     auto it = pictures.find(item.Picture);
     if (it == pictures.end()) {
+        // Only a regular file of a picture's size is read: a named pipe or a device named by the
+        // template (or by a saved report's template folder) never holds up the drawing.
         const QString folder = QFileInfo(report->FileName).absolutePath();
-        it = pictures.emplace(item.Picture, QImage(QDir(folder).filePath(item.Picture))).first;
+        QByteArray bytes;
+        QImage image;
+        if (RegularFile::Read(QDir(folder).filePath(item.Picture), PictureSizeLimit, &bytes) ==
+            RegularFile::Status::Read)
+            image = QImage::fromData(bytes);
+        it = pictures.emplace(item.Picture, std::move(image)).first;
     }
     return it->second;
 }

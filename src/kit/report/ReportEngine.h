@@ -53,6 +53,9 @@ struct PlacedBand {
 
 // A report laid out into pages. It holds only where each band instance stands; the texts are put
 // together from the data sets when a page is drawn, so a long list costs a few bytes per row.
+// The largest picture file a template may show.
+constexpr qint64 PictureSizeLimit = 32 * 1024 * 1024;
+
 class PreparedReport {
 public:
     const ReportTemplate& Template() const { return *report; }

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <cmath>
 
 namespace {
 
@@ -70,6 +71,8 @@ private:
             return true;
         bool ok = false;
         const double number = text.toDouble(&ok);
+        if (ok && !std::isfinite(number))
+            return Fail(QStringLiteral("属性 %1 的值“%2”不是有限的数").arg(QLatin1String(name), text));
         if (!ok || (positive && number <= 0) || number < 0 || number > 10000)
             return Fail(QStringLiteral("属性 %1 的值“%2”不是有效的长度").arg(QLatin1String(name), text));
         *value = number;
@@ -193,6 +196,14 @@ QString Number(double value) {
     return QString::number(value, 'g', 10);
 }
 
+// "#rrggbb", or "#aarrggbb" for a colour that is not opaque.
+QString ColourName(const QColor& colour) {
+    return colour.name(colour.alpha() == 255 ? QColor::HexRgb : QColor::HexArgb);
+}
+
+// Every attribute that differs from an item's default is written, whatever the kind of the item:
+// a line keeps its colour, a rectangle its frame and pen, and what a later change of kind would
+// show is not lost either.
 void WriteItem(QXmlStreamWriter& xml, const ReportItem& item) {
     const ReportItem defaults;
     xml.writeStartElement(ItemKindName(item.Type));
@@ -206,12 +217,8 @@ void WriteItem(QXmlStreamWriter& xml, const ReportItem& item) {
         xml.writeAttribute(QStringLiteral("lineWidth"), Number(item.LineWidth));
     if (!item.ShowIf.isEmpty())
         xml.writeAttribute(QStringLiteral("showIf"), item.ShowIf);
-    if (item.Type == ReportItem::Kind::Picture)
+    if (item.Type == ReportItem::Kind::Picture || !item.Picture.isEmpty())
         xml.writeAttribute(QStringLiteral("file"), item.Picture);
-    if (item.Type != ReportItem::Kind::Text) {
-        xml.writeEndElement();
-        return;
-    }
     if (item.FontFamily != defaults.FontFamily)
         xml.writeAttribute(QStringLiteral("font"), item.FontFamily);
     if (item.FontSize != defaults.FontSize)
@@ -227,10 +234,11 @@ void WriteItem(QXmlStreamWriter& xml, const ReportItem& item) {
     if (item.ShrinkToFit)
         xml.writeAttribute(QStringLiteral("shrink"), QStringLiteral("true"));
     if (item.Colour != defaults.Colour)
-        xml.writeAttribute(QStringLiteral("color"), item.Colour.name());
+        xml.writeAttribute(QStringLiteral("color"), ColourName(item.Colour));
     if (!item.Format.isEmpty())
         xml.writeAttribute(QStringLiteral("format"), item.Format);
-    xml.writeCharacters(item.Text);
+    if (item.Type == ReportItem::Kind::Text)
+        xml.writeCharacters(item.Text);
     xml.writeEndElement();
 }
 
