@@ -287,6 +287,7 @@ void TestCustomerCard::customerDeletedBeforeShowing() {
     program.Prompts().QueueModal(ReadCard(&second, [&](TFormCustomer* card) {
         enabled = EnabledButtons(card);
         cancelEnabled = card->Cancel->isEnabled();
+        SaveScreenshot(card, QStringLiteral("customer-card-deleted.png"));
         PressEverything(card);
     }));
     const QString bills = FormMain->BillReportSql;

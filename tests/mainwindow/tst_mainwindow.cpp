@@ -265,6 +265,7 @@ void TestMainWindow::noPageUntilARoleSignsIn() {
     int pagesBehindSignIn = -1;
     program.Prompts().QueueModal(OnLogin([&](TFormLogin* login) {
         pagesBehindSignIn = FormMain->PageControl1->count();
+        SaveScreenshot(FormMain, QStringLiteral("main-window-before-sign-in.png"));
         if (role.isEmpty())
             login->ImageUp4Click();
         else
