@@ -21,6 +21,35 @@
 #include "signin/UserForm.h"
 #include "signin/UserForm2.h"
 
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+bool SetUpApplication() {
+    QApplication::setApplicationName(QStringLiteral("岚峰商业管理软件"));
+    QFont font;
+    font.setFamilies(
+        {QStringLiteral("SimSun"), QStringLiteral("NSimSun"), QStringLiteral("WenQuanYi Micro Hei")});
+    font.setPointSize(9);
+    QApplication::setFont(font);
+
+    // Installed once per run; the translator lives as long as the application.
+    static QTranslator* installed = nullptr;
+    if (installed != nullptr)
+        return true;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    installed = translator;
+    return true;
+}
+
 void CreateForms() {
     FormMain = new TFormMain;
     Workspace::Install(FormMain);

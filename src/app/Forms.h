@@ -5,3 +5,8 @@
 // dialog. DestroyForms undoes it.
 void CreateForms();
 void DestroyForms();
+
+// The program's start-up before any window: its name, the 宋体 font, and Qt's own Chinese
+// translations, so the standard buttons and dialogs (确定, 取消, the file dialogs) speak Chinese.
+// Returns whether the translations were found and installed.
+bool SetUpApplication();

@@ -239,6 +239,8 @@ void TFormCustomer::showEvent(QShowEvent* event) {
 }
 
 void TFormCustomer::FormShow() {
+    // Each showing is for the customer the opener chose; whatever the card showed before goes.
+    customerGone = false;
     ApplyRights();
     RefreshCustomerCardFigures();
 }
@@ -251,11 +253,44 @@ void TFormCustomer::ApplyRights() {
         w->setVisible(business);
     for (QWidget* w : std::initializer_list<QWidget*>{Button3, Button4, GetButton, PayButton})
         w->setVisible(finance);
-    // A hidden button's action must not be reachable by its shortcut either.
-    ActionSell->setEnabled(business);
-    ActionBuy->setEnabled(business);
-    ActionGet->setEnabled(finance);
-    ActionPay->setEnabled(finance);
+    // A hidden button's action must not be reachable by its shortcut either; a deleted customer's
+    // card reaches none of them.
+    const bool there = !customerGone;
+    ActionSell->setEnabled(there && business);
+    ActionBuy->setEnabled(there && business);
+    ActionGet->setEnabled(there && finance);
+    ActionPay->setEnabled(there && finance);
+    ActionEdit->setEnabled(there);
+    for (QWidget* w : std::initializer_list<QWidget*>{Button1, Button2, Button3, Button4})
+        w->setEnabled(there);
+    Shape1->setEnabled(there);
+}
+
+void TFormCustomer::ShowCustomerGone() {
+    customerGone = true;
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4})
+        edit->clear();
+    for (QLabel* label : {LabelFirstOwe, LabelSell, LabelBuy, LabelGet, LabelOwe})
+        label->clear();
+    ApplyRights();
+    Prompts::Get().Information(QStringLiteral("该客户记录已被删除"));
+}
+
+bool TFormCustomer::CustomerStillThere(QString* name) {
+    if (customerGone)
+        return false;
+    Query& query = ShareDataModule->ADOQueryTemp;
+    if (!OpenSql(query, CustomerByIndexSql(CardCustomerIndex), QStringLiteral("数据库打开失败")))
+        return false;
+    if (query.RecordCount() == 0) {
+        ShowCustomerGone();
+        return false;
+    }
+    if (name != nullptr) {
+        query.First();
+        *name = query.FieldByName(QStringLiteral("CustomerName")).AsString();
+    }
+    return true;
 }
 
 void TFormCustomer::RefreshCustomerCardFigures() {
@@ -263,7 +298,7 @@ void TFormCustomer::RefreshCustomerCardFigures() {
     if (!OpenSql(query, CustomerByIndexSql(CardCustomerIndex), QStringLiteral("客户资料表打开失败")))
         return;
     if (query.RecordCount() == 0) {
-        Prompts::Get().Information(QStringLiteral("该客户记录已被删除"));
+        ShowCustomerGone();
         return;
     }
     query.First();
@@ -292,7 +327,7 @@ void TFormCustomer::RefreshCustomerCardFigures() {
 }
 
 void TFormCustomer::ActionEditExecute() {
-    if (!ShareDataModule->AskEditPassword())
+    if (!CustomerStillThere() || !ShareDataModule->AskEditPassword())
         return;
     FormCustomer2->EditExisting = true;
     FormCustomer2->EditCustomerIndex = CardCustomerIndex;
@@ -301,6 +336,8 @@ void TFormCustomer::ActionEditExecute() {
 }
 
 void TFormCustomer::NewBill(const QString& kind) {
+    if (!CustomerStillThere())
+        return;
     FormBuySell->OpenMode = NewMode;
     FormBuySell->OpenKind = kind;
     FormBuySell->OpenBillIndex = 1;
@@ -314,6 +351,8 @@ void TFormCustomer::NewBill(const QString& kind) {
 }
 
 void TFormCustomer::NewVoucher(const QString& kind) {
+    if (!CustomerStillThere())
+        return;
     FormGetPay->OpenMode = NewMode;
     FormGetPay->OpenKind = kind;
     FormGetPay->OpenBillIndex = 0;
@@ -350,19 +389,9 @@ void TFormCustomer::ActionCancelExecute() {
     reject();
 }
 
-bool TFormCustomer::CurrentName(QString* name) {
-    Query& query = ShareDataModule->ADOQueryTemp;
-    if (!OpenSql(query, CustomerByIndexSql(CardCustomerIndex), QStringLiteral("数据库打开失败")) ||
-        query.RecordCount() == 0)
-        return false;
-    query.First();
-    *name = query.FieldByName(QStringLiteral("CustomerName")).AsString();
-    return true;
-}
-
 void TFormCustomer::ShowMonthBills(const QString& kind) {
     QString name;
-    if (!CurrentName(&name))
+    if (!CustomerStillThere(&name))
         return;
     Workspace::Get().FillBillReport(CardMonthBillsSql(name, kind, Workspace::Get().WorkingDate()));
     Workspace::Get().ShowPage(Workspace::PageBillReport);
@@ -371,7 +400,7 @@ void TFormCustomer::ShowMonthBills(const QString& kind) {
 
 void TFormCustomer::ShowMonthVouchers(bool receipts) {
     QString name;
-    if (!CurrentName(&name))
+    if (!CustomerStillThere(&name))
         return;
     Workspace::Get().FillMoneyReport(CardMonthVouchersSql(name, receipts, Workspace::Get().WorkingDate()));
     Workspace::Get().ShowPage(Workspace::PageMoneyReport);
@@ -395,6 +424,8 @@ void TFormCustomer::Button4Click() {
 }
 
 void TFormCustomer::Image1Click() {
+    if (!CustomerStillThere())
+        return;
     const QString name = Edit1->text();
     if (!IsFolderName(name)) {
         Prompts::Get().Information(QStringLiteral("客户名称“") + name +

@@ -55,6 +55,8 @@ public:
     QAction* ActionCancel;
 
     void RefreshCustomerCardFigures();
+    // Whether this showing found the customer deleted (by another workstation).
+    bool CustomerGone() const { return customerGone; }
     // Shape1's fill: light blue while the mouse is over the picture, white elsewhere in its group.
     void HighlightFolderPicture(bool on);
 
@@ -77,13 +79,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The record buttons by the signed-in rights, and none of them once the customer is gone.
     void ApplyRights();
+    // The customer was deleted elsewhere: nothing of it (or of any other customer) stays on the
+    // card, the user is told, and no button can create or open a record any more.
+    void ShowCustomerGone();
+    // Reads the customer afresh before an action; false (after ShowCustomerGone or the failure
+    // message) when it cannot be read.
+    bool CustomerStillThere(QString* name = nullptr);
     void NewBill(const QString& kind);
     void NewVoucher(const QString& kind);
-    // The customer's name read afresh; false (nothing shown) when it is gone.
-    bool CurrentName(QString* name);
     void ShowMonthBills(const QString& kind);
     void ShowMonthVouchers(bool receipts);
+
+    bool customerGone = false;
 };
 
 extern TFormCustomer* FormCustomer;

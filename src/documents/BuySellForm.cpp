@@ -347,13 +347,24 @@ void TFormBuySell::ShowNew() {
     if (query.Active() && query.RecordCount() > 0)
         Edit1->setText(NextSerial(query.FieldByName(QStringLiteral("SettingValue")).AsString()));
     proposedSerial = Edit1->text();
+    // A fixed customer box shows the opener's customer or nothing: never the first of the list.
+    if (CustomerFixed) {
+        ComboBox5->setCurrentIndex(-1);
+        ComboBox5->clearEditText();
+    }
     if (OpenCustomerIndex != 0) {
         OpenSql(query,
                 QStringLiteral("Select * From Customer Where CustomerIndex = ") +
                     SqlNumber(OpenCustomerIndex),
                 QStringLiteral("客户数据读入失败"));
-        if (query.Active() && query.RecordCount() > 0)
+        if (query.Active() && query.RecordCount() > 0) {
             SelectComboText(ComboBox5, query.FieldByName(QStringLiteral("CustomerName")).AsString());
+        } else if (CustomerFixed && query.Active()) {
+            // Deleted meanwhile: nothing can be stored for it, and no other customer takes its place.
+            Prompts::Get().Information(QStringLiteral("该客户记录已被删除"));
+            CloseLater();
+            return;
+        }
     }
     RefreshVoucherList();
 }

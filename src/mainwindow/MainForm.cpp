@@ -2,12 +2,14 @@
 
 #include "RoleViews.h"
 #include "foundation/JetSql.h"
+#include "foundation/KestrelError.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
 #include "kit/ErrorHandler.h"
 #include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 #include "signin/LoginForm.h"
+#include "signin/StaffRules.h"
 
 #include <QAction>
 #include <QDateEdit>
@@ -85,6 +87,8 @@ TFormMain::TFormMain(QWidget* parent)
     ConnectMonthlyReports();
     BuildPrinting();
     setFixedSize(ClientWidth, ClientHeight);
+    // No page until a role signs in: not before the sign-in, nor behind a start-up message.
+    ShowOnlyPages({});
 }
 
 void TFormMain::BuildActions() {
@@ -271,10 +275,54 @@ void TFormMain::FormShow() {
 }
 
 bool TFormMain::SignInAndSetUp() {
-    if (Prompts::Get().ShowModal(FormLogin) != QDialog::Accepted)
+    // Staff management, behind the sign-in window, may rename the signed-in salesman's slot.
+    const qint64 slot = SignedInSalesmanSlot();
+    if (Prompts::Get().ShowModal(FormLogin) != QDialog::Accepted) {
+        FollowSalesmanSlot(slot);
         return false;
+    }
     ApplyRoleView();
     return true;
+}
+
+qint64 TFormMain::SignedInSalesmanSlot() const {
+    if (RoleKindOf(CurrentRole) != RoleKind::Salesman)
+        return 0;
+    try {
+        return SalesmanSlotOf(ShareDataModule->ADOConnection1, CurrentUser);
+    } catch (const KestrelError&) {
+        return 0; // the sign-in itself reports an unreadable staff list
+    }
+}
+
+void TFormMain::FollowSalesmanSlot(qint64 slot) {
+    if (slot == 0 || RoleKindOf(CurrentRole) != RoleKind::Salesman)
+        return;
+    SlotFields stored;
+    if (!ReadSlot(ShareDataModule->ADOConnection1, slot, &stored))
+        return;
+    QString picture = stored.Picture;
+    picture.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (stored.Name == CurrentUser && stored.Rights == CurrentRights && picture == LoginGlyph)
+        return;
+    if (stored.Name.isEmpty()) {
+        // His slot is no longer in use: nobody is signed in any more.
+        SignOut();
+        return;
+    }
+    // The session is the slot's: new records carry its new name and the lists its handed-over rows.
+    CurrentUser = stored.Name;
+    CurrentRights = stored.Rights;
+    ApplyRoleView();
+}
+
+void TFormMain::SignOut() {
+    CurrentRole.clear();
+    CurrentUser.clear();
+    CurrentRights.clear();
+    ShowOnlyPages({});
+    ActionButtonSave2->hide();
+    SetLoginFace(ActionLogin->text(), QString());
 }
 
 void TFormMain::ApplyRoleView() {

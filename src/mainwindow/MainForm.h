@@ -45,6 +45,9 @@ public:
     QWidget* Sheet(Page page) const;
     bool PageReachable(Page page) const;
     int CurrentPage() const;
+    // Only the pages marked visible are tabs of PageControl1; the others wait in HiddenSheets. The
+    // role set-up decides them; none are shown while nobody is signed in.
+    void ShowOnlyPages(const std::array<bool, 8>& visible);
 
     // ---- View preferences (ViewPreferences.cpp): the sort and date-range boxes of pages 0, 1, 4.
     void BuildPreferenceBoxes();
@@ -282,8 +285,12 @@ private:
     void ConnectBackupActions();
     void BuildPageActions(); // the action buttons at the top of the right column of pages 0 and 3
     void ApplyRoleView();    // the role set-up after a successful sign-in
-    // Only the pages marked visible are tabs of PageControl1; the others wait in HiddenSheets.
-    void ShowOnlyPages(const std::array<bool, 8>& visible);
+    // The slot of the signed-in salesman (0 for any other role), and the session following what
+    // staff management stored into it meanwhile: a new name, rights or face; no name signs out.
+    qint64 SignedInSalesmanSlot() const;
+    void FollowSalesmanSlot(qint64 slot);
+    // Nobody is signed in: no page, no session values, the Login button as at start.
+    void SignOut();
     QWidget* HiddenSheets = nullptr;
     void SetLoginFace(const QString& caption, const QString& pictureFile);
     bool shownOnce = false;

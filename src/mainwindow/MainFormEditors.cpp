@@ -70,8 +70,12 @@ bool TFormMain::OpenMoneyEditor(int moneyIndex) {
 
 bool TFormMain::OpenCustomerCard(int customerIndex) {
     FormCustomer->CardCustomerIndex = customerIndex;
-    if (Prompts::Get().ShowModal(FormCustomer) != QDialog::Accepted)
+    if (Prompts::Get().ShowModal(FormCustomer) != QDialog::Accepted) {
+        // A customer deleted elsewhere leaves the customer cards.
+        if (FormCustomer->CustomerGone())
+            ShowCustomerCards();
         return false;
+    }
     ShowCustomerCards();
     return true;
 }

@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <charconv>
 #include <cstdio>
 #include <vector>
 #include <xlsxwriter.h>
@@ -69,11 +68,11 @@ QString ExportDateText(const QString& storedText) {
 }
 
 double ExportNumber(double value) {
-    char digits[32];
-    const auto written = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 15);
-    double rounded = value;
-    std::from_chars(digits, written.ptr, rounded);
-    return rounded;
+    // The grid shows an amount through RoundAmountText; the sheet holds the number of that text,
+    // without the binary tail a sum or difference leaves (0.0599999999999454 is 0.06).
+    bool ok = false;
+    const double shown = RoundAmountText(value).toDouble(&ok);
+    return ok ? shown : value;
 }
 
 bool IsDateField(const QString& fieldName) {
@@ -161,11 +160,14 @@ bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QS
             case QMetaType::UnknownType:
                 break;
             case QMetaType::Double:
-            case QMetaType::LongLong:
-            case QMetaType::Int:
-                // Amounts are numbers, at the 15 digits a figure is shown with.
+                // Amounts are numbers, as the grid shows them.
                 if (status == LXW_NO_ERROR)
                     status = worksheet_write_number(sheet, row, col, ExportNumber(value.toDouble()), nullptr);
+                break;
+            case QMetaType::LongLong:
+            case QMetaType::Int:
+                if (status == LXW_NO_ERROR)
+                    status = worksheet_write_number(sheet, row, col, value.toDouble(), nullptr);
                 break;
             default:
                 writeText(row, col, columns[c].Dates ? ExportDateText(value.toString()) : value.toString());

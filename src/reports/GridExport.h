@@ -13,7 +13,8 @@ QString ExportDateLine(const QDate& today);
 // A stored date as the sheet shows it: "2008.03.05", or "2008.03.05 14.30.00" when the text
 // carries a time of day; "" for an empty text.
 QString ExportDateText(const QString& storedText);
-// A number as the sheet holds it: at the 15 significant digits a figure is shown with.
+// An amount as the sheet holds it: the number the grid shows for it (RoundAmountText: rounded to
+// four decimals, at most 15 significant digits), so no binary tail of a sum reaches the sheet.
 double ExportNumber(double value);
 // Whether a field holds dates (the creation and record times of documents and vouchers).
 bool IsDateField(const QString& fieldName);

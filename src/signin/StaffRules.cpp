@@ -13,7 +13,7 @@ QString PowerByNameSql(const QString& name) {
 }
 
 QString RightsText(bool business, bool finance) {
-    QString rights;
+    QString rights = QStringLiteral("");
     if (business)
         rights += BusinessRight + QStringLiteral("；");
     if (finance)
@@ -31,6 +31,31 @@ int FaceNumber(const QString& path) {
             return n;
     }
     return 0;
+}
+
+qint64 SalesmanSlotOf(DbConnection& connection, const QString& name) {
+    Query query(&connection);
+    query.Open(QStringLiteral("Select * From Power Where (PowerRole = '业务员') And (PowerName = ") +
+               SqlText(name) + QStringLiteral(") Order By PowerIndex"));
+    if (name.isEmpty() || query.RecordCount() == 0)
+        return 0;
+    query.First();
+    return query.FieldByName(QStringLiteral("PowerIndex")).AsInteger();
+}
+
+bool ReadSlot(DbConnection& connection, qint64 powerIndex, SlotFields* fields) {
+    Query query(&connection);
+    query.Open(QStringLiteral("Select * From Power Where PowerIndex = ") + SqlNumber(powerIndex));
+    if (query.RecordCount() == 0)
+        return false;
+    query.First();
+    // A slot written as NULL by an older program reads as the empty text.
+    auto text = [&query](const char* field) {
+        const QString value = query.FieldByName(QLatin1String(field)).AsString();
+        return value.isNull() ? QStringLiteral("") : value;
+    };
+    *fields = {text("PowerName"), text("PowerKey"), text("PowerPicture"), text("PowerRange")};
+    return true;
 }
 
 bool StoreSlot(DbConnection& connection, qint64 powerIndex, const SlotFields& fields) {

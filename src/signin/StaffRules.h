@@ -15,7 +15,8 @@ constexpr int FaceCount = 39;
 QString SalesmenSql();
 QString PowerByNameSql(const QString& name);
 
-// "业务管理；" when business, then "财务管理；" when finance; empty without rights.
+// "业务管理；" when business, then "财务管理；" when finance; the empty text (never a null one,
+// which would be stored as NULL) without rights.
 QString RightsText(bool business, bool finance);
 
 // "Faces/" + n + ".bmp"; the face number of a path, 0 when it is none of the 39 exactly.
@@ -29,6 +30,13 @@ struct SlotFields {
     QString Picture;
     QString Rights;
 };
+
+// The PowerIndex of the salesman slot with that name (as names compare), 0 when none has it.
+// Throws KestrelError when the staff list cannot be read.
+qint64 SalesmanSlotOf(DbConnection& connection, const QString& name);
+// The stored fields of the slot with that PowerIndex (NULL texts read as empty); false when the
+// row is gone. Throws KestrelError when it cannot be read.
+bool ReadSlot(DbConnection& connection, qint64 powerIndex, SlotFields* fields);
 
 // Stores the fields into the slot with that PowerIndex; false when the row is gone. Throws
 // KestrelError when the store fails.

@@ -1,3 +1,4 @@
+#include "app/Forms.h"
 #include "documents/EditorScripts.h"
 #include "finance/BillForm2.h"
 #include "finance/GetPayForm.h"
@@ -9,7 +10,12 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 // The program's wiring: the main window is the windows' workspace, the sign-in's prompt is the data
@@ -22,6 +28,7 @@ private slots:
     void criteriaWindowsHandTheirResultToTheWorkspace();
     void editPasswordAskedThroughTheDataModulesDialog_data();
     void editPasswordAskedThroughTheDataModulesDialog();
+    void startUpSpeaksChinese();
 };
 
 namespace {
@@ -120,6 +127,31 @@ void TestWiring::editPasswordAskedThroughTheDataModulesDialog() {
              QStringList({QStringLiteral("修改密码"), QStringLiteral("请输入资料修改密码"), QString()}));
     QCOMPARE(program.Prompts().Texts(), messages);
     QCOMPARE(program.Prompts().UnexpectedModals, 0);
+}
+
+void TestWiring::startUpSpeaksChinese() {
+    // Before the program's start-up Qt's own buttons are English.
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "OK"), QStringLiteral("OK"));
+    QVERIFY2(SetUpApplication(), qPrintable(QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QVERIFY(SetUpApplication()); // a second call installs nothing more
+    QCOMPARE(QApplication::applicationName(), QStringLiteral("岚峰商业管理软件"));
+
+    // An information box: its one button says 确定.
+    TestProgram program;
+    QMessageBox information(QMessageBox::Information, QStringLiteral("岚峰商业管理软件"),
+                            QStringLiteral("该客户记录已被删除"), QMessageBox::Ok);
+    QCOMPARE(information.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    information.show();
+    SaveScreenshot(&information, QStringLiteral("information-box.png"));
+    information.hide();
+    // The other standard buttons and dialogs too.
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Yes | QDialogButtonBox::No |
+                             QDialogButtonBox::Save | QDialogButtonBox::Close);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));
+    for (QAbstractButton* button : buttons.buttons()) {
+        const QString text = button->text();
+        QVERIFY2(!text.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}"))), qPrintable(text));
+    }
 }
 
 QTEST_MAIN(TestWiring)

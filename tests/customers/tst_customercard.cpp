@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTabWidget>
 #include <QTest>
@@ -30,7 +31,11 @@ private slots:
     void monthLists_data();
     void monthLists();
     void buttonsFollowTheSignedInRole();
-    void customerDeletedMeanwhile();
+    void customerDeletedBeforeShowing();
+    void customerDeletedWhileShown_data();
+    void customerDeletedWhileShown();
+    void editorOfAGoneCustomerStoresNothing_data();
+    void editorOfAGoneCustomerStoresNothing();
     void newSaleLeavesPageOneActive();
     void newPaymentLeavesPageFourActive();
     void changeBehindTheEditPassword();
@@ -215,30 +220,220 @@ void TestCustomerCard::buttonsFollowTheSignedInRole() {
     QCOMPARE(program.Prompts().UnexpectedModals, 0);
 }
 
-void TestCustomerCard::customerDeletedMeanwhile() {
+namespace {
+
+// The windows shown modally, by object name, in order.
+QStringList Modals(TestProgram& program) {
+    QStringList modals;
+    for (const auto& m : program.Prompts().Messages)
+        if (m.Kind == QStringLiteral("modal"))
+            modals << m.Text;
+    return modals;
+}
+
+// Every record button of the card, and the controls that can still act on it.
+QList<bool> EnabledButtons(TFormCustomer* card) {
+    QList<bool> enabled;
+    for (QWidget* w : std::initializer_list<QWidget*>{card->SellButton, card->BuyButton, card->GetButton,
+                                                      card->PayButton, card->CustomerEdit, card->Button1,
+                                                      card->Button2, card->Button3, card->Button4})
+        enabled << w->isEnabled();
+    return enabled;
+}
+
+// Presses every button of a card whose customer is gone; none may open a window.
+void PressEverything(TFormCustomer* card) {
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+             card->SellButton, card->BuyButton, card->GetButton, card->PayButton, card->CustomerEdit,
+             card->Button1, card->Button2, card->Button3, card->Button4})
+        b->click();
+    for (QAction* a : {card->ActionSell, card->ActionBuy, card->ActionGet, card->ActionPay, card->ActionEdit})
+        a->trigger();
+    QTest::mouseClick(card->Image1, Qt::LeftButton);
+}
+
+} // namespace
+
+void TestCustomerCard::customerDeletedBeforeShowing() {
     TestProgram program;
     FormMain->SetWorkingDate(Today);
-    const int customer = Customer(program, QStringLiteral("老王"), 25);
-    AddBill(program, QStringLiteral("销售开单"), QStringLiteral("老王"), 100, QString(), Today);
+    AddAccount(program, QStringLiteral("现金"));
+    // Another customer's card shown first: the card window is reused.
+    const int other = Customer(program, QStringLiteral("别的客户"), 25);
+    AddBill(program, QStringLiteral("销售开单"), QStringLiteral("别的客户"), 100, QString(), Today);
+    const int customer = Customer(program, QStringLiteral("老王"), 0);
     SeenCard first;
     program.Prompts().QueueModal(ReadCard(&first));
-    FormMain->OpenCustomerCard(customer);
-    program.Exec(QStringLiteral("Delete From Customer Where CustomerIndex = %1").arg(customer));
+    FormMain->OpenCustomerCard(other);
+    QCOMPARE(first.Figures, QStringList({"25", "100", "0", "0", "125"}));
+    FormMain->OpenCustomerCard(customer); // its card can be opened while it exists
+    FormMain->RefreshAll();
+    program.Prompts().Clear();
+    auto onCards = [](const QString& name) {
+        for (int slot = 1; slot <= 15; ++slot) {
+            auto* label = FormMain->findChild<QLabel*>(QStringLiteral("CustomerName%1").arg(slot));
+            if (label && !label->parentWidget()->isHidden() && label->text() == name)
+                return true;
+        }
+        return false;
+    };
+    QVERIFY(onCards(QStringLiteral("老王")));
 
+    // Another workstation deletes 老王, then this one clicks his card.
+    program.Exec(QStringLiteral("Delete From Customer Where CustomerIndex = %1").arg(customer));
     SeenCard second;
-    bool stayedAfterMonthButton = false;
+    QList<bool> enabled;
+    bool cancelEnabled = false;
     program.Prompts().QueueModal(ReadCard(&second, [&](TFormCustomer* card) {
-        card->Button1->click();
-        stayedAfterMonthButton = card->isVisible();
+        enabled = EnabledButtons(card);
+        cancelEnabled = card->Cancel->isEnabled();
+        SaveScreenshot(card, QStringLiteral("customer-card-deleted.png"));
+        PressEverything(card);
     }));
-    const QString gridBefore = FormMain->BillReportSql;
+    const QString bills = FormMain->BillReportSql;
+    const QString vouchers = FormMain->MoneyReportSql;
     QVERIFY(!FormMain->OpenCustomerCard(customer));
     QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("该客户记录已被删除")});
-    // The figures of the previous showing stay; the month button does nothing.
-    QCOMPARE(second.Figures, first.Figures);
-    QCOMPARE(second.Figures, QStringList({"25", "100", "0", "0", "125"}));
-    QVERIFY(stayedAfterMonthButton);
-    QCOMPARE(FormMain->BillReportSql, gridBefore);
+    // Nothing of any customer stays on the card.
+    QCOMPARE(second.Contact, QStringList({"", "", "", ""}));
+    QCOMPARE(second.Figures, QStringList({"", "", "", "", ""}));
+    QCOMPARE(enabled, QList<bool>(9, false));
+    QVERIFY(cancelEnabled);
+    // No editor, no month list, no folder, nothing stored.
+    QCOMPARE(Modals(program), QStringList{QStringLiteral("FormCustomer")});
+    QCOMPARE(program.Prompts().UnexpectedModals, 0);
+    QVERIFY(program.Prompts().OpenedWithDesktop.isEmpty());
+    QCOMPARE(FormMain->BillReportSql, bills);
+    QCOMPARE(FormMain->MoneyReportSql, vouchers);
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Bill Where BillIndex > 1")),
+             QStringLiteral("1"));
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From MoneyTable Where MoneyIndex > 1")),
+             QStringLiteral("0"));
+    // Once closed, the customer cards no longer offer it.
+    QVERIFY(!onCards(QStringLiteral("老王")));
+    QVERIFY(onCards(QStringLiteral("别的客户")));
+
+    // The next customer's card is whole again.
+    SeenCard third;
+    QList<bool> again;
+    program.Prompts().QueueModal(
+        ReadCard(&third, [&](TFormCustomer* card) { again = EnabledButtons(card); }));
+    FormMain->OpenCustomerCard(other);
+    QCOMPARE(third.Figures, first.Figures);
+    QCOMPARE(third.Contact.first(), QStringLiteral("别的客户"));
+    QCOMPARE(again, QList<bool>(9, true));
+}
+
+void TestCustomerCard::customerDeletedWhileShown_data() {
+    QTest::addColumn<QString>("button");
+    QTest::newRow("销售开单") << "SellButton";
+    QTest::newRow("采购开单") << "BuyButton";
+    QTest::newRow("财务收入") << "GetButton";
+    QTest::newRow("财务支出") << "PayButton";
+    QTest::newRow("资料修改") << "CustomerEdit";
+    QTest::newRow("本月销售单") << "Button1";
+    QTest::newRow("本月收入单") << "Button3";
+    QTest::newRow("客户目录") << "Image1";
+}
+
+void TestCustomerCard::customerDeletedWhileShown() {
+    QFETCH(QString, button);
+    TestProgram program;
+    FormMain->SetWorkingDate(Today);
+    SetEditPassword(program, QString());
+    AddAccount(program, QStringLiteral("现金"));
+    // The first customer of every list, which a box falling back on its first entry would take.
+    AddCustomer(program, QStringLiteral("第三方"));
+    const int customer = Customer(program, QStringLiteral("老王"), 40);
+    AddBill(program, QStringLiteral("销售开单"), QStringLiteral("老王"), 60, QString(), Today);
+    SeenCard shown, after;
+    QList<bool> enabled;
+    program.Prompts().QueueModal(ReadCard(&shown, [&](TFormCustomer* card) {
+        program.Exec(QStringLiteral("Delete From Customer Where CustomerIndex = %1").arg(customer));
+        if (button == QStringLiteral("Image1"))
+            QTest::mouseClick(card->Image1, Qt::LeftButton);
+        else
+            card->findChild<QAbstractButton*>(button)->click();
+        ReadCard (&after)(card);
+        enabled = EnabledButtons(card);
+        PressEverything(card); // nothing more happens
+    }));
+    const QString bills = FormMain->BillReportSql;
+    QVERIFY(!FormMain->OpenCustomerCard(customer));
+    QCOMPARE(shown.Contact.first(), QStringLiteral("老王"));
+    QCOMPARE(shown.Figures, QStringList({"40", "60", "0", "0", "100"}));
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("该客户记录已被删除")});
+    QCOMPARE(after.Contact, QStringList({"", "", "", ""}));
+    QCOMPARE(after.Figures, QStringList({"", "", "", "", ""}));
+    QCOMPARE(enabled, QList<bool>(9, false));
+    QCOMPARE(Modals(program), QStringList{QStringLiteral("FormCustomer")});
+    QCOMPARE(program.Prompts().UnexpectedModals, 0);
+    QVERIFY(program.Prompts().OpenedWithDesktop.isEmpty());
+    QCOMPARE(FormMain->BillReportSql, bills);
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Bill Where BillIndex > 1")),
+             QStringLiteral("1"));
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From MoneyTable Where MoneyIndex > 1")),
+             QStringLiteral("0"));
+}
+
+void TestCustomerCard::editorOfAGoneCustomerStoresNothing_data() {
+    QTest::addColumn<bool>("voucher");
+    QTest::newRow("document editor") << false;
+    QTest::newRow("voucher editor") << true;
+}
+
+void TestCustomerCard::editorOfAGoneCustomerStoresNothing() {
+    // The customer goes between the card's check and the editor's showing: the editor, locked on
+    // the card's customer, never takes another one and closes without storing.
+    QFETCH(bool, voucher);
+    TestProgram program;
+    CurrentUser = QStringLiteral("总经理");
+    AddAccount(program, QStringLiteral("现金"));
+    AddCustomer(program, QStringLiteral("第三方"));
+    const int customer = AddCustomer(program, QStringLiteral("老王"));
+    QString boxText = QStringLiteral("not shown");
+    bool boxEnabled = true;
+    auto press = [&](QWidget* form, QComboBox* box, QLineEdit* amount, QAbstractButton* save) {
+        boxText = box->currentText();
+        boxEnabled = box->isEnabled();
+        amount->setText(QStringLiteral("70"));
+        if (form->isVisible())
+            save->click();
+    };
+    program.Prompts().QueueModal(On<TFormCustomer>([&](TFormCustomer* card) {
+        program.Exec(QStringLiteral("Delete From Customer Where CustomerIndex = %1").arg(customer));
+        // The card's own check is passed by: the editor is opened as the card opens it.
+        if (voucher) {
+            FormGetPay->OpenMode = QStringLiteral("新增");
+            FormGetPay->OpenKind = QStringLiteral("财务收入单");
+            FormGetPay->OpenBillIndex = 0;
+            FormGetPay->OpenCustomerIndex = card->CardCustomerIndex;
+            FormGetPay->CustomerFixed = true;
+            Prompts::Get().ShowModal(FormGetPay);
+        } else {
+            FormBuySell->OpenMode = QStringLiteral("新增");
+            FormBuySell->OpenKind = QStringLiteral("销售开单");
+            FormBuySell->OpenBillIndex = 1;
+            FormBuySell->OpenCustomerIndex = card->CardCustomerIndex;
+            FormBuySell->CustomerFixed = true;
+            Prompts::Get().ShowModal(FormBuySell);
+        }
+    }));
+    if (voucher)
+        program.Prompts().QueueModal(On<TFormGetPay>(
+            [&](TFormGetPay* form) { press(form, form->ComboBox5, form->Edit2, form->BitBtn1); }));
+    else
+        program.Prompts().QueueModal(On<TFormBuySell>(
+            [&](TFormBuySell* form) { press(form, form->ComboBox5, form->Edit2, form->BitBtn1); }));
+    FormMain->OpenCustomerCard(customer);
+    QCOMPARE(program.Prompts().PendingScripts(), 0);
+    QVERIFY(!boxText.contains(QStringLiteral("第三方")));
+    QVERIFY(!boxEnabled);
+    QVERIFY(program.Prompts().Texts().contains(QStringLiteral("该客户记录已被删除")));
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Bill Where BillIndex > 1")),
+             QStringLiteral("0"));
+    QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From MoneyTable Where MoneyIndex > 1")),
+             QStringLiteral("0"));
 }
 
 void TestCustomerCard::newSaleLeavesPageOneActive() {

@@ -26,6 +26,9 @@ private slots:
     void salesmanWithQuoteSeesOnlyHisRows();
     void cancelledSignInChangesNothing();
     void firstShowWithCancelledSignInClosesWindow();
+    void noPageUntilARoleSignsIn_data();
+    void noPageUntilARoleSignsIn();
+    void noPageBehindTheStartUpError();
     void leftBarToggles();
     void maximisingSnapsBack();
     void dayButtonsMoveWorkingDate();
@@ -239,6 +242,57 @@ void TestMainWindow::firstShowWithCancelledSignInClosesWindow() {
     QTRY_VERIFY(!FormMain->isVisible());
     QCOMPARE(FormMain->WorkingDate(), QDate::currentDate());
     QVERIFY(CurrentRole.isEmpty());
+}
+
+void TestMainWindow::noPageUntilARoleSignsIn_data() {
+    QTest::addColumn<QString>("role"); // empty: the sign-in is cancelled
+    QTest::addColumn<QList<bool>>("tabs");
+    QTest::newRow("cancelled") << QString() << QList<bool>(8, false);
+    QTest::newRow("管理员") << QStringLiteral("管理员")
+                            << QList<bool>({false, false, false, false, false, false, true, true});
+    QTest::newRow("总经理") << QStringLiteral("总经理")
+                            << QList<bool>({true, true, true, true, true, true, false, false});
+}
+
+void TestMainWindow::noPageUntilARoleSignsIn() {
+    QFETCH(QString, role);
+    QFETCH(QList<bool>, tabs);
+    TestProgram program(true, true); // the main window as the program creates it
+    QCOMPARE(FormMain->PageControl1->count(), 0);
+    QCOMPARE(FormMain->CurrentPage(), -1);
+    QVERIFY(!FormMain->ActionButtonSave2->isVisibleTo(FormMain));
+    // Behind the sign-in window the main window shows no page either.
+    int pagesBehindSignIn = -1;
+    program.Prompts().QueueModal(OnLogin([&](TFormLogin* login) {
+        pagesBehindSignIn = FormMain->PageControl1->count();
+        SaveScreenshot(FormMain, QStringLiteral("main-window-before-sign-in.png"));
+        if (role.isEmpty())
+            login->ImageUp4Click();
+        else
+            for (QToolButton* button :
+                 {login->SpeedButton1, login->SpeedButton2, login->SpeedButton3, login->SpeedButton4})
+                if (button->defaultAction()->text() == role)
+                    button->click();
+    }));
+    if (!role.isEmpty())
+        program.Prompts().QueueModal(AnswerPrompt(QString()));
+    FormMain->show();
+    QTRY_COMPARE(program.Prompts().PendingScripts(), 0);
+    QCOMPARE(pagesBehindSignIn, 0);
+    QCOMPARE(VisibleTabs(), tabs);
+    if (role.isEmpty())
+        QTRY_VERIFY(!FormMain->isVisible());
+    FormMain->hide();
+}
+
+void TestMainWindow::noPageBehindTheStartUpError() {
+    TestProgram program(false, true); // no database file
+    FormMain->show();
+    QTRY_VERIFY(!program.Prompts().Messages.empty());
+    QCOMPARE(program.Prompts().Messages.front().Kind, QStringLiteral("error"));
+    QCOMPARE(FormMain->PageControl1->count(), 0);
+    QTRY_VERIFY(!FormMain->isVisible());
+    QCOMPARE(VisibleTabs(), QList<bool>(8, false));
 }
 
 void TestMainWindow::leftBarToggles() {

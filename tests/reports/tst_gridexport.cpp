@@ -25,6 +25,7 @@ private slots:
     void numbers_data();
     void numbers();
     void documentResult();
+    void amountsAsTheGridShowsThem();
     void voucherResultSkipsHiddenColumns();
     void emptyResultHasDateAndTitlesOnly();
     void noResultExportsNothing();
@@ -187,6 +188,12 @@ void TestGridExport::numbers_data() {
     QTest::newRow("whole number") << 300.0 << 300.0;
     QTest::newRow("beyond 15 digits") << 1234567890123456789.0 << 1.23456789012346e18;
     QTest::newRow("zero") << 0.0 << 0.0;
+    // What a difference leaves behind: 1000.06 - 1000 is shown, and written, as 0.06.
+    QTest::newRow("difference with a binary tail") << 1000.06 - 1000 << 0.06;
+    QTest::newRow("negative tail") << 1000 - 1000.06 << -0.06;
+    QTest::newRow("tail below the shown decimals") << 12.3400000001 << 12.34;
+    QTest::newRow("four decimals shown") << 1234.56789 << 1234.5679;
+    QTest::newRow("too small to show") << 0.00001 << 0.0;
 }
 
 void TestGridExport::numbers() {
@@ -241,6 +248,44 @@ void TestGridExport::documentResult() {
     QCOMPARE(sheet["K5"].Text, QStringLiteral("=1+2"));
     QVERIFY(!sheet["K5"].Formula);
     QVERIFY(!sheet["K5"].Number);
+}
+
+void TestGridExport::amountsAsTheGridShowsThem() {
+    // A sale of 1000.06 paid with 1000: its open amount is a difference with a binary tail.
+    program->Exec(
+        "Insert Into Bill (BillIndex, BillKind, BillSerial, BillCreateTime, BillUser, BillSum, BillReason, "
+        "BillState, BillRemark, BillMan) Values (6, '销售开单', 'XS100003', '2024-02-25', '东方商贸', "
+        "1000.06, "
+        "'商品销售', '已发货', '', '张三')");
+    program->Exec(
+        "Insert Into MoneyTable (MoneyIndex, MoneyAccount, MoneyBill, MoneySerial, MoneyCreateTime, "
+        "MoneyUser, MoneyReason, MoneyType, MoneyToken, MoneyRemark, MoneyMan, MoneyIn, MoneyOut, "
+        "MoneySum) Values (7, 2, 6, 'SK100004', '2024-02-26', '东方商贸', '商品销售', '货款', '收据', "
+        "'', '张三', 1000, 0, 1000)");
+    FormMain->FillBillReport(BillMonthQueryText(FormMain->WorkingDate()));
+    DataGrid* grid = FormMain->DBGridEh2;
+    Export(FormMain->ActionBExecel, Target());
+    const Sheet sheet = ReadSheet(Target());
+    const Query& query = FormMain->BReportADOQuery;
+    QCOMPARE(LastRow(sheet), 3 + query.RecordCount());
+    // Every number cell holds the number the grid shows in the same place, to the last bit.
+    int numbers = 0;
+    bool sawTail = false;
+    for (int r = 0; r < query.RecordCount(); ++r) {
+        for (int c = 0; c < grid->ColumnCount(); ++c) {
+            const QString ref = QString(QChar(u'A' + c)) + QString::number(4 + r);
+            if (!sheet.contains(ref) || !sheet[ref].Number)
+                continue;
+            const QString shown = grid->Model()->DisplayText(r, c);
+            const double written = sheet[ref].Text.toDouble();
+            QVERIFY2(written == shown.toDouble(), qPrintable(ref + ": " + sheet[ref].Text + " / " + shown));
+            ++numbers;
+            sawTail =
+                sawTail || (shown == QStringLiteral("0.06") && sheet[ref].Text == QStringLiteral("0.06"));
+        }
+    }
+    QCOMPARE(numbers, 3 * query.RecordCount());
+    QVERIFY(sawTail);
 }
 
 void TestGridExport::voucherResultSkipsHiddenColumns() {

@@ -1,14 +1,17 @@
 #include "documents/EditorScripts.h"
 #include "kit/DataGrid.h"
 #include "kit/PictureFrame.h"
+#include "mainwindow/MainForm.h"
 #include "mainwindow/SignInScripts.h"
 #include "signin/StaffRules.h"
 #include "signin/UserForm.h"
 #include "signin/UserForm2.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
 
 // Staff management: the salesman slots, the face picker, the rights, duplicate names and the
@@ -23,6 +26,9 @@ private slots:
     void duplicateNamesRefused();
     void rightsTexts_data();
     void rightsTexts();
+    void rightsReadFromNull();
+    void sessionFollowsTheSignedInSlot_data();
+    void sessionFollowsTheSignedInSlot();
     void unchangedNameAsksNothing();
     void failedHandOverMovesNothing();
     void facePicker();
@@ -78,6 +84,18 @@ QStringList Owners(TestProgram& program) {
                             "Select AccountMan From Account Where AccountIndex > 1 Order By AccountIndex"})
         owners << program.Joined(QString::fromUtf8(sql));
     return owners;
+}
+
+// The names on the customer cards shown, sorted.
+QStringList CardNames() {
+    QStringList names;
+    for (int slot = 1; slot <= 15; ++slot) {
+        auto* label = FormMain->findChild<QLabel*>(QStringLiteral("CustomerName%1").arg(slot));
+        if (label && !label->parentWidget()->isHidden())
+            names << label->text();
+    }
+    names.sort();
+    return names;
 }
 
 } // namespace
@@ -214,6 +232,132 @@ void TestStaff::rightsTexts() {
     });
     QVERIFY(shownBusiness && shownFinance);
     QCOMPARE(Slot(4).value(3), rights);
+    // Without rights the empty text is stored, not NULL.
+    QVERIFY(!RightsText(business, finance).isNull());
+    QCOMPARE(program.Scalar(
+                 QStringLiteral("Select Count(*) From Power Where PowerIndex = 4 And PowerRange Is Null")),
+             QStringLiteral("0"));
+    QCOMPARE(
+        program.Scalar(QStringLiteral("Select Count(*) From Power Where PowerIndex = 4 And PowerRange = ") +
+                       SqlText(rights)),
+        QStringLiteral("1"));
+}
+
+void TestStaff::rightsReadFromNull() {
+    // A slot whose rights are NULL (written so by an older program) reads as having none.
+    TestProgram program;
+    SetSlot(program, 5, QStringLiteral("钱七"), QStringLiteral("7"), QString());
+    program.Exec(QStringLiteral("Update Power Set PowerRange = NULL Where PowerIndex = 5"));
+    SlotFields fields;
+    QVERIFY(ReadSlot(ShareDataModule->ADOConnection1, 5, &fields));
+    QVERIFY(!fields.Rights.isNull());
+    QCOMPARE(fields.Rights, QString());
+    QCOMPARE(fields.Name, QStringLiteral("钱七"));
+    bool business = true, finance = true;
+    OnStaff(program, [&](TFormUser* form) {
+        form->DBGridEh1->selectRow(4);
+        business = form->CheckBox1->isChecked();
+        finance = form->CheckBox2->isChecked();
+        form->Edit2->setText(QStringLiteral("8"));
+        form->Button1->click();
+    });
+    QVERIFY(!business && !finance);
+    QCOMPARE(
+        program.Scalar(QStringLiteral("Select Count(*) From Power Where PowerIndex = 5 And PowerRange = ''")),
+        QStringLiteral("1"));
+    // Signed in, he has no rights: no page at all.
+    QueueSalesmanSignIn(program, 5, QStringLiteral("8"));
+    QVERIFY(FormMain->SignInAndSetUp());
+    QCOMPARE(CurrentRights, QString());
+    QCOMPARE(FormMain->PageControl1->count(), 0);
+}
+
+void TestStaff::sessionFollowsTheSignedInSlot_data() {
+    QTest::addColumn<QString>("change"); // what staff management does to the signed-in 张三's slot
+    QTest::addColumn<QString>("user");   // CurrentUser afterwards
+    QTest::addColumn<QString>("owner");  // whose customers the customer cards list
+    QTest::addColumn<QList<bool>>("tabs");
+    const QList<bool> both{true, true, true, true, true, true, false, false};
+    QTest::newRow("renamed with hand-over") << "rename yes"
+                                            << "O'Neil 李"
+                                            << "O'Neil 李" << both;
+    QTest::newRow("renamed without hand-over") << "rename no"
+                                               << "O'Neil 李"
+                                               << "" << both;
+    QTest::newRow("finance right taken")
+        << "rights"
+        << "张三"
+        << "张三" << QList<bool>{true, true, true, false, false, false, false, false};
+    QTest::newRow("slot emptied elsewhere") << "empty"
+                                            << ""
+                                            << "" << QList<bool>(8, false);
+    QTest::newRow("another slot renamed") << "other"
+                                          << "张三"
+                                          << "张三" << both;
+}
+
+void TestStaff::sessionFollowsTheSignedInSlot() {
+    QFETCH(QString, change);
+    QFETCH(QString, user);
+    QFETCH(QString, owner);
+    QFETCH(QList<bool>, tabs);
+    TestProgram program;
+    FormMain->SetWorkingDate(QDate::currentDate());
+    SetSlot(program, 1, QStringLiteral("张三"), QStringLiteral("1"), QStringLiteral("业务管理；财务管理；"));
+    SetSlot(program, 2, QStringLiteral("李四"), QStringLiteral("2"), QStringLiteral("业务管理；"));
+    RecordsOf(program, QStringLiteral("张三"));
+    QueueSalesmanSignIn(program, 1, QStringLiteral("1"));
+    QVERIFY(FormMain->SignInAndSetUp());
+    const QStringList his = CardNames();
+    QCOMPARE(his, QStringList({QStringLiteral("老李"), QStringLiteral("老王")}));
+    FormMain->ShowPage(TFormMain::PageBills);
+
+    // 软件导航 → 人员管理, a change to the slot, then the sign-in window is left without signing in.
+    program.Prompts().QueueModal(OnLogin([&](TFormLogin* login) {
+        if (change == QStringLiteral("empty"))
+            program.Exec(QStringLiteral("Update Power Set PowerName = '' Where PowerIndex = 1"));
+        else
+            login->ManManage->click();
+        login->ImageUp4Click();
+    }));
+    if (change != QStringLiteral("empty")) {
+        program.Prompts().QueueModal(AnswerPrompt(QString()));
+        program.Prompts().QueueModal(On<TFormUser>([&](TFormUser* form) {
+            if (change == QStringLiteral("other")) {
+                form->DBGridEh1->selectRow(1);
+                form->Edit1->setText(QStringLiteral("王五"));
+            } else if (change == QStringLiteral("rights")) {
+                form->CheckBox2->setChecked(false);
+            } else {
+                form->Edit1->setText(QStringLiteral("O'Neil 李"));
+            }
+            form->Button1->click();
+        }));
+        program.Prompts().QueueAnswer(change != QStringLiteral("rename no"));
+    }
+    FormMain->ActionLogin->trigger();
+    QCOMPARE(program.Prompts().PendingScripts(), 0);
+    QCOMPARE(program.Prompts().UnexpectedModals, 0);
+
+    QList<bool> shown;
+    for (int page = TFormMain::PageCustomers; page <= TFormMain::PageMaintenance; ++page)
+        shown << FormMain->PageReachable(TFormMain::Page(page));
+    QCOMPARE(shown, tabs);
+    QCOMPARE(CurrentUser, user);
+    QCOMPARE(CurrentRole, user.isEmpty() ? QString() : QStringLiteral("业务员"));
+    if (user.isEmpty()) {
+        QCOMPARE(FormMain->Login->text(), QStringLiteral("软件导航"));
+        return;
+    }
+    QCOMPARE(FormMain->Login->text(), user);
+    QCOMPARE(CurrentRights, change == QStringLiteral("rights") ? QStringLiteral("业务管理；")
+                                                               : QStringLiteral("业务管理；财务管理；"));
+    // The lists are his under his present name.
+    QCOMPARE(CustomerFilter, QStringLiteral(" And (CustomerMan = ") + SqlText(user) + QLatin1Char(')'));
+    QCOMPARE(program.Joined(QStringLiteral("Select CustomerMan From Customer Where (CustomerIndex > 1)") +
+                            CustomerFilter),
+             owner.isEmpty() ? QString() : owner + QLatin1Char(',') + owner);
+    QCOMPARE(CardNames(), owner.isEmpty() ? QStringList() : his);
 }
 
 void TestStaff::unchangedNameAsksNothing() {

@@ -7,6 +7,7 @@
 #include "foundation/Schema.h"
 #include "foundation/ShareDM.h"
 #include "foundation/Startup.h"
+#include "mainwindow/MainForm.h"
 #include "support/ServerDatabase.h"
 
 #include <QDir>
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+#include <array>
 #include <functional>
 
 namespace {
@@ -38,7 +40,7 @@ void CopyTree(const QString& from, const QString& to) {
 }
 } // namespace
 
-TestProgram::TestProgram(bool openDatabase) {
+TestProgram::TestProgram(bool openDatabase, bool startAsProgram) {
     auto scripted = std::make_unique<ScriptedPrompts>();
     prompts = scripted.get();
     previous = ::Prompts::Install(std::move(scripted));
@@ -54,6 +56,11 @@ TestProgram::TestProgram(bool openDatabase) {
     BillFilter.clear();
     MoneyFilter.clear();
     CreateForms();
+    if (!startAsProgram) {
+        std::array<bool, 8> every;
+        every.fill(true);
+        FormMain->ShowOnlyPages(every);
+    }
     if (openDatabase && qEnvironmentVariable("KESTREL_TEST_ENGINE") == QLatin1String("postgresql")) {
         server = std::make_unique<ServerDatabase>();
         if (!server->Available())

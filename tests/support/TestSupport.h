@@ -17,7 +17,9 @@ class ServerDatabase;
 class TestProgram {
 public:
     // openDatabase false: the folder and windows exist, the database is neither written nor opened.
-    explicit TestProgram(bool openDatabase = true);
+    // The window tests reach every page of the main window without signing in; startAsProgram
+    // leaves the main window as the program creates it (no page until a role signs in).
+    explicit TestProgram(bool openDatabase = true, bool startAsProgram = false);
     ~TestProgram();
     TestProgram(const TestProgram&) = delete;
     TestProgram& operator=(const TestProgram&) = delete;
