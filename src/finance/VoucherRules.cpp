@@ -4,6 +4,7 @@
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
+#include "foundation/RowImage.h"
 
 #include <limits>
 
@@ -114,13 +115,18 @@ qint64 InsertVoucher(DbConnection& connection, const VoucherFields& fields, qint
     return index;
 }
 
-bool UpdateVoucher(DbConnection& connection, qint64 moneyIndex, const VoucherFields& fields) {
+bool UpdateVoucher(DbConnection& connection, const RowImage& loaded, const VoucherFields& fields) {
+    if (!loaded.Exists())
+        return false;
+    Transaction tx(connection);
+    RequireUnchanged(connection, loaded);
     Query query(&connection);
-    query.Open(VoucherByIndexSql(moneyIndex));
+    query.Open(VoucherByIndexSql(loaded.Key));
     if (query.RecordCount() == 0)
         return false;
     query.Edit();
     WriteFields(query, fields);
     query.Post();
+    tx.Commit();
     return true;
 }

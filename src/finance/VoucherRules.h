@@ -7,6 +7,7 @@
 #include <functional>
 
 class DbConnection;
+struct RowImage;
 
 inline const QString ReceiptKind = QStringLiteral("财务收入单");
 inline const QString PaymentKind = QStringLiteral("财务支出单");
@@ -65,5 +66,7 @@ QString VoucherWithAccountSql(qint64 index);
 // MoneyIndex; *storedSerial gets the serial stored. Throws KestrelError.
 qint64 InsertVoucher(DbConnection& connection, const VoucherFields& fields, qint64 billIndex,
                      const QString& kind, QString* storedSerial = nullptr);
-// Rewrites an existing voucher (MoneyBill and MoneyRecordTime stay); false when it is gone.
-bool UpdateVoucher(DbConnection& connection, qint64 moneyIndex, const VoucherFields& fields);
+// Rewrites the voucher the editor loaded (MoneyBill and MoneyRecordTime stay), in one transaction;
+// false when the editor loaded none. StaleRecordError, nothing stored, when the row no longer holds
+// what was loaded (another workstation changed or deleted it).
+bool UpdateVoucher(DbConnection& connection, const RowImage& loaded, const VoucherFields& fields);

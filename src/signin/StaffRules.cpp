@@ -3,6 +3,7 @@
 #include "foundation/Connection.h"
 #include "foundation/JetSql.h"
 #include "foundation/Query.h"
+#include "foundation/RowImage.h"
 
 QString SalesmenSql() {
     return QStringLiteral("Select * From Power Where PowerRole = '业务员' Order By PowerIndex");
@@ -33,9 +34,13 @@ int FaceNumber(const QString& path) {
     return 0;
 }
 
-bool StoreSlot(DbConnection& connection, qint64 powerIndex, const SlotFields& fields) {
+bool StoreSlot(DbConnection& connection, const RowImage& loaded, const SlotFields& fields) {
+    if (!loaded.Exists())
+        return false;
+    Transaction tx(connection);
+    RequireUnchanged(connection, loaded);
     Query query(&connection);
-    query.Open(QStringLiteral("Select * From Power Where PowerIndex = ") + SqlNumber(powerIndex));
+    query.Open(QStringLiteral("Select * From Power Where PowerIndex = ") + SqlNumber(loaded.Key));
     if (query.RecordCount() == 0)
         return false;
     query.First();
@@ -45,6 +50,7 @@ bool StoreSlot(DbConnection& connection, qint64 powerIndex, const SlotFields& fi
     query.FieldByName(QStringLiteral("PowerPicture")).SetAsString(fields.Picture);
     query.FieldByName(QStringLiteral("PowerRange")).SetAsString(fields.Rights);
     query.Post();
+    tx.Commit();
     return true;
 }
 
