@@ -5,6 +5,7 @@
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
 #include "foundation/RowImage.h"
+#include "foundation/RowLock.h"
 
 #include <limits>
 
@@ -100,6 +101,10 @@ qint64 InsertVoucher(DbConnection& connection, const VoucherFields& fields, qint
     const int counterRow = VoucherSerialSettingRow(kind);
     VoucherFields stored = fields;
     stored.Serial = ClaimSerial(connection, counterRow, fields.Serial, fields.ProposedSerial);
+    // A voucher of a document waits for a store of that document under way, which checks the
+    // document's vouchers against what its editor loaded.
+    if (billIndex > 1)
+        LockRow(connection, QStringLiteral("Bill"), billIndex);
     Query query(&connection);
     query.Open(VoucherByIndexSql(0));
     query.Insert();

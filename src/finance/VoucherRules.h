@@ -62,7 +62,8 @@ QString VoucherByIndexSql(qint64 index);
 QString VoucherWithAccountSql(qint64 index);
 
 // Inserts a voucher booked against billIndex (0: none) with its serial claimed from the kind's
-// Setting row (ClaimSerial) and remembers that serial there, in one transaction. Returns its
+// Setting row (ClaimSerial) and remembers that serial there, in one transaction; the document's row
+// is locked first (LockRow), so that the voucher is never added while its document is stored. Returns its
 // MoneyIndex; *storedSerial gets the serial stored. Throws KestrelError.
 qint64 InsertVoucher(DbConnection& connection, const VoucherFields& fields, qint64 billIndex,
                      const QString& kind, QString* storedSerial = nullptr);

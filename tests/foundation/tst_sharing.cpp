@@ -35,6 +35,8 @@ private slots:
     void sameValues();
     void editorsKeepWhatTheyLoaded_data();
     void editorsKeepWhatTheyLoaded();
+    void storesAtOnceOverOneLoad_data();
+    void storesAtOnceOverOneLoad();
     void serialsStayDistinct_data();
     void serialsStayDistinct();
     void reportsAtOnceKeepTheirLines_data();
@@ -491,6 +493,48 @@ void TestSharing::editorsKeepWhatTheyLoaded() {
     } else {
         QCOMPARE(message, QStringLiteral("该记录已被其他用户修改，请刷新后重试"));
         QCOMPARE(after, before);
+    }
+}
+
+void TestSharing::storesAtOnceOverOneLoad_data() {
+    QTest::addColumn<QString>("engine");
+    AddEngines();
+}
+
+// Two workstations that loaded the same customer store it at the same moment, round after round:
+// the check and the write are one step, so exactly one store is done and the other is refused.
+void TestSharing::storesAtOnceOverOneLoad() {
+    QFETCH(QString, engine);
+    const SharedBooks books(engine);
+    if (!books.Problem().isEmpty())
+        QSKIP(qPrintable(books.Problem()));
+    DbConnection check;
+    books.Open(check);
+    const qint64 key = EnterRecord(check, QStringLiteral("customer"));
+    for (int round = 0; round < 10; ++round) {
+        const RowImage loaded = TakeRowImage(check, QStringLiteral("Customer"), key);
+        QVERIFY(loaded.Exists());
+        int refused[2] = {0, 0};
+        const QString problem =
+            AtOnce(books, [&loaded, &refused, round](DbConnection& connection, int workstation) {
+                CustomerFields fields;
+                fields.Name = QStringLiteral("abc商行");
+                fields.Phone = QStringLiteral("%1-%2").arg(round).arg(workstation);
+                try {
+                    if (!UpdateCustomer(connection, loaded, fields))
+                        return QStringLiteral("the customer is gone");
+                } catch (const StaleRecordError&) {
+                    refused[workstation] = 1;
+                }
+                return QString();
+            });
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QCOMPARE(refused[0] + refused[1], 1);
+        const QString winner = QStringLiteral("%1-%2").arg(round).arg(refused[0] ? 1 : 0);
+        QCOMPARE(TakeRowImage(check, QStringLiteral("Customer"), key)
+                     .Value(QStringLiteral("CustomerPhone"))
+                     .toString(),
+                 winner);
     }
 }
 
