@@ -112,6 +112,7 @@ void TFormCustomer2::ClearFields() {
 
 void TFormCustomer2::FormShow() {
     ClearFields();
+    Loaded = RowImage();
     // Adding has no stored customer to delete; the button stays visible but does nothing then.
     BitBtn3->setEnabled(EditExisting);
     if (EditExisting) {
@@ -126,6 +127,7 @@ void TFormCustomer2::FormShow() {
             });
             return;
         }
+        Loaded = ImageOfRow(query, QStringLiteral("Customer"));
         CustomerName->setText(query.FieldByName(QStringLiteral("CustomerName")).AsString());
         CustomerOwe->setText(RoundAmountText(query.FieldByName(QStringLiteral("CustomerOwe")).AsFloat()));
         CustomerPhone->setText(query.FieldByName(QStringLiteral("CustomerPhone")).AsString());
@@ -196,22 +198,22 @@ void TFormCustomer2::SaveNew() {
 }
 
 void TFormCustomer2::SaveChange() {
-    Query& query = ShareDataModule->ADOQueryTemp;
-    if (!OpenSql(query, CustomerByIndexSql(EditCustomerIndex), QStringLiteral("无法打开数据库")))
-        return;
-    if (query.RecordCount() == 0) {
+    if (!Loaded.Exists()) {
         Prompts::Get().Information(QStringLiteral("找不到要修改的客户"));
         return;
     }
-    const QString oldName = query.FieldByName(QStringLiteral("CustomerName")).AsString();
+    const QString oldName = Loaded.Value(QStringLiteral("CustomerName")).toString();
     const CustomerFields fields = FieldsOf(*this);
     if (fields.Name != oldName && !NameFree(fields.Name))
         return;
     try {
-        if (!UpdateCustomer(ShareDataModule->ADOConnection1, EditCustomerIndex, oldName, fields)) {
+        if (!UpdateCustomer(ShareDataModule->ADOConnection1, Loaded, fields)) {
             Prompts::Get().Information(QStringLiteral("找不到要修改的客户"));
             return;
         }
+    } catch (const StaleRecordError& error) {
+        ShowStaleRecord(error);
+        return;
     } catch (const KestrelError& error) {
         Prompts::Get().Error(QStringLiteral("客户资料修改失败，没有保存任何改动。\n\n") + error.Message());
         return;
@@ -227,6 +229,6 @@ void TFormCustomer2::BitBtn2Click() {
 void TFormCustomer2::BitBtn3Click() {
     if (!EditExisting)
         return;
-    if (DeleteRecordAfterAsking(ShareDataModule->ADOQueryTemp, CustomerByIndexSql(EditCustomerIndex)))
+    if (DeleteLoadedAfterAsking(Loaded))
         accept();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/RowImage.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -29,6 +31,9 @@ public:
     QPushButton* BitBtn3; // 删除
     QPushButton* BitBtn1; // 确定
     QPushButton* BitBtn2; // 取消
+
+    // The customer row as the editor loaded it; a store or deletion is refused when it changed.
+    RowImage Loaded;
 
 public slots:
     void FormShow();

@@ -4,6 +4,7 @@
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
+#include "foundation/RowImage.h"
 #include "reports/ReportQueries.h"
 
 #include <QFile>
@@ -54,9 +55,13 @@ qint64 InsertCustomer(DbConnection& connection, const CustomerFields& fields, co
     return query.FieldByName(QStringLiteral("CustomerIndex")).AsInteger();
 }
 
-bool UpdateCustomer(DbConnection& connection, qint64 index, const QString& oldName,
-                    const CustomerFields& fields) {
+bool UpdateCustomer(DbConnection& connection, const RowImage& loaded, const CustomerFields& fields) {
+    if (!loaded.Exists())
+        return false;
+    const qint64 index = loaded.Key;
+    const QString oldName = loaded.Value(QStringLiteral("CustomerName")).toString();
     Transaction tx(connection);
+    RequireUnchanged(connection, loaded);
     Query query(&connection);
     query.Open(CustomerByIndexSql(index));
     if (query.RecordCount() == 0)

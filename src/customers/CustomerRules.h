@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class DbConnection;
+struct RowImage;
 
 // What the customer editor writes into a Customer row besides CustomerMan.
 struct CustomerFields {
@@ -30,11 +31,12 @@ double CustomerBalanceOf(const QString& text);
 // Inserts a customer written by man; returns its CustomerIndex. Throws KestrelError.
 qint64 InsertCustomer(DbConnection& connection, const CustomerFields& fields, const QString& man);
 
-// Updates the customer row; when the name differs from oldName every document and voucher of the old
-// name takes the new one. All of it in one transaction: on any failure nothing is changed and
-// KestrelError is thrown. Returns false when the customer row is gone.
-bool UpdateCustomer(DbConnection& connection, qint64 index, const QString& oldName,
-                    const CustomerFields& fields);
+// Updates the customer row the editor loaded (its image); when the name differs from the loaded one
+// every document and voucher of the old name takes the new one. All of it in one transaction: on
+// any failure nothing is changed and KestrelError is thrown; StaleRecordError when the row no
+// longer holds what was loaded (another workstation changed or deleted it). Returns false when the
+// editor loaded no row.
+bool UpdateCustomer(DbConnection& connection, const RowImage& loaded, const CustomerFields& fields);
 
 // ---- Customer search
 

@@ -291,6 +291,8 @@ void TFormBuySell::FormShow() {
     ComboBox5->setEnabled(!CustomerFixed);
     Edit2->setFocus();
     ClearGrid();
+    LoadedBill = RowImage();
+    LoadedVouchers = RowsImage();
 
     if (IsNewMode())
         ShowNew();
@@ -311,6 +313,7 @@ void TFormBuySell::ShowExisting() {
         CloseLater();
         return;
     }
+    LoadedBill = ImageOfRow(query, QStringLiteral("Bill"));
     const QString user = query.FieldByName(QStringLiteral("BillUser")).AsString();
     Query& customer = ShareDataModule->ADOQueryTemp2;
     OpenSql(customer, QStringLiteral("Select * From Customer Where CustomerName = ") + SqlText(user),
@@ -377,6 +380,9 @@ void TFormBuySell::ClearGrid() {
 
 void TFormBuySell::RefreshVoucherList() {
     ClearGrid();
+    // The image is taken first: a voucher changed before the grid shows it is then a change too.
+    LoadedVouchers =
+        OpenBillIndex > 1 ? TakeVouchersImage(ShareDataModule->ADOConnection1, OpenBillIndex) : RowsImage();
     GridQuery.SetConnection(&ShareDataModule->ADOConnection1);
     if (!OpenSql(GridQuery, VoucherListSql(OpenBillIndex), QStringLiteral("数据库打开失败")))
         return;
@@ -456,7 +462,7 @@ qint64 TFormBuySell::Store(qint64 billIndex, bool writeKind, bool rememberSerial
     const QString typed = Edit1->text();
     QString serial;
     const qint64 stored = StoreBill(ShareDataModule->ADOConnection1, billIndex, CurrentFields(), writeKind,
-                                    rememberSerial, &serial);
+                                    rememberSerial, &serial, LoadedBill, LoadedVouchers);
     if (stored != 0)
         Edit1->setText(serial);
     if (note)
@@ -473,17 +479,28 @@ void TFormBuySell::BitBtn1Click() {
         Refuse(check.Message, check.Focus);
         return;
     }
-    if (!IsNewMode()) {
-        if (OpenBillIndex <= 1 || Store(OpenBillIndex, false, false, nullptr) == 0) {
-            Prompts::Get().Information(QStringLiteral("找不到要修改的记录"));
+    try {
+        if (!IsNewMode()) {
+            if (OpenBillIndex <= 1 || Store(OpenBillIndex, false, false, nullptr) == 0) {
+                Prompts::Get().Information(QStringLiteral("找不到要修改的记录"));
+                return;
+            }
+            Prompts::Get().Information(QStringLiteral("记录修改成功"));
+            accept();
             return;
         }
-        Prompts::Get().Information(QStringLiteral("记录修改成功"));
-        accept();
+    } catch (const StaleRecordError& error) {
+        ShowStaleRecord(error);
         return;
     }
     QString note;
-    const qint64 stored = Store(OpenBillIndex, true, true, &note);
+    qint64 stored = 0;
+    try {
+        stored = Store(OpenBillIndex, true, true, &note);
+    } catch (const StaleRecordError& error) {
+        ShowStaleRecord(error);
+        return;
+    }
     if (stored == 0) {
         Prompts::Get().Information(QStringLiteral("找不到要修改的记录"));
         return;
@@ -517,8 +534,11 @@ void TFormBuySell::BitBtn3Click() {
     if (BitBtn3->isHidden())
         return;
     // The reserved row 1 is never deleted: key 0 names no row.
-    if (DeleteRecordAfterAsking(ShareDataModule->ADOQueryTemp,
-                                BillByIndexSql(OpenBillIndex > 1 ? OpenBillIndex : 0)))
+    if (OpenBillIndex <= 1 || !LoadedBill.Taken()) {
+        Prompts::Get().Information(QStringLiteral("找不到要删除的记录"));
+        return;
+    }
+    if (DeleteLoadedAfterAsking(LoadedBill, LoadedVouchers))
         accept();
 }
 
@@ -532,6 +552,9 @@ void TFormBuySell::Button1Click() {
             return;
         }
         OpenBillIndex = Store(1, true, true, nullptr);
+        // From now on the stored document is what this editor loaded.
+        LoadedBill = TakeRowImage(ShareDataModule->ADOConnection1, QStringLiteral("Bill"), OpenBillIndex);
+        LoadedVouchers = TakeVouchersImage(ShareDataModule->ADOConnection1, OpenBillIndex);
     }
     FormGetPay->OpenMode = NewMode;
     if (OpenKind == SaleKind)
@@ -577,7 +600,11 @@ void TFormBuySell::Button3Click() {
     const qint64 index = SelectedMoneyIndex();
     if (index == 0)
         return;
-    if (DeleteRecordAfterAsking(ShareDataModule->ADOQueryTemp, VoucherByIndexSql(index)))
+    // The voucher as the grid loaded it; deleting is refused when another workstation changed it.
+    const RowImage* loaded = LoadedVouchers.Find(index);
+    const RowImage voucher =
+        loaded ? *loaded : TakeRowImage(ShareDataModule->ADOConnection1, QStringLiteral("MoneyTable"), index);
+    if (DeleteLoadedAfterAsking(voucher))
         RefreshVoucherList();
 }
 

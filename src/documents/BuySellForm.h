@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Query.h"
+#include "foundation/RowImage.h"
 #include "kit/report/ReportEngine.h"
 
 #include <QDialog>
@@ -63,6 +64,11 @@ public:
     QueryDataSet DocumentDataSet{&ADOQuery1};
     QueryDataSet BigFontDataSet{&ADOQueryBigFont};
     Report frReport1;
+    // The document row and the vouchers of its grid as the editor loaded them (again after its own
+    // early store and after each reload of the grid): a store or deletion is refused when another
+    // workstation changed either since.
+    RowImage LoadedBill;
+    RowsImage LoadedVouchers;
     // The MoneyIndex of the selected voucher row, 0 when none.
     qint64 SelectedMoneyIndex() const;
 

@@ -4,6 +4,7 @@
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
+#include "foundation/RowImage.h"
 #include "foundation/RowLock.h"
 
 double SignedBillSum(const QString& kind, double amount) {
@@ -90,8 +91,19 @@ void RememberSerial(DbConnection& connection, int settingRow, const QString& ser
                   QStringLiteral(" Where SettingIndex = ") + SqlNumber(settingRow));
 }
 
+RowsImage TakeVouchersImage(DbConnection& connection, qint64 billIndex) {
+    return TakeRowsImage(connection, QStringLiteral("MoneyTable"), QStringLiteral("MoneyBill"), billIndex);
+}
+
 qint64 StoreBill(DbConnection& connection, qint64 billIndex, const BillFields& fields, bool writeKind,
                  bool rememberSerial, QString* storedSerial) {
+    return StoreBill(connection, billIndex, fields, writeKind, rememberSerial, storedSerial, RowImage(),
+                     RowsImage());
+}
+
+qint64 StoreBill(DbConnection& connection, qint64 billIndex, const BillFields& fields, bool writeKind,
+                 bool rememberSerial, QString* storedSerial, const RowImage& loaded,
+                 const RowsImage& vouchers) {
     Transaction tx(connection);
     const int counterRow = BillSerialSettingRow(fields.Kind);
     QString serial = fields.Serial;
@@ -99,6 +111,10 @@ qint64 StoreBill(DbConnection& connection, qint64 billIndex, const BillFields& f
     if (rememberSerial)
         serial = ClaimSerial(connection, counterRow, fields.Serial,
                              billIndex == 1 ? fields.ProposedSerial : QString());
+    if (billIndex != 1) {
+        RequireUnchanged(connection, loaded);
+        RequireUnchanged(connection, vouchers);
+    }
     Query query(&connection);
     query.Open(BillByIndexSql(billIndex == 1 ? 0 : billIndex));
     bool serialChanged = true;

@@ -4,6 +4,8 @@
 #include <QString>
 
 class DbConnection;
+struct RowImage;
+struct RowsImage;
 
 // The first failed check of an editor: the message to show and the objectName of the control that
 // takes the focus. Empty message: every check passed.
@@ -70,9 +72,16 @@ void RememberSerial(DbConnection& connection, int settingRow, const QString& ser
 // billIndex 1 inserts a new row (its serial claimed as ClaimSerial says); otherwise the row with
 // that key is rewritten (BillKind only when writeKind), and the counter moves only when the serial
 // was changed. Returns the row's BillIndex, or 0 when the row to rewrite is gone; *storedSerial
-// gets the serial stored. Throws KestrelError.
+// gets the serial stored. Throws KestrelError; StaleRecordError (nothing stored) when a rewritten
+// row or its vouchers no longer hold what the editor loaded (loaded, vouchers; images not taken
+// check nothing).
 qint64 StoreBill(DbConnection& connection, qint64 billIndex, const BillFields& fields, bool writeKind,
                  bool rememberSerial, QString* storedSerial = nullptr);
+qint64 StoreBill(DbConnection& connection, qint64 billIndex, const BillFields& fields, bool writeKind,
+                 bool rememberSerial, QString* storedSerial, const RowImage& loaded,
+                 const RowsImage& vouchers);
+// The vouchers of a document as its editor loads them into its grid, whole rows.
+RowsImage TakeVouchersImage(DbConnection& connection, qint64 billIndex);
 
 // Removes a document and every voucher booked against it, in one transaction.
 void DeleteBillWithVouchers(DbConnection& connection, qint64 billIndex);

@@ -75,6 +75,11 @@ void TFormAccount::FormShow() {
     if (parentWidget())
         move(parentWidget()->geometry().center() - rect().center());
     AccountChanged = false;
+    try {
+        Loaded = AccountImage(ShareDataModule->ADOConnection1, CardAccountName);
+    } catch (const KestrelError&) {
+        Loaded = RowImage(); // deleting then finds nothing to delete
+    }
     Label3->setText(CardAccountName);
     Label4->setText(CardBalanceText);
 }
@@ -114,20 +119,22 @@ void TFormAccount::ActionEditExecute() {
         Prompts::Get().Information(QStringLiteral("帐户名不得为空"));
         return;
     }
-    Query& temp = ShareDataModule->ADOQueryTemp;
-    if (!OpenSql(temp, AccountByNameSql(CardAccountName), QStringLiteral("无法打开数据库")))
+    // The row the editor loaded: stored only while it still holds what the editor showed.
+    const RowImage loaded = FormAccount2->Loaded;
+    const bool found = loaded.Exists();
+    if (newName != CardAccountName && !AccountNameFree(newName, found ? loaded.Key : 0))
         return;
-    const bool found = temp.RecordCount() > 0;
-    const qint64 index = found ? temp.FieldByName(QStringLiteral("AccountIndex")).AsInteger() : 0;
-    if (newName != CardAccountName && !AccountNameFree(newName, index))
+    bool stored = false;
+    try {
+        stored =
+            UpdateAccount(ShareDataModule->ADOConnection1, loaded, newName, FormAccount2->EditAccountBase);
+    } catch (const StaleRecordError& error) {
+        ShowStaleRecord(error);
         return;
-    if (!found) {
+    }
+    if (!stored) {
         Prompts::Get().Information(QStringLiteral("找不到要修改的帐户"));
     } else {
-        temp.Edit();
-        temp.FieldByName(QStringLiteral("AccountName")).SetAsString(newName);
-        temp.FieldByName(QStringLiteral("AccountBase")).SetAsFloat(FormAccount2->EditAccountBase);
-        temp.Post();
         AccountChanged = true;
         Prompts::Get().Information(QStringLiteral("帐户　") + newName + QStringLiteral("　修改成功"));
     }
@@ -138,15 +145,18 @@ void TFormAccount::ActionEditExecute() {
 void TFormAccount::ActionDeleteExecute() {
     if (!ShareDataModule->AskEditPassword())
         return;
-    // Read without the OpenSql wrapper: a failure ends the action with the database's message.
-    Query& temp = ShareDataModule->ADOQueryTemp;
-    temp.Open(AccountByNameSql(CardAccountName));
-    if (temp.RecordCount() == 0)
+    // The account as this window loaded it when shown.
+    if (!Loaded.Exists())
         return;
     if (!Prompts::Get().Question(QStringLiteral("删除帐户将删除该帐户下所有记录，确实要删除吗？"),
                                  QStringLiteral("删除警告")))
         return;
-    DeleteAccountWithVouchers(temp.FieldByName(QStringLiteral("AccountIndex")).AsInteger());
+    try {
+        DeleteAccountWithVouchers(ShareDataModule->ADOConnection1, Loaded);
+    } catch (const StaleRecordError& error) {
+        ShowStaleRecord(error);
+        return;
+    }
     AccountChanged = true;
     Workspace::Get().RefreshAll();
     accept();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/RowImage.h"
 #include "reports/ReportQueries.h"
 
 #include <QDialog>
@@ -19,6 +20,8 @@ public:
     QString CardBalanceText; // the card's amount label
     // Set when the account was changed or deleted (the main window is refreshed already).
     bool AccountChanged = false;
+    // The account row as the window loaded it when shown: deleting is refused when it changed.
+    RowImage Loaded;
 
     QLabel* Label3; // the name
     QLabel* Label4; // the balance

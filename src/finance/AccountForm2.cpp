@@ -63,6 +63,7 @@ void TFormAccount2::showEvent(QShowEvent* event) {
 void TFormAccount2::FormShow() {
     if (parentWidget())
         move(parentWidget()->geometry().center() - rect().center());
+    Loaded = RowImage();
     if (EditAccountName.isEmpty()) {
         setWindowTitle(QStringLiteral("新增帐户"));
         EditAccountBase = 0;
@@ -76,6 +77,7 @@ void TFormAccount2::FormShow() {
         Query& temp = ShareDataModule->ADOQueryTemp;
         if (OpenSql(temp, AccountByNameSql(EditAccountName), QStringLiteral("数据库打开失败")) &&
             temp.RecordCount() > 0) {
+            Loaded = ImageOfRow(temp, QStringLiteral("Account"));
             Edit1->setText(temp.FieldByName(QStringLiteral("AccountName")).AsString());
             Edit2->setText(RoundAmountText(temp.FieldByName(QStringLiteral("AccountBase")).AsFloat()));
         }
@@ -87,6 +89,12 @@ void TFormAccount2::ActionYesExecute() {
     if (!IsAccountBaseText(Edit2->text())) {
         Prompts::Get().Information(QStringLiteral("金额格式有误，请重新输入"));
         Edit2->setFocus();
+        return;
+    }
+    // Told now, while the typed values are still there: the store checks again as it writes.
+    if (Loaded.Exists() &&
+        !SameRow(Loaded, TakeRowImage(ShareDataModule->ADOConnection1, Loaded.Table, Loaded.Key))) {
+        Prompts::Get().Information(StaleRecordText());
         return;
     }
     EditAccountName = Edit1->text();

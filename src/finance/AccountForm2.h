@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/RowImage.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -17,6 +19,9 @@ public:
     QString EditAccountName;
     // Out after OK: the opening balance typed.
     double EditAccountBase = 0;
+    // The account row as the editor loaded it (none for a new account): the caller stores against
+    // it, and OK is refused while another workstation has changed it since.
+    RowImage Loaded;
 
     QLineEdit* Edit1; // 帐户名称
     QLineEdit* Edit2; // 起初金额

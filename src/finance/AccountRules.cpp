@@ -3,6 +3,7 @@
 #include "foundation/Connection.h"
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
+#include "foundation/RowImage.h"
 #include "foundation/ShareDM.h"
 #include "kit/Prompts.h"
 #include "reports/ReportQueries.h"
@@ -28,11 +29,37 @@ bool AccountNameFree(const QString& name, qint64 exceptIndex) {
     return false;
 }
 
-void DeleteAccountWithVouchers(qint64 accountIndex) {
-    if (accountIndex <= 1)
+RowImage AccountImage(DbConnection& connection, const QString& name) {
+    Query query(&connection);
+    query.Open(AccountByNameSql(name));
+    RowImage image = ImageOfRow(query, QStringLiteral("Account"));
+    return image;
+}
+
+bool UpdateAccount(DbConnection& connection, const RowImage& loaded, const QString& name, double base) {
+    if (!loaded.Exists())
+        return false;
+    Transaction tx(connection);
+    RequireUnchanged(connection, loaded);
+    Query query(&connection);
+    query.Open(QStringLiteral("Select * From Account Where AccountIndex = ") + SqlNumber(loaded.Key));
+    if (query.RecordCount() == 0)
+        return false;
+    query.Edit();
+    query.FieldByName(QStringLiteral("AccountName")).SetAsString(name);
+    query.FieldByName(QStringLiteral("AccountBase")).SetAsFloat(base);
+    query.Post();
+    tx.Commit();
+    return true;
+}
+
+void DeleteAccountWithVouchers(DbConnection& connection, const RowImage& loaded) {
+    const qint64 accountIndex = loaded.Key;
+    if (!loaded.Exists() || accountIndex <= 1)
         return; // the reserved row is never deleted
-    Transaction tx(ShareDataModule->ADOConnection1);
-    Query query(&ShareDataModule->ADOConnection1);
+    Transaction tx(connection);
+    RequireUnchanged(connection, loaded);
+    Query query(&connection);
     query.ExecSql(QStringLiteral("Delete From Account Where AccountIndex = ") + SqlNumber(accountIndex));
     query.ExecSql(QStringLiteral("Delete From MoneyTable Where (MoneyAccount = ") + SqlNumber(accountIndex) +
                   QStringLiteral(") And (MoneyIndex > 1)"));

@@ -177,6 +177,7 @@ void TFormGetPay::FormShow() {
               QStringLiteral("CustomerName"));
     ComboBox5->setEnabled(!CustomerFixed);
 
+    Loaded = RowImage();
     if (IsNewMode())
         ShowNew();
     else
@@ -192,6 +193,7 @@ void TFormGetPay::ShowExisting() {
         CloseLater();
         return;
     }
+    Loaded = ImageOfRow(query, QStringLiteral("MoneyTable"));
     SelectStoredComboText(ComboBox1, query.FieldByName(QStringLiteral("AccountName")).AsString());
     DateTimePicker1->setDate(query.FieldByName(QStringLiteral("MoneyCreateTime")).AsDate());
     SelectStoredComboText(ComboBox2, query.FieldByName(QStringLiteral("MoneyReason")).AsString());
@@ -296,8 +298,13 @@ void TFormGetPay::BitBtn1Click() {
     }
     if (!ShareDataModule->AskEditPassword())
         return;
-    if (!UpdateVoucher(connection, OpenMoneyIndex, fields)) {
-        Prompts::Get().Information(QStringLiteral("找不到要修改的记录"));
+    try {
+        if (!UpdateVoucher(connection, Loaded, fields)) {
+            Prompts::Get().Information(QStringLiteral("找不到要修改的记录"));
+            return;
+        }
+    } catch (const StaleRecordError& error) {
+        ShowStaleRecord(error);
         return;
     }
     Prompts::Get().Information(QStringLiteral("记录修改成功"));
@@ -314,6 +321,6 @@ void TFormGetPay::BitBtn3Click() {
         return;
     if (!ShareDataModule->AskEditPassword())
         return;
-    if (DeleteRecordAfterAsking(ShareDataModule->ADOQueryTemp, VoucherByIndexSql(OpenMoneyIndex)))
+    if (DeleteLoadedAfterAsking(Loaded))
         accept();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Query.h"
+#include "foundation/RowImage.h"
 #include "kit/report/ReportEngine.h"
 
 #include <QDialog>
@@ -52,6 +53,8 @@ public:
     // The print (GetPayPrint.cpp): the voucher in the shared scratch query, its account, and the
     // report that reads them and asks for "MoneyCN".
     Query AccountQuery;
+    // The voucher row as the editor loaded it: a store or deletion is refused when it changed.
+    RowImage Loaded;
     QueryDataSet AccountDataSet{&AccountQuery};
     Report frReport1;
 

@@ -4,6 +4,8 @@
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
+#include "foundation/RowImage.h"
+#include "foundation/RowLock.h"
 
 #include <limits>
 
@@ -99,6 +101,10 @@ qint64 InsertVoucher(DbConnection& connection, const VoucherFields& fields, qint
     const int counterRow = VoucherSerialSettingRow(kind);
     VoucherFields stored = fields;
     stored.Serial = ClaimSerial(connection, counterRow, fields.Serial, fields.ProposedSerial);
+    // A voucher of a document waits for a store of that document under way, which checks the
+    // document's vouchers against what its editor loaded.
+    if (billIndex > 1)
+        LockRow(connection, QStringLiteral("Bill"), billIndex);
     Query query(&connection);
     query.Open(VoucherByIndexSql(0));
     query.Insert();
@@ -114,13 +120,18 @@ qint64 InsertVoucher(DbConnection& connection, const VoucherFields& fields, qint
     return index;
 }
 
-bool UpdateVoucher(DbConnection& connection, qint64 moneyIndex, const VoucherFields& fields) {
+bool UpdateVoucher(DbConnection& connection, const RowImage& loaded, const VoucherFields& fields) {
+    if (!loaded.Exists())
+        return false;
+    Transaction tx(connection);
+    RequireUnchanged(connection, loaded);
     Query query(&connection);
-    query.Open(VoucherByIndexSql(moneyIndex));
+    query.Open(VoucherByIndexSql(loaded.Key));
     if (query.RecordCount() == 0)
         return false;
     query.Edit();
     WriteFields(query, fields);
     query.Post();
+    tx.Commit();
     return true;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 
 class DbConnection;
+struct RowImage;
 
 inline const QString ReceiptKind = QStringLiteral("财务收入单");
 inline const QString PaymentKind = QStringLiteral("财务支出单");
@@ -61,9 +62,12 @@ QString VoucherByIndexSql(qint64 index);
 QString VoucherWithAccountSql(qint64 index);
 
 // Inserts a voucher booked against billIndex (0: none) with its serial claimed from the kind's
-// Setting row (ClaimSerial) and remembers that serial there, in one transaction. Returns its
+// Setting row (ClaimSerial) and remembers that serial there, in one transaction; the document's row
+// is locked first (LockRow), so that the voucher is never added while its document is stored. Returns its
 // MoneyIndex; *storedSerial gets the serial stored. Throws KestrelError.
 qint64 InsertVoucher(DbConnection& connection, const VoucherFields& fields, qint64 billIndex,
                      const QString& kind, QString* storedSerial = nullptr);
-// Rewrites an existing voucher (MoneyBill and MoneyRecordTime stay); false when it is gone.
-bool UpdateVoucher(DbConnection& connection, qint64 moneyIndex, const VoucherFields& fields);
+// Rewrites the voucher the editor loaded (MoneyBill and MoneyRecordTime stay), in one transaction;
+// false when the editor loaded none. StaleRecordError, nothing stored, when the row no longer holds
+// what was loaded (another workstation changed or deleted it).
+bool UpdateVoucher(DbConnection& connection, const RowImage& loaded, const VoucherFields& fields);

@@ -36,9 +36,10 @@ QSqlDatabase DatabaseOf(DbConnection* connection) {
     Fail(connection, query.lastError().nativeErrorCode().toInt(), message + query.lastError().text());
 }
 
-// On a server a change or deletion holds only while the row still has what was read: the
+// On a server a change or deletion holds only while the row still has what this query read: the
 // statement gets a condition on the read values, and touching no row means another workstation
-// got there first. A file has one user, so nothing is added there.
+// got there first. On a file the transaction's write lock keeps others out between the read and
+// the write. The editors check against what they loaded before this (RequireUnchanged).
 class StaleGuard {
 public:
     StaleGuard(const DbConnection* connection, const QString& table, const QStringList& names)

@@ -88,6 +88,34 @@ bool DeleteRecordAfterAsking(Query& query, const QString& sql) {
     return true;
 }
 
+bool DeleteLoadedAfterAsking(const RowImage& loaded, const RowsImage& belonging) {
+    if (!loaded.Exists()) {
+        Prompts::Get().Information(QStringLiteral("找不到要删除的记录"));
+        return false;
+    }
+    DbConnection& connection = ShareDataModule->ADOConnection1;
+    // Changed already: told before the question; the deletion checks again as it deletes.
+    if (!SameRow(loaded, TakeRowImage(connection, loaded.Table, loaded.Key)) ||
+        (belonging.Taken() && !SameRows(belonging, TakeRowsImage(connection, belonging.Table,
+                                                                 belonging.OwnerColumn, belonging.Owner)))) {
+        ShowStaleRecord(StaleRecordError());
+        return false;
+    }
+    if (!Prompts::Get().Question(QStringLiteral("确实要删除该记录吗？"), QStringLiteral("删除警告")))
+        return false;
+    try {
+        DeleteLoadedRow(connection, loaded, belonging);
+    } catch (const StaleRecordError& error) {
+        ShowStaleRecord(error);
+        return false;
+    }
+    return true;
+}
+
+void ShowStaleRecord(const StaleRecordError& error) {
+    Prompts::Get().Information(error.Message());
+}
+
 int ExecSql(Query& query, const QString& sql) {
     try {
         return query.ExecSql(sql);

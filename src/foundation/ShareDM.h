@@ -2,6 +2,7 @@
 
 #include "foundation/Connection.h"
 #include "foundation/Query.h"
+#include "foundation/RowImage.h"
 
 #include <QObject>
 #include <QString>
@@ -59,6 +60,12 @@ bool OpenSql(Query& query, const QString& sql, const QString& failureMessage);
 // Opens the one row sql selects and deletes it once the user confirms; "找不到要删除的记录" when
 // there is no such row. True when the row was deleted.
 bool DeleteRecordAfterAsking(Query& query, const QString& sql);
+// Deletes the row an editor loaded (with the set that belongs to it unchanged as well) once the
+// user confirms: "找不到要删除的记录" when the editor loaded none, "该记录已被其他用户修改，请刷新后重试"
+// and nothing deleted when another workstation changed or deleted it since. True when deleted.
+bool DeleteLoadedAfterAsking(const RowImage& loaded, const RowsImage& belonging = {});
+// Shows the message of a store refused because another workstation changed the record.
+void ShowStaleRecord(const StaleRecordError& error);
 // Runs a statement; returns the rows affected, or 0 after showing "SQL命令执行出错".
 int ExecSql(Query& query, const QString& sql);
 // Fills a drop-down list from a query ("所有" first when addAllEntry) and selects entry 0.

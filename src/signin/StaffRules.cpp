@@ -3,6 +3,7 @@
 #include "foundation/Connection.h"
 #include "foundation/JetSql.h"
 #include "foundation/Query.h"
+#include "foundation/RowImage.h"
 
 QString SalesmenSql() {
     return QStringLiteral("Select * From Power Where PowerRole = '业务员' Order By PowerIndex");
@@ -58,9 +59,13 @@ bool ReadSlot(DbConnection& connection, qint64 powerIndex, SlotFields* fields) {
     return true;
 }
 
-bool StoreSlot(DbConnection& connection, qint64 powerIndex, const SlotFields& fields) {
+bool StoreSlot(DbConnection& connection, const RowImage& loaded, const SlotFields& fields) {
+    if (!loaded.Exists())
+        return false;
+    Transaction tx(connection);
+    RequireUnchanged(connection, loaded);
     Query query(&connection);
-    query.Open(QStringLiteral("Select * From Power Where PowerIndex = ") + SqlNumber(powerIndex));
+    query.Open(QStringLiteral("Select * From Power Where PowerIndex = ") + SqlNumber(loaded.Key));
     if (query.RecordCount() == 0)
         return false;
     query.First();
@@ -70,6 +75,7 @@ bool StoreSlot(DbConnection& connection, qint64 powerIndex, const SlotFields& fi
     query.FieldByName(QStringLiteral("PowerPicture")).SetAsString(fields.Picture);
     query.FieldByName(QStringLiteral("PowerRange")).SetAsString(fields.Rights);
     query.Post();
+    tx.Commit();
     return true;
 }
 

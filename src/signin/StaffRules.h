@@ -3,6 +3,7 @@
 #include <QString>
 
 class DbConnection;
+struct RowImage;
 
 // The rules of the staff window: the sixteen salesman slots of Power, their rights text, faces,
 // and the hand-over of a renamed salesman's records.
@@ -38,9 +39,10 @@ qint64 SalesmanSlotOf(DbConnection& connection, const QString& name);
 // row is gone. Throws KestrelError when it cannot be read.
 bool ReadSlot(DbConnection& connection, qint64 powerIndex, SlotFields* fields);
 
-// Stores the fields into the slot with that PowerIndex; false when the row is gone. Throws
-// KestrelError when the store fails.
-bool StoreSlot(DbConnection& connection, qint64 powerIndex, const SlotFields& fields);
+// Stores the fields into the slot the staff window loaded (its image), in one transaction; false
+// when none was loaded. StaleRecordError, nothing stored, when the slot no longer holds what was
+// loaded (another workstation changed it). Throws KestrelError when the store fails.
+bool StoreSlot(DbConnection& connection, const RowImage& loaded, const SlotFields& fields);
 
 // Hands the customers, documents and vouchers of oldName over to newName, all in one transaction:
 // all of it is stored or none. Accounts keep their AccountMan. Throws KestrelError on failure.

@@ -192,7 +192,13 @@ void TFormUser::Button1Click() {
 
     const SlotFields fields{newName, Edit2->text(), Edit3->text(),
                             RightsText(CheckBox1->isChecked(), CheckBox2->isChecked())};
-    StoreSlot(ShareDataModule->ADOConnection1, slot, fields);
+    // The slot as the window loaded it: stored only while nobody else has changed it since.
+    try {
+        StoreSlot(ShareDataModule->ADOConnection1, ImageOfRow(ADOQuery1, QStringLiteral("Power")), fields);
+    } catch (const StaleRecordError& error) {
+        ShowStaleRecord(error);
+        return;
+    }
     OpenSlots();
     SelectSlot(slot);
 

@@ -2,6 +2,7 @@
 #include "documents/EditorScripts.h"
 #include "foundation/ShareDM.h"
 #include "mainwindow/MainForm.h"
+#include "support/Books.h"
 
 #include <QLabel>
 #include <QTest>
@@ -22,6 +23,8 @@ private slots:
     void renameThatFailsHalfwayChangesNothing();
     void deleteKeepsTheDocuments();
     void vanishedCustomer();
+    void changedByAnotherWorkstation_data();
+    void changedByAnotherWorkstation();
     void failingNameCheckStopsTheSave_data();
     void failingNameCheckStopsTheSave();
 };
@@ -319,7 +322,8 @@ void TestCustomerEditor::vanishedCustomer() {
     // Gone before the editor opens: it says so and closes.
     QVERIFY(!EditCustomer(abc + 1, [](TFormCustomer2*) {}));
     QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("找不到要修改的记录")});
-    // Gone while it is open: saving and deleting say so and store nothing.
+    // Deleted by another workstation while it is open: saving and deleting are refused and store
+    // nothing.
     program.Prompts().Clear();
     QVERIFY(!EditCustomer(abc, [&](TFormCustomer2* form) {
         program.Exec(QStringLiteral("Delete From Customer Where CustomerIndex = %1").arg(abc));
@@ -328,8 +332,51 @@ void TestCustomerEditor::vanishedCustomer() {
         form->BitBtn3->click();
     }));
     QCOMPARE(program.Prompts().Texts(),
-             QStringList({QStringLiteral("找不到要修改的客户"), QStringLiteral("找不到要删除的记录")}));
+             QStringList({QStringLiteral("该记录已被其他用户修改，请刷新后重试"),
+                          QStringLiteral("该记录已被其他用户修改，请刷新后重试")}));
     QCOMPARE(Count(program, QStringLiteral("Select Count(*) From Customer")), 1);
+}
+
+void TestCustomerEditor::changedByAnotherWorkstation_data() {
+    QTest::addColumn<QString>("otherDoes"); // what another workstation stores after the editor loaded
+    QTest::addColumn<QString>("thisDoes");  // save, rename (with its cascade) or delete
+    const char* others[][2] = {{"change", "Update Customer Set CustomerPhone = '111'"},
+                               {"letter case", "Update Customer Set CustomerName = 'ABC'"},
+                               {"deletion", "Delete From Customer"}};
+    for (const auto& other : others) {
+        for (const char* action : {"save", "rename", "delete"})
+            QTest::addRow("%s over a %s", action, other[0])
+                << QString::fromUtf8(other[1]) << QString::fromLatin1(action);
+    }
+}
+
+// Another workstation changes the customer the editor shows: 确定 and 删除 are refused with the
+// message, the editor stays open, and the other's change is all that is stored.
+void TestCustomerEditor::changedByAnotherWorkstation() {
+    QFETCH(QString, otherDoes);
+    QFETCH(QString, thisDoes);
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int account = AddAccount(program, QStringLiteral("现金"));
+    const int abc = AddCustomer(program, QStringLiteral("abc"));
+    AddNamedDocuments(program, QStringLiteral("abc"), account);
+    DbConnection other;
+    QVERIFY(program.OpenOtherWorkstation(other));
+    QStringList before;
+    bool open = false;
+    const bool accepted = EditCustomer(abc, [&](TFormCustomer2* form) {
+        Query(&other).ExecSql(otherDoes + QStringLiteral(" Where CustomerIndex = %1").arg(abc));
+        before = AllRows(other);
+        form->CustomerPhone->setText(QStringLiteral("222"));
+        if (thisDoes == QLatin1String("rename"))
+            form->CustomerName->setText(QStringLiteral("新名"));
+        (thisDoes == QLatin1String("delete") ? form->BitBtn3 : form->BitBtn1)->click();
+        open = form->isVisible();
+    });
+    QVERIFY(!accepted);
+    QVERIFY(open);
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("该记录已被其他用户修改，请刷新后重试")});
+    QCOMPARE(AllRows(other), before);
 }
 
 void TestCustomerEditor::failingNameCheckStopsTheSave_data() {

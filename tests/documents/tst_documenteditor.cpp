@@ -5,6 +5,7 @@
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "mainwindow/MainForm.h"
+#include "support/Books.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -31,6 +32,9 @@ private slots:
     void vouchersOfAStoredPurchase();
     void deletedDocumentLeavesItsVouchers();
     void newDocumentForAFixedCustomer();
+    void changedByAnotherWorkstation_data();
+    void changedByAnotherWorkstation();
+    void earlyStoredDocumentChangedByAnotherWorkstation();
 };
 
 namespace {
@@ -647,6 +651,90 @@ void TestDocumentEditor::newDocumentForAFixedCustomer() {
              QStringList({QStringLiteral("老王"), QStringLiteral("10")}));
     QCOMPARE(RowOf(QStringLiteral("Select MoneyUser, MoneySum From MoneyTable Where MoneyIndex > 1")),
              QStringList({QStringLiteral("老王"), QStringLiteral("10")}));
+}
+
+void TestDocumentEditor::changedByAnotherWorkstation_data() {
+    QTest::addColumn<QString>("otherDoes"); // a statement another workstation runs (%1: the document)
+    QTest::addColumn<bool>("remove");       // whether this editor then deletes instead of saving
+    const char* others[][2] = {
+        {"document changed", "Update Bill Set BillSum = 300 Where BillIndex = %1"},
+        {"customer's letter case", "Update Bill Set BillUser = 'ABC' Where BillIndex = %1"},
+        {"document deleted", "Delete From Bill Where BillIndex = %1"},
+        {"voucher changed", "Update MoneyTable Set MoneyIn = 70, MoneySum = 70 Where MoneyBill = %1"},
+        {"voucher added", "Insert Into MoneyTable (MoneyAccount, MoneyBill, MoneySerial, MoneyUser, MoneyIn, "
+                          "MoneyOut, MoneySum) Values (2, %1, 'SK000010', 'abc', 5, 0, 5)"},
+        {"voucher deleted", "Delete From MoneyTable Where MoneyBill = %1"},
+    };
+    for (const auto& other : others) {
+        QTest::addRow("save over %s", other[0]) << QString::fromUtf8(other[1]) << false;
+        QTest::addRow("delete over %s", other[0]) << QString::fromUtf8(other[1]) << true;
+    }
+}
+
+// Another workstation changes the document the editor shows, or a voucher of its grid: 保存 and
+// 删除 are refused with the message, the editor stays open, and only the other's change is stored.
+void TestDocumentEditor::changedByAnotherWorkstation() {
+    QFETCH(QString, otherDoes);
+    QFETCH(bool, remove);
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int account = AddAccount(program, QStringLiteral("现金"));
+    AddCustomer(program, QStringLiteral("abc"));
+    const QDate today = FormMain->WorkingDate();
+    const int bill =
+        AddBill(program, QStringLiteral("销售开单"), QStringLiteral("abc"), 100, QString(), today);
+    AddVoucher(program, account, bill, QStringLiteral("abc"), 60, QString(), today);
+    DbConnection other;
+    QVERIFY(program.OpenOtherWorkstation(other));
+    QStringList before;
+    bool open = false;
+    program.Prompts().QueueModal(On<TFormBuySell>([&](TFormBuySell* form) {
+        form->SpeedButton4->click(); // unlocked: no edit password is set
+        Query(&other).ExecSql(otherDoes.arg(bill));
+        before = AllRows(other);
+        form->Edit2->setText(QStringLiteral("250"));
+        form->Edit3->setText(QStringLiteral("本机"));
+        (remove ? form->BitBtn3 : form->BitBtn1)->click();
+        open = form->isVisible();
+    }));
+    program.Prompts().QueueAnswer(true);
+    FormMain->OpenBillEditor(bill);
+    QVERIFY(open);
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("该记录已被其他用户修改，请刷新后重试")});
+    QCOMPARE(AllRows(other), before);
+}
+
+// A new document stored early for its first voucher is what the editor loaded from then on: a
+// change another workstation makes to it afterwards refuses the save.
+void TestDocumentEditor::earlyStoredDocumentChangedByAnotherWorkstation() {
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    AddAccount(program, QStringLiteral("现金"));
+    AddCustomer(program, QStringLiteral("abc"));
+    DbConnection other;
+    QVERIFY(program.OpenOtherWorkstation(other));
+    QStringList before;
+    bool open = false;
+    qint64 stored = 0;
+    program.Prompts().QueueModal(On<TFormBill>([](TFormBill* chooser) { chooser->SellButton->click(); }));
+    program.Prompts().QueueModal(On<TFormBuySell>([&](TFormBuySell* form) {
+        form->ComboBox5->setEditText(QStringLiteral("abc"));
+        form->Edit2->setText(QStringLiteral("100"));
+        form->Button1->click(); // stores the document, then the voucher editor is cancelled
+        stored = form->OpenBillIndex;
+        Query(&other).ExecSql(
+            QStringLiteral("Update Bill Set BillRemark = '别处' Where BillIndex = %1").arg(stored));
+        before = AllRows(other);
+        form->BitBtn1->click();
+        open = form->isVisible();
+        form->OpenBillIndex = 1; // nothing of it is undone when the test closes the editor
+    }));
+    program.Prompts().QueueModal([](QDialog* voucherEditor) { voucherEditor->reject(); });
+    FormMain->NewBill();
+    QVERIFY(stored > 1);
+    QVERIFY(open);
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("该记录已被其他用户修改，请刷新后重试")});
+    QCOMPARE(AllRows(other), before);
 }
 
 QTEST_MAIN(TestDocumentEditor)

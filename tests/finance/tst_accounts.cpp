@@ -8,6 +8,7 @@
 #include "mainwindow/MainForm.h"
 #include "reports/ReportFixture.h"
 #include "signin/AskForm.h"
+#include "support/Books.h"
 
 #include <QAction>
 #include <QLabel>
@@ -38,6 +39,8 @@ private slots:
     void deleteTakesTheVouchersAndReopensDocuments();
     void deleteAnsweredNoChangesNothing();
     void failedDeleteKeepsAccountAndVouchers();
+    void changedByAnotherWorkstation_data();
+    void changedByAnotherWorkstation();
 
 private:
     std::unique_ptr<TestProgram> program;
@@ -333,6 +336,50 @@ void TestAccounts::failedDeleteKeepsAccountAndVouchers() {
     QCOMPARE(program->Prompts().Messages.back().Kind, QStringLiteral("error"));
     QCOMPARE(program->Scalar("Select Count(*) From Account Where AccountIndex = 2"), QStringLiteral("1"));
     QCOMPARE(program->Scalar("Select Count(*) From MoneyTable Where MoneyAccount = 2"), QStringLiteral("3"));
+}
+
+void TestAccounts::changedByAnotherWorkstation_data() {
+    QTest::addColumn<QString>("otherDoes"); // a statement another workstation runs on account 2
+    QTest::addColumn<bool>("remove");
+    const char* others[][2] = {{"change", "Update Account Set AccountBase = 99 Where AccountIndex = 2"},
+                               {"deletion", "Delete From Account Where AccountIndex = 2"}};
+    for (const auto& other : others) {
+        QTest::addRow("save over a %s", other[0]) << QString::fromUtf8(other[1]) << false;
+        QTest::addRow("delete over a %s", other[0]) << QString::fromUtf8(other[1]) << true;
+    }
+}
+
+// Another workstation changes the account while its editor (or its window, for a deletion) shows
+// it: 确定 and 删除 are refused with the message, the editor stays open, and only the other's
+// change is stored.
+void TestAccounts::changedByAnotherWorkstation() {
+    QFETCH(QString, otherDoes);
+    QFETCH(bool, remove);
+    DbConnection other;
+    QVERIFY(program->OpenOtherWorkstation(other));
+    QStringList before;
+    if (remove) {
+        program->Prompts().QueueAnswer(true);
+        program->Prompts().QueueModal([&](QDialog* dialog) {
+            Query(&other).ExecSql(otherDoes);
+            before = AllRows(other);
+            static_cast<TFormAccount*>(dialog)->ActionDelete->trigger();
+        });
+    } else {
+        program->Prompts().QueueModal(
+            [](QDialog* dialog) { static_cast<TFormAccount*>(dialog)->ActionEdit->trigger(); });
+        program->Prompts().QueueModal([&](QDialog* dialog) {
+            Query(&other).ExecSql(otherDoes);
+            before = AllRows(other);
+            TypeIntoEditor(QStringLiteral("备用金"), QStringLiteral("5"))(dialog);
+        });
+    }
+    QVERIFY(!FormMain->OpenAccountWindow(2));
+    if (!remove)
+        QVERIFY(editorStayedOpen);
+    QCOMPARE(program->Prompts().Texts().last(), QStringLiteral("该记录已被其他用户修改，请刷新后重试"));
+    QCOMPARE(program->Prompts().Texts().size(), remove ? 2 : 1);
+    QCOMPARE(AllRows(other), before);
 }
 
 QTEST_MAIN(TestAccounts)

@@ -4,6 +4,7 @@
 #include "finance/VoucherRules.h"
 #include "foundation/ShareDM.h"
 #include "mainwindow/MainForm.h"
+#include "support/Books.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -23,6 +24,8 @@ private slots:
     void voucherEditedRefusedAndDeleted();
     void voucherWithoutItsAccountCannotBeOpened();
     void newVoucherHasNothingToDelete();
+    void changedByAnotherWorkstation_data();
+    void changedByAnotherWorkstation();
 };
 
 namespace {
@@ -364,6 +367,49 @@ void TestVoucherEditor::newVoucherHasNothingToDelete() {
     QCOMPARE(
         program.Scalar(QStringLiteral("Select Count(*) From MoneyTable Where MoneyIndex = %1").arg(voucher)),
         QStringLiteral("1"));
+}
+
+void TestVoucherEditor::changedByAnotherWorkstation_data() {
+    QTest::addColumn<QString>("otherDoes"); // a statement another workstation runs (%1: the voucher)
+    QTest::addColumn<bool>("remove");
+    const char* others[][2] = {
+        {"change", "Update MoneyTable Set MoneyRemark = '别处' Where MoneyIndex = %1"},
+        {"letter case", "Update MoneyTable Set MoneyUser = 'ABC' Where MoneyIndex = %1"},
+        {"deletion", "Delete From MoneyTable Where MoneyIndex = %1"},
+    };
+    for (const auto& other : others) {
+        QTest::addRow("save over a %s", other[0]) << QString::fromUtf8(other[1]) << false;
+        QTest::addRow("delete over a %s", other[0]) << QString::fromUtf8(other[1]) << true;
+    }
+}
+
+// Another workstation changes the voucher the editor shows: 保存 and 删除 are refused with the
+// message, the editor stays open, and only the other's change is stored.
+void TestVoucherEditor::changedByAnotherWorkstation() {
+    QFETCH(QString, otherDoes);
+    QFETCH(bool, remove);
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    const int cash = AddAccount(program, QStringLiteral("现金"));
+    AddCustomer(program, QStringLiteral("abc"));
+    const int voucher = AddVoucher(program, cash, 0, QStringLiteral("abc"), 30, QStringLiteral("李四"),
+                                   FormMain->WorkingDate());
+    DbConnection other;
+    QVERIFY(program.OpenOtherWorkstation(other));
+    QStringList before;
+    bool open = false;
+    program.Prompts().QueueModal(On<TFormGetPay>([&](TFormGetPay* form) {
+        Query(&other).ExecSql(otherDoes.arg(voucher));
+        before = AllRows(other);
+        form->Edit2->setText(QStringLiteral("45"));
+        (remove ? form->BitBtn3 : form->BitBtn1)->click(); // no edit password is set
+        open = form->isVisible();
+    }));
+    program.Prompts().QueueAnswer(true);
+    QVERIFY(!FormMain->OpenMoneyEditor(voucher));
+    QVERIFY(open);
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("该记录已被其他用户修改，请刷新后重试")});
+    QCOMPARE(AllRows(other), before);
 }
 
 QTEST_MAIN(TestVoucherEditor)

@@ -6,6 +6,7 @@
 #include "signin/StaffRules.h"
 #include "signin/UserForm.h"
 #include "signin/UserForm2.h"
+#include "support/Books.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -34,6 +35,8 @@ private slots:
     void facePicker();
     void faceFrameHighlight();
     void layoutWithASalesman();
+    void changedByAnotherWorkstation_data();
+    void changedByAnotherWorkstation();
 };
 
 namespace {
@@ -471,6 +474,32 @@ void TestStaff::layoutWithASalesman() {
     QCOMPARE(staffOutside, QStringList());
     QCOMPARE(pickerOutside, QStringList());
     QVERIFY(!FormUser->Image1->pixmap().isNull());
+}
+
+void TestStaff::changedByAnotherWorkstation_data() {
+    QTest::addColumn<QString>("otherDoes"); // a statement another workstation runs on slot 1
+    QTest::newRow("change") << "Update Power Set PowerKey = '999' Where PowerIndex = 1";
+    QTest::newRow("letter case") << "Update Power Set PowerName = 'ABC' Where PowerIndex = 1";
+}
+
+// Another workstation changes the slot the staff window shows: 确定 is refused with the message,
+// nothing of the window's values is stored and nothing is handed over.
+void TestStaff::changedByAnotherWorkstation() {
+    QFETCH(QString, otherDoes);
+    TestProgram program;
+    SetSlot(program, 1, QStringLiteral("abc"), QStringLiteral("1"), QStringLiteral("业务管理；"));
+    DbConnection other;
+    QVERIFY(program.OpenOtherWorkstation(other));
+    QStringList before;
+    OnStaff(program, [&](TFormUser* form) {
+        Query(&other).ExecSql(otherDoes);
+        before = AllRows(other);
+        form->Edit1->setText(QStringLiteral("王五"));
+        form->Edit2->setText(QStringLiteral("k5"));
+        form->Button1->click();
+    });
+    QCOMPARE(program.Prompts().Texts(), QStringList{QStringLiteral("该记录已被其他用户修改，请刷新后重试")});
+    QCOMPARE(AllRows(other), before);
 }
 
 QTEST_MAIN(TestStaff)

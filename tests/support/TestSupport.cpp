@@ -100,6 +100,17 @@ bool TestProgram::IniWritten() const {
     return ini.readAll() != iniAtStart;
 }
 
+bool TestProgram::OpenOtherWorkstation(DbConnection& connection) {
+    if (server)
+        connection.Server = server->ConnectionString();
+    else
+        connection.ConnectionString = BuildConnectionString(DatabasePath(), QString());
+    if (connection.Open())
+        return true;
+    QTest::qFail(qPrintable(connection.LastError()), __FILE__, __LINE__);
+    return false;
+}
+
 QString TestProgram::DatabasePath() const {
     return ProgramFolder + QStringLiteral("Kestrel.mdb");
 }

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+class DbConnection;
 class QWidget;
 class ServerDatabase;
 
@@ -34,6 +35,9 @@ public:
     // The first column of every row, as text, joined by separator (engine-neutral string
     // aggregation: the order is the statement's own).
     QString Joined(const QString& sql, const QString& separator = QStringLiteral(","));
+    // Opens a second workstation's own connection on the same books (the file, or the server
+    // database); fails the test when it cannot.
+    bool OpenOtherWorkstation(DbConnection& connection);
     // Whether the books are on the test server rather than in a database file.
     bool OnServer() const { return server != nullptr; }
     // Whether the program has written its configuration file since the test program was made (on
