@@ -70,10 +70,12 @@ bool StoreSlot(DbConnection& connection, const RowImage& loaded, const SlotField
         return false;
     query.First();
     query.Edit();
-    query.FieldByName(QStringLiteral("PowerName")).SetAsString(fields.Name);
-    query.FieldByName(QStringLiteral("PowerKey")).SetAsString(fields.Key);
-    query.FieldByName(QStringLiteral("PowerPicture")).SetAsString(fields.Picture);
-    query.FieldByName(QStringLiteral("PowerRange")).SetAsString(fields.Rights);
+    // An empty box gives a null text, which would be stored as NULL; the slot keeps empty texts.
+    auto text = [](const QString& value) { return value.isNull() ? QStringLiteral("") : value; };
+    query.FieldByName(QStringLiteral("PowerName")).SetAsString(text(fields.Name));
+    query.FieldByName(QStringLiteral("PowerKey")).SetAsString(text(fields.Key));
+    query.FieldByName(QStringLiteral("PowerPicture")).SetAsString(text(fields.Picture));
+    query.FieldByName(QStringLiteral("PowerRange")).SetAsString(text(fields.Rights));
     query.Post();
     tx.Commit();
     return true;
