@@ -336,8 +336,9 @@ void TFormBuySell::ShowExisting() {
 void TFormBuySell::ShowNew() {
     OpenBillIndex = 1;
     DateTimePicker1->setDate(Workspace::Get().WorkingDate());
-    if (!CustomerFixed)
-        ComboBox5->setEditText(QString());
+    // A fixed customer is selected below; should it be gone, the box stays empty rather than
+    // showing the first customer of the list.
+    ComboBox5->setEditText(QString());
     Edit1->clear();
     Edit2->clear();
     Edit3->clear();

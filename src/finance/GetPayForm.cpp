@@ -212,8 +212,9 @@ void TFormGetPay::ShowExisting() {
 
 void TFormGetPay::ShowNew() {
     DateTimePicker1->setDate(Workspace::Get().WorkingDate());
-    if (!CustomerFixed)
-        ComboBox5->setEditText(PresetCustomerName);
+    // A fixed customer is selected below; should it be gone, the box stays empty rather than
+    // showing the first customer of the list.
+    ComboBox5->setEditText(CustomerFixed ? QString() : PresetCustomerName);
     Edit2->setText(PresetAmount);
     Edit3->setText(PresetRemark);
     Edit4->clear();

@@ -39,6 +39,8 @@ private slots:
     void editedRecord();
     void proposalsLeaveTheTypedName();
     void enterTakesNoTextIntoTheList();
+    void fixedCustomer_data();
+    void fixedCustomer();
     void earlyStoredDocumentNeedsACustomer();
     void designerBoxesKeepTypedText();
 };
@@ -597,6 +599,61 @@ void TestCustomerNames::enterTakesNoTextIntoTheList() {
     QCOMPARE(box, QStringLiteral("abc 贸易"));
     QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Bill Where BillIndex > 1")),
              QStringLiteral("0"));
+}
+
+void TestCustomerNames::fixedCustomer_data() {
+    QTest::addColumn<bool>("voucher");
+    QTest::addColumn<bool>("gone"); // the fixed customer was deleted before the editor opened
+    for (const bool voucher : {false, true}) {
+        const QByteArray editor = voucher ? "voucher: " : "document: ";
+        QTest::newRow(editor + "fixed customer") << voucher << false;
+        QTest::newRow(editor + "fixed customer gone") << voucher << true;
+    }
+}
+
+void TestCustomerNames::fixedCustomer() {
+    // Opened for one customer (from the customer's card), the locked box shows that customer or,
+    // once it is gone, nothing: never the first customer of the list.
+    QFETCH(bool, voucher);
+    QFETCH(bool, gone);
+    TestProgram program;
+    CurrentUser = QStringLiteral("张三");
+    AddAccount(program, QStringLiteral("现金"));
+    AddCustomers(program, {QStringLiteral("甲商行")});
+    const int fixed = AddCustomer(program, QStringLiteral("乙商行"), CurrentUser);
+    if (gone)
+        program.Exec(QStringLiteral("Delete From Customer Where CustomerIndex = %1").arg(fixed));
+    QString shown;
+    bool enabled = true;
+    auto save = [&](QComboBox* box, QLineEdit* amount, QPushButton* button) {
+        shown = box->currentText();
+        enabled = box->isEnabled();
+        amount->setText(QStringLiteral("50"));
+        button->click();
+    };
+    if (voucher) {
+        program.Prompts().QueueModal(
+            On<TFormGetPay>([&](TFormGetPay* form) { save(form->ComboBox5, form->Edit2, form->BitBtn1); }));
+        FormGetPay->OpenMode = NewMode;
+        FormGetPay->OpenKind = ReceiptKind;
+        FormGetPay->OpenBillIndex = 0;
+        FormGetPay->OpenCustomerIndex = fixed;
+        FormGetPay->CustomerFixed = true;
+        FormGetPay->PresetCustomerName = QStringLiteral("甲商行");
+        Prompts::Get().ShowModal(FormGetPay);
+    } else {
+        program.Prompts().QueueModal(
+            On<TFormBuySell>([&](TFormBuySell* form) { save(form->ComboBox5, form->Edit2, form->BitBtn1); }));
+        ShowNewDocument(true, fixed);
+    }
+    QVERIFY(!enabled);
+    QCOMPARE(shown, gone ? QString() : QStringLiteral("乙商行"));
+    QCOMPARE(program.Prompts().Texts(), QStringList{gone      ? Refused
+                                                    : voucher ? QStringLiteral("记录新增成功")
+                                                              : QStringLiteral("单据新增成功")});
+    QCOMPARE(program.Joined(voucher ? QStringLiteral("Select MoneyUser From MoneyTable Where MoneyIndex > 1")
+                                    : QStringLiteral("Select BillUser From Bill Where BillIndex > 1")),
+             gone ? QString() : QStringLiteral("乙商行"));
 }
 
 void TestCustomerNames::earlyStoredDocumentNeedsACustomer() {
