@@ -1,5 +1,6 @@
 #include "BuySellForm.h"
 
+#include "customers/CustomerNames.h"
 #include "documents/DocumentRules.h"
 #include "finance/GetPayForm.h"
 #include "finance/VoucherRules.h"
@@ -7,6 +8,7 @@
 #include "foundation/KestrelError.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
+#include "kit/CompletingBox.h"
 #include "kit/ErrorHandler.h"
 #include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
@@ -141,7 +143,7 @@ TFormBuySell::TFormBuySell(QWidget* parent)
     DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     Edit1 = NewEdit(this, "Edit1");
     ComboBox5 = NewList(this, "ComboBox5", true);
-    ComboBox5->setInsertPolicy(QComboBox::NoInsert);
+    SetUpCompletingBox(ComboBox5);
     Edit2 = NewEdit(this, "Edit2");
     ComboBox2 = NewList(this, "ComboBox2", false);
     ComboBox3 = NewList(this, "ComboBox3", false);
@@ -294,6 +296,7 @@ void TFormBuySell::FormShow() {
     LoadedBill = RowImage();
     LoadedVouchers = RowsImage();
 
+    loadedCustomer.clear();
     if (IsNewMode())
         ShowNew();
     else
@@ -315,6 +318,7 @@ void TFormBuySell::ShowExisting() {
     }
     LoadedBill = ImageOfRow(query, QStringLiteral("Bill"));
     const QString user = query.FieldByName(QStringLiteral("BillUser")).AsString();
+    loadedCustomer = user;
     Query& customer = ShareDataModule->ADOQueryTemp2;
     OpenSql(customer, QStringLiteral("Select * From Customer Where CustomerName = ") + SqlText(user),
             QStringLiteral("数据库打开失败"));
@@ -335,8 +339,7 @@ void TFormBuySell::ShowExisting() {
 void TFormBuySell::ShowNew() {
     OpenBillIndex = 1;
     DateTimePicker1->setDate(Workspace::Get().WorkingDate());
-    if (!CustomerFixed)
-        ComboBox5->setEditText(QString());
+    ComboBox5->setEditText(QString());
     Edit1->clear();
     Edit2->clear();
     Edit3->clear();
@@ -451,6 +454,14 @@ BillFields TFormBuySell::CurrentFields() const {
     return fields;
 }
 
+QString TFormBuySell::ChosenCustomer() {
+    const QString customer = CustomerToStore(ShareDataModule->ADOConnection1, ComboBox5->currentText(),
+                                             CustomerFilter, loadedCustomer);
+    if (!customer.isEmpty())
+        ComboBox5->setEditText(customer);
+    return customer;
+}
+
 bool TFormBuySell::Refuse(const QString& message, const QString& focus) {
     Prompts::Get().Information(message);
     if (QWidget* widget = focus.isEmpty() ? nullptr : findChild<QWidget*>(focus))
@@ -473,7 +484,7 @@ qint64 TFormBuySell::Store(qint64 billIndex, bool writeKind, bool rememberSerial
 void TFormBuySell::BitBtn1Click() {
     if (BitBtn1->isHidden()) // locked until the edit password is given
         return;
-    const FieldCheck check = CheckDocument(Edit1->text(), ComboBox5->currentText(), ComboBox5->isEnabled(),
+    const FieldCheck check = CheckDocument(Edit1->text(), ChosenCustomer(), ComboBox5->isEnabled(),
                                            ComboBox2->currentText(), ComboBox3->currentText(), Edit2->text());
     if (!check.Passed()) {
         Refuse(check.Message, check.Focus);
@@ -549,6 +560,12 @@ void TFormBuySell::Button1Click() {
         const FieldCheck check = CheckEarlyDocument(Edit1->text(), Edit2->text());
         if (!check.Passed()) {
             Refuse(check.Message, check.Focus);
+            return;
+        }
+        // The box may still be empty here; a text in it must name a customer.
+        if (!ComboBox5->currentText().isEmpty() && ChosenCustomer().isEmpty()) {
+            Refuse(QStringLiteral("请选择客户名称"),
+                   ComboBox5->isEnabled() ? QStringLiteral("ComboBox5") : QString());
             return;
         }
         OpenBillIndex = Store(1, true, true, nullptr);

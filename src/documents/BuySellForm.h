@@ -95,6 +95,9 @@ private:
     void ShowNew();
     void SetUnlocked(bool unlocked);
     BillFields CurrentFields() const;
+    // The customer the box names (CustomerToStore), shown in the box in its stored spelling; ""
+    // when it names none.
+    QString ChosenCustomer();
     bool Refuse(const QString& message, const QString& focus);
     // Stores the document (StoreBill) and shows the serial it was stored with.
     qint64 Store(qint64 billIndex, bool writeKind, bool rememberSerial, QString* note);
@@ -102,6 +105,7 @@ private:
     void CloseLater();
     int showing = 0;
     QString proposedSerial; // the serial a new document was offered from the counter
+    QString loadedCustomer; // the customer name the edited document was shown with
 };
 
 extern TFormBuySell* FormBuySell;

@@ -1,10 +1,12 @@
 #include "GetPayForm.h"
 
+#include "customers/CustomerNames.h"
 #include "finance/VoucherRules.h"
 #include "foundation/JetSql.h"
 #include "foundation/KestrelError.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
+#include "kit/CompletingBox.h"
 #include "kit/ErrorHandler.h"
 #include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
@@ -68,7 +70,7 @@ TFormGetPay::TFormGetPay(QWidget* parent)
     DateTimePicker1->setCalendarPopup(true);
     DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     ComboBox5 = NewList(this, "ComboBox5", true);
-    ComboBox5->setInsertPolicy(QComboBox::NoInsert);
+    SetUpCompletingBox(ComboBox5);
     Edit2 = NewEdit(this, "Edit2");
     ComboBox2 = NewList(this, "ComboBox2", false);
     ComboBox3 = NewList(this, "ComboBox3", false);
@@ -178,6 +180,7 @@ void TFormGetPay::FormShow() {
     ComboBox5->setEnabled(!CustomerFixed);
 
     Loaded = RowImage();
+    loadedCustomer.clear();
     if (IsNewMode())
         ShowNew();
     else
@@ -200,7 +203,8 @@ void TFormGetPay::ShowExisting() {
     Edit2->setText(RoundAmountText(std::fabs(query.FieldByName(QStringLiteral("MoneySum")).AsFloat())));
     SelectStoredComboText(ComboBox3, query.FieldByName(QStringLiteral("MoneyType")).AsString());
     SelectStoredComboText(ComboBox4, query.FieldByName(QStringLiteral("MoneyToken")).AsString());
-    ComboBox5->setEditText(query.FieldByName(QStringLiteral("MoneyUser")).AsString());
+    loadedCustomer = query.FieldByName(QStringLiteral("MoneyUser")).AsString();
+    ComboBox5->setEditText(loadedCustomer);
     Edit3->setText(query.FieldByName(QStringLiteral("MoneyRemark")).AsString());
     Edit4->setText(query.FieldByName(QStringLiteral("MoneySerial")).AsString());
     Edit5->setText(query.FieldByName(QStringLiteral("MoneyMan")).AsString());
@@ -210,8 +214,7 @@ void TFormGetPay::ShowExisting() {
 
 void TFormGetPay::ShowNew() {
     DateTimePicker1->setDate(Workspace::Get().WorkingDate());
-    if (!CustomerFixed)
-        ComboBox5->setEditText(PresetCustomerName);
+    ComboBox5->setEditText(CustomerFixed ? QString() : PresetCustomerName);
     Edit2->setText(PresetAmount);
     Edit3->setText(PresetRemark);
     Edit4->clear();
@@ -253,17 +256,21 @@ void TFormGetPay::BitBtn1Click() {
     input.Amount = Edit2->text();
     input.Type = ComboBox3->currentText();
     input.Token = ComboBox4->currentText();
-    input.Customer = ComboBox5->currentText();
     input.Serial = Edit4->text();
     input.CustomerEnabled = ComboBox5->isEnabled();
     qint64 account = 0;
     FieldCheck check;
     try {
+        // The customer the box names, in its stored spelling; "" (refused) when it names none.
+        input.Customer = CustomerToStore(ShareDataModule->ADOConnection1, ComboBox5->currentText(),
+                                         CustomerFilter, loadedCustomer);
+        if (!input.Customer.isEmpty())
+            ComboBox5->setEditText(input.Customer);
         check = CheckVoucher(
             input, [](const QString& name) { return AccountIndexOf(ShareDataModule->ADOConnection1, name); },
             &account);
     } catch (const KestrelError&) {
-        // Only the account lookup reads the database.
+        // Only the customer and account lookups read the database.
         Prompts::Get().Information(QStringLiteral("数据库打开失败"));
         return;
     }

@@ -77,6 +77,7 @@ private:
     void CloseLater();
     int showing = 0;
     QString proposedSerial; // the serial a new voucher was offered from the counter
+    QString loadedCustomer; // the customer name the edited voucher was shown with
 };
 
 extern TFormGetPay* FormGetPay;

@@ -1,6 +1,7 @@
 #include "CriteriaWidgets.h"
 
 #include "foundation/ShareDM.h"
+#include "kit/CompletingBox.h"
 #include "kit/Prompts.h"
 #include "reports/ReportQueries.h"
 
@@ -39,9 +40,9 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name) {
 QComboBox* MakeCombo(QWidget* parent, const char* name, bool editable) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QString::fromLatin1(name));
-    combo->setEditable(editable);
+    // A typed name part is searched for as typed: completion proposes, it never lengthens it.
     if (editable)
-        combo->setInsertPolicy(QComboBox::NoInsert);
+        SetUpCompletingBox(combo);
     return combo;
 }
 

@@ -187,6 +187,7 @@ void TestDocumentEditor::purchaseIsStoredNegativeAndShownWithoutSign() {
     TestProgram program;
     CurrentUser = QStringLiteral("张三");
     bool newBuyPicture = false, editBuyPicture = false;
+    AddCustomer(program, QStringLiteral("供应商'甲"));
     program.Prompts().QueueModal(On<TFormBill>([](TFormBill* chooser) { chooser->BuyButton->click(); }));
     program.Prompts().QueueModal(On<TFormBuySell>([&](TFormBuySell* form) {
         newBuyPicture = ShowsPicture(form->Image1, QStringLiteral("NewBuy.bmp"));
@@ -228,6 +229,7 @@ void TestDocumentEditor::abandonedNewDocumentTakesItsVouchersAlong() {
     CurrentUser = QStringLiteral("张三");
     const int account = AddAccount(program, QStringLiteral("银行"));
     const QDate today = FormMain->WorkingDate();
+    AddCustomer(program, QStringLiteral("老李"));
     const int otherBill =
         AddBill(program, QStringLiteral("销售开单"), QStringLiteral("老李"), 80, QString(), today);
     AddVoucher(program, account, otherBill, QStringLiteral("老李"), 30, QString(), today);
@@ -266,6 +268,7 @@ void TestDocumentEditor::abandonmentThatFailsKeepsEverything() {
     TestProgram program;
     CurrentUser = QStringLiteral("张三");
     AddAccount(program, QStringLiteral("银行"));
+    AddCustomer(program, QStringLiteral("老李"));
     program.RefuseWrites(QStringLiteral("Bill"), QStringLiteral("Delete"), QStringLiteral("bills are kept"));
     qint64 early = 0;
     program.Prompts().QueueModal(On<TFormBill>([](TFormBill* chooser) { chooser->SellButton->click(); }));
@@ -381,6 +384,12 @@ void TestDocumentEditor::saveChecks_data() {
                                  << ""
                                  << "请选择客户名称"
                                  << "ComboBox5";
+    QTest::newRow("customer who is none") << "XS1"
+                                          << "乙"
+                                          << "1"
+                                          << ""
+                                          << "请选择客户名称"
+                                          << "ComboBox5";
     QTest::newRow("no kinds") << "XS1"
                               << "甲"
                               << "1"
@@ -433,6 +442,7 @@ void TestDocumentEditor::saveChecks() {
     QFETCH(QString, focus);
     TestProgram program;
     CurrentUser = QStringLiteral("张三");
+    AddCustomer(program, QStringLiteral("甲"));
     if (!emptyList.isEmpty())
         program.Exec(QStringLiteral("Delete From Parameter Where ParameterType = ") + emptyList);
     QString focused;
@@ -516,6 +526,7 @@ void TestDocumentEditor::vouchersOfAStoredPurchase() {
     CurrentUser = QStringLiteral("张三");
     const int account = AddAccount(program, QStringLiteral("现金"));
     const QDate today = FormMain->WorkingDate();
+    AddCustomer(program, QStringLiteral("供应商"));
     const int bill = AddBill(program, QStringLiteral("采购开单"), QStringLiteral("供应商"), -100,
                              QStringLiteral("李四"), today);
     const int first =

@@ -110,6 +110,18 @@ void TestVoucherEditor::saveChecks_data() {
                                  << ""
                                  << "请选择客户名称"
                                  << "ComboBox5";
+    QTest::newRow("customer who is none") << none << none << "1"
+                                          << "丙"
+                                          << ""
+                                          << "请选择客户名称"
+                                          << "ComboBox5";
+    QTest::newRow("customer deleted while open")
+        << none << "Delete From Customer Where CustomerName = '甲'"
+        << "1"
+        << "甲"
+        << ""
+        << "请选择客户名称"
+        << "ComboBox5";
     QTest::newRow("serial 12A") << none << none << "1"
                                 << "甲"
                                 << "12A"
@@ -138,6 +150,8 @@ void TestVoucherEditor::saveChecks() {
     TestProgram program;
     CurrentUser = QStringLiteral("张三");
     AddAccount(program, QStringLiteral("现金"));
+    AddCustomer(program, QStringLiteral("甲"));
+    AddCustomer(program, QStringLiteral("甲'乙"));
     if (!beforeShowing.isEmpty())
         program.Exec(beforeShowing);
     QString focused;

@@ -2,6 +2,7 @@
 
 #include "ReportDesignCanvas.h"
 #include "ReportPreview.h"
+#include "kit/CompletingBox.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 
@@ -253,7 +254,8 @@ QWidget* ReportDesigner::BuildProperties() {
     form->addRow(QStringLiteral("边框："), frames);
     FormatBox = new QComboBox(itemBox);
     FormatBox->setObjectName(QStringLiteral("FormatBox"));
-    FormatBox->setEditable(true);
+    // Formats and data set names are typed exactly: "fixed:2" must not become a longer proposal.
+    SetUpCompletingBox(FormatBox, Qt::CaseSensitive);
     FormatBox->addItems({QString(), QStringLiteral("amount"), QStringLiteral("amount:abs"),
                          QStringLiteral("fixed:2"), QStringLiteral("date:yyyy-MM-dd")});
     row(QStringLiteral("显示格式："), FormatBox);
@@ -276,7 +278,7 @@ QWidget* ReportDesigner::BuildProperties() {
     bandForm->addRow(heightLabel, BandHeightBox);
     BandDataSetBox = new QComboBox(bandBox);
     BandDataSetBox->setObjectName(QStringLiteral("BandDataSetBox"));
-    BandDataSetBox->setEditable(true);
+    SetUpCompletingBox(BandDataSetBox, Qt::CaseSensitive);
     auto* setLabel = new QLabel(QStringLiteral("数据集："), bandBox);
     setLabel->setBuddy(BandDataSetBox);
     bandForm->addRow(setLabel, BandDataSetBox);
