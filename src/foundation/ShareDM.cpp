@@ -76,18 +76,6 @@ bool OpenSql(Query& query, const QString& sql, const QString& failureMessage) {
     }
 }
 
-bool DeleteRecordAfterAsking(Query& query, const QString& sql) {
-    OpenSql(query, sql, QStringLiteral("数据库打开失败"));
-    if (!query.Active() || query.RecordCount() == 0) {
-        Prompts::Get().Information(QStringLiteral("找不到要删除的记录"));
-        return false;
-    }
-    if (!Prompts::Get().Question(QStringLiteral("确实要删除该记录吗？"), QStringLiteral("删除警告")))
-        return false;
-    query.Delete();
-    return true;
-}
-
 bool DeleteLoadedAfterAsking(const RowImage& loaded, const RowsImage& belonging) {
     if (!loaded.Exists()) {
         Prompts::Get().Information(QStringLiteral("找不到要删除的记录"));

@@ -57,9 +57,6 @@ extern TShareDataModule* ShareDataModule;
 
 // Closes the query, gives it the SQL and opens it; on failure shows failureMessage and returns false.
 bool OpenSql(Query& query, const QString& sql, const QString& failureMessage);
-// Opens the one row sql selects and deletes it once the user confirms; "找不到要删除的记录" when
-// there is no such row. True when the row was deleted.
-bool DeleteRecordAfterAsking(Query& query, const QString& sql);
 // Deletes the row an editor loaded (with the set that belongs to it unchanged as well) once the
 // user confirms: "找不到要删除的记录" when the editor loaded none, "该记录已被其他用户修改，请刷新后重试"
 // and nothing deleted when another workstation changed or deleted it since. True when deleted.
