@@ -2,32 +2,51 @@
 // way, and checks the row counts and amount sums of every table after the copy.
 #include "foundation/BookCopy.h"
 #include "foundation/Connection.h"
+#include "foundation/FileStamp.h"
+#include "foundation/FileTargets.h"
+#include "foundation/Leftovers.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Schema.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
 namespace {
 
-// A libpq connection string names a server; anything else is a database file.
+// A server is named explicitly: "postgresql:" followed by a libpq connection string, or a libpq
+// URI ("postgresql://..." or "postgres://..."). Anything else is a database file, whatever it holds.
+const QString ServerPrefix = QStringLiteral("postgresql:");
+
 bool IsServer(const QString& place) {
-    return place.contains(QLatin1Char('=')) || place.startsWith(QLatin1String("postgres"));
+    return place.startsWith(ServerPrefix) || place.startsWith(QLatin1String("postgres://"));
 }
 
-bool OpenPlace(DbConnection& connection, const QString& place, bool target, QTextStream& err) {
+QString ServerOptions(const QString& place) {
+    if (place.startsWith(QLatin1String("postgresql://")) || place.startsWith(QLatin1String("postgres://")))
+        return place;
+    return place.mid(ServerPrefix.size()).trimmed();
+}
+
+// part: for a target file, the new file beside it that the copy is written to.
+bool OpenPlace(DbConnection& connection, const QString& place, const QString& part, QTextStream& err) {
     if (IsServer(place)) {
-        connection.Server = place;
+        connection.Server = ServerOptions(place);
     } else {
-        if (target) {
-            const QString error = Schema::CreateDatabase(place);
+        if (!part.isEmpty()) {
+            if (QFileInfo::exists(place) || QFileInfo(place).isSymLink()) {
+                err << "kestrel_copybooks: 目标文件已存在：" << place << "\n";
+                return false;
+            }
+            const QString error = Schema::CreateDatabase(part);
             if (!error.isEmpty()) {
                 err << "kestrel_copybooks: " << error << "\n";
                 return false;
             }
         }
-        connection.ConnectionString = BuildConnectionString(QFileInfo(place).absoluteFilePath(), QString());
+        connection.ConnectionString =
+            BuildConnectionString(QFileInfo(part.isEmpty() ? place : part).absoluteFilePath(), QString());
     }
     if (!connection.Open()) {
         err << "kestrel_copybooks: " << connection.LastError() << "\n";
@@ -45,20 +64,51 @@ int main(int argc, char* argv[]) {
     const QStringList args = app.arguments();
     if (args.size() != 3) {
         err << "usage: kestrel_copybooks SOURCE TARGET\n"
-               "  each a Kestrel.mdb file or a libpq connection string such as\n"
-               "  \"host=192.168.1.10 dbname=kestrel user=kestrel\".\n"
+               "  each a Kestrel.mdb file, or a server: \"postgresql:\" followed by a libpq connection\n"
+               "  string, such as \"postgresql:host=192.168.1.10 dbname=kestrel user=kestrel\", or a URI\n"
+               "  \"postgresql://kestrel@192.168.1.10/kestrel\".\n"
                "  A target file must not exist yet; a target server database must hold no records.\n";
         return 2;
     }
+    const QString target = args[2];
+    // A target file is written beside its name and takes the name only when complete.
+    const QString part =
+        IsServer(target) ? QString() : FileTargets::PartBeside(target, QStringLiteral("copy"));
+    const Leftovers::Unfinished noted(part.isEmpty() ? QString() : part);
+    auto removePart = [&] {
+        if (part.isEmpty())
+            return;
+        for (const QString& suffix : QStringList{QString()} + FileTargets::CompanionSuffixes())
+            QFile::remove(part + suffix);
+    };
     DbConnection from;
     DbConnection to;
-    if (!OpenPlace(from, args[1], false, err) || !OpenPlace(to, args[2], true, err))
+    if (!OpenPlace(from, args[1], QString(), err) || !OpenPlace(to, target, part, err)) {
+        to.Close();
+        removePart();
         return 1;
+    }
     std::vector<BookCopy::TableFigures> copied;
     const QString problem = BookCopy::Copy(from, to, &copied);
+    to.Close();
     if (!problem.isEmpty()) {
+        removePart();
         err << "kestrel_copybooks: " << problem << "\n";
         return 1;
+    }
+    if (!part.isEmpty()) {
+        // The record of the clean close belongs to the part's name; the target is checked afresh.
+        FileStamp::Forget(part);
+        if (QFileInfo::exists(target)) {
+            removePart();
+            err << "kestrel_copybooks: 目标文件已存在：" << target << "\n";
+            return 1;
+        }
+        if (const QString cause = FileTargets::MoveIntoPlace(part, target); !cause.isEmpty()) {
+            removePart();
+            err << "kestrel_copybooks: " << target << "：" << cause << "\n";
+            return 1;
+        }
     }
     out << "已复制，行数与金额合计相符：\n";
     for (const QString& line : BookCopy::Describe(copied))

@@ -3,8 +3,10 @@
 #include "BookCopy.h"
 #include "Connection.h"
 #include "FileStamp.h"
+#include "FileTargets.h"
 #include "JetSql.h"
 #include "KestrelError.h"
+#include "Leftovers.h"
 #include "PublicFunction.h"
 #include "Schema.h"
 
@@ -15,9 +17,11 @@
 #include <QUuid>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <sqlite3.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -27,17 +31,11 @@ fs::path PathOf(const QString& file) {
     return fs::path(file.toStdString());
 }
 
-// A new, unused name in the folder of file, for a copy that is moved into place when complete.
-QString PartFileBeside(const QString& file, const QString& purpose) {
-    const QFileInfo info(file);
-    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.') + purpose +
-           QLatin1Char('-') + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".part");
-}
-
 void RemoveQuietly(const QString& file) {
     std::error_code ignored;
     fs::remove(PathOf(file), ignored);
-    fs::remove(PathOf(file + QStringLiteral("-journal")), ignored);
+    for (const QString& suffix : FileTargets::CompanionSuffixes())
+        fs::remove(PathOf(file + suffix), ignored);
 }
 
 BackupOutcome Failure(int number, const QString& text) {
@@ -49,32 +47,67 @@ BackupOutcome Failure(int number, const QString& text) {
 }
 
 BackupOutcome Failure(const std::error_code& error) {
-    return Failure(error.value(), QString::fromLocal8Bit(error.message().c_str()));
+    return Failure(error.value(), FileTargets::SystemCause(error.value()));
 }
 
-// The failure of an engine call on db: the system's error number when the engine has one (a file
-// that could not be written), otherwise the engine's own code, with the engine's text.
+// The system's error number behind a failed engine call on db. A full disk is the engine's own
+// code; otherwise the number the engine noted, which is only trusted for a failure of the file.
+int SystemNumber(sqlite3* db, int code) {
+    switch (code & 0xff) {
+    case SQLITE_FULL:
+        return ENOSPC;
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        return db != nullptr ? sqlite3_system_errno(db) : 0;
+    default:
+        return 0;
+    }
+}
+
+// The failure of an engine call on db: the system's error number and its cause in words when a
+// file could not be read or written, otherwise the engine's own code and text.
 BackupOutcome EngineFailure(sqlite3* db, int code) {
-    const int system = db != nullptr ? sqlite3_system_errno(db) : 0;
-    QString text =
-        db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code));
+    const int system = SystemNumber(db, code);
     if (system != 0)
-        text += QStringLiteral("（") + QString::fromLocal8Bit(std::strerror(system)) + QStringLiteral("）");
-    return Failure(system != 0 ? system : code, text);
+        return Failure(system, FileTargets::SystemCause(system));
+    return Failure(code, db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db))
+                                       : QString::fromUtf8(sqlite3_errstr(code)));
 }
 
-// Opens a new database file at path, which must not exist yet; the system's error number when the
-// file cannot be made there (a missing folder, no right to write).
+// Opens a new database file at path, which must not exist yet. The file is made here rather than
+// by the engine, so that a folder that cannot be written to gives the system's own cause.
 BackupOutcome OpenNewFile(const QString& path, sqlite3** db) {
-    const int code =
-        sqlite3_open_v2(path.toUtf8().constData(), db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr);
+    const int made =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (made < 0) {
+        const int number = errno;
+        return Failure(number, FileTargets::SystemCause(number));
+    }
+    ::close(made);
+    const int code = sqlite3_open_v2(path.toUtf8().constData(), db, SQLITE_OPEN_READWRITE, nullptr);
     if (code == SQLITE_OK)
         return BackupOutcome();
     BackupOutcome failure = EngineFailure(*db, code);
     sqlite3_close(*db);
     *db = nullptr;
     return failure;
+}
+
+// The journal mode of an open database, set to the program's (a rollback journal deleted after
+// each change); false when the engine keeps another one.
+bool UseProgramJournalMode(sqlite3* db) {
+    QByteArray mode;
+    const int code = sqlite3_exec(
+        db, "PRAGMA journal_mode = DELETE",
+        [](void* out, int columns, char** values, char**) {
+            if (columns > 0 && values[0] != nullptr)
+                *static_cast<QByteArray*>(out) = QByteArray(values[0]).toLower();
+            return 0;
+        },
+        &mode, nullptr);
+    return code == SQLITE_OK && mode == "delete";
 }
 
 // Copies the main database of source into a new file at path with the engine's online backup.
@@ -100,14 +133,13 @@ BackupOutcome CopyWithEngine(sqlite3* source, const QString& path) {
     BackupOutcome outcome;
     if (code != SQLITE_DONE)
         outcome = EngineFailure(target, code);
+    // A source in write-ahead-log mode passes its mode on in the copied header.
+    else if (!UseProgramJournalMode(target))
+        outcome = EngineFailure(target, sqlite3_errcode(target) != SQLITE_OK ? sqlite3_errcode(target)
+                                                                             : SQLITE_ERROR);
     if (sqlite3_close(target) != SQLITE_OK && outcome.Ok)
         outcome = EngineFailure(nullptr, SQLITE_IOERR);
     return outcome;
-}
-
-bool SameFile(const QString& a, const QString& b) {
-    std::error_code error;
-    return fs::equivalent(PathOf(a), PathOf(b), error) && !error;
 }
 
 // Runs work on a database file opened on a connection of its own; its answer, or whenUnopened.
@@ -131,14 +163,57 @@ QString CheckChosenFile(const QString& path) {
                   [](QSqlDatabase db) { return Schema::CheckDatabase(db, Schema::PageCheck::EveryPage); });
 }
 
-// Copies the chosen file to part and checks the copy: what is checked is what is used, and the
-// chosen file itself is never written to. On any failure part is gone again.
+BackupOutcome Refusal(const QString& problem) {
+    BackupOutcome refused = Failure(0, problem);
+    refused.Refused = true;
+    return refused;
+}
+
+// A private folder in the temporary folder for the work of a restore, noted until it is removed.
+struct WorkFolder {
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/kestrel-restore-XXXXXX")};
+    Leftovers::Unfinished noted{dir.path()};
+};
+
+// Copies the chosen file, as the engine reads it, into the new file part: a private copy of it
+// together with its rollback journal or write-ahead log is opened by the engine, which rolls back
+// a change that was being written when the file was copied, or applies the commits still in the
+// log; then the online backup writes part. The chosen file and the files beside it are only read.
+BackupOutcome CopyAsTheEngineReadsIt(const QString& source, const QString& part) {
+    const WorkFolder work;
+    if (!work.dir.isValid())
+        return Failure(EIO, work.dir.errorString());
+    const QString copy = work.dir.filePath(QStringLiteral("chosen.mdb"));
+    for (const QString& suffix : {QString(), QStringLiteral("-journal"), QStringLiteral("-wal")}) {
+        if (!suffix.isEmpty() && !QFileInfo(source + suffix).isFile())
+            continue;
+        std::error_code error;
+        fs::copy_file(PathOf(source + suffix), PathOf(copy + suffix), error);
+        if (error)
+            return Failure(error);
+    }
+    const QString unreadable =
+        QStringLiteral("“%1”不是本软件的数据库文件，或者文件已损坏。").arg(QDir::toNativeSeparators(source));
+    sqlite3* db = nullptr;
+    int code = sqlite3_open_v2(copy.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // Reading the schema is what rolls back or applies the journal or log.
+    if (code == SQLITE_OK)
+        code = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK) {
+        sqlite3_close(db);
+        return Refusal(unreadable);
+    }
+    BackupOutcome outcome = CopyWithEngine(db, part);
+    sqlite3_close(db);
+    return outcome;
+}
+
+// Copies the chosen file to part as the engine reads it and checks the copy: what is checked is
+// what is used, and the chosen file itself is never written to. On any failure part is gone again.
 BackupOutcome CheckedCopy(const QString& source, const QString& part) {
-    std::error_code error;
-    fs::copy_file(PathOf(source), PathOf(part), error);
-    if (error) {
+    if (BackupOutcome copied = CopyAsTheEngineReadsIt(source, part); !copied.Ok) {
         RemoveQuietly(part);
-        return Failure(error);
+        return copied;
     }
     QString problem = CheckChosenFile(part);
     if (problem.isEmpty())
@@ -146,10 +221,8 @@ BackupOutcome CheckedCopy(const QString& source, const QString& part) {
     RemoveQuietly(part);
     // The checks name the file they opened and give start-up's advice: keep the first paragraph,
     // naming the chosen file.
-    problem = problem.section(QStringLiteral("\n\n"), 0, 0).replace(part, QDir::toNativeSeparators(source));
-    BackupOutcome refused = Failure(0, problem);
-    refused.Refused = true;
-    return refused;
+    return Refusal(
+        problem.section(QStringLiteral("\n\n"), 0, 0).replace(part, QDir::toNativeSeparators(source)));
 }
 
 // A failure of the copy of the books between the server and a file, which has no system number:
@@ -183,7 +256,8 @@ BackupOutcome CopyServerBooksTo(DbConnection& server, const QString& path) {
 // A backup is written by write to a new file beside target and moved over target only when
 // complete, so that no half-written file ever carries the chosen name.
 template <typename Write> BackupOutcome WrittenInPlace(const QString& target, Write write) {
-    const QString part = PartFileBeside(target, QStringLiteral("backup"));
+    const QString part = FileTargets::PartBeside(target, QStringLiteral("backup"));
+    const Leftovers::Unfinished noted(part);
     BackupOutcome outcome = write(part);
     if (outcome.Ok) {
         std::error_code error;
@@ -204,10 +278,10 @@ BackupOutcome BackupServerBooks(DbConnection& server, const QString& target) {
 // kept in keptFolder as a backup, as a restore of the file keeps the replaced file.
 BackupOutcome RestoreServerBooks(DbConnection& server, const QString& source, const QString& keptFolder,
                                  const QDateTime& when) {
-    const QTemporaryDir work;
-    if (!work.isValid())
-        return Failure(EIO, work.errorString());
-    const QString part = work.filePath(QStringLiteral("Kestrel.mdb"));
+    const WorkFolder work;
+    if (!work.dir.isValid())
+        return Failure(EIO, work.dir.errorString());
+    const QString part = work.dir.filePath(QStringLiteral("Kestrel.mdb"));
     BackupOutcome outcome = CheckedCopy(source, part);
     if (!outcome.Ok)
         return outcome;
@@ -241,12 +315,15 @@ QString BackupFileProposal(const QDate& today) {
     return QStringLiteral("岚峰商业软件") + date + QStringLiteral(".mdb");
 }
 
-BackupOutcome BackupDatabase(DbConnection& connection, const QString& target) {
+BackupOutcome BackupDatabase(DbConnection& connection, const QString& target, const QStringList& booksFiles) {
+    const QString database = connection.CurrentEngine() == Engine::PostgreSql
+                                 ? QString()
+                                 : DataSourceOf(connection.ConnectionString);
+    if (const QString refusal = FileTargets::RefusalOf(target, QStringList{database} + booksFiles);
+        !refusal.isEmpty())
+        return Failure(EINVAL, refusal);
     if (connection.CurrentEngine() == Engine::PostgreSql)
         return BackupServerBooks(connection, target);
-    const QString database = DataSourceOf(connection.ConnectionString);
-    if (SameFile(database, target))
-        return Failure(EINVAL, QStringLiteral("备份文件不能是正在使用的数据库文件本身，请另选文件名"));
     sqlite3* source = nullptr;
     try {
         source = connection.Handle();
@@ -267,7 +344,8 @@ BackupOutcome RestoreDatabase(DbConnection& connection, const QString& source, c
     if (connection.CurrentEngine() == Engine::PostgreSql)
         return RestoreServerBooks(connection, source, keptFolder, when);
     const QString database = QFileInfo(DataSourceOf(connection.ConnectionString)).absoluteFilePath();
-    const QString part = PartFileBeside(database, QStringLiteral("restore"));
+    const QString part = FileTargets::PartBeside(database, QStringLiteral("restore"));
+    const Leftovers::Unfinished noted(part);
     if (BackupOutcome checked = CheckedCopy(source, part); !checked.Ok)
         return checked;
 

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class DbConnection;
 
@@ -30,7 +31,10 @@ QString BackupFileProposal(const QDate& today);
 // Copies the books open on connection (a file or a server) into target, a database file,
 // replacing an existing file. The copy is written to a new file beside target and moved over it
 // only when it is complete (from a server: when its row counts and amount sums equal the server's).
-BackupOutcome BackupDatabase(DbConnection& connection, const QString& target);
+// A target that is the books' file (the connection's, or one of booksFiles) or a file the engine
+// or the program keeps beside it is refused, also when reached through a link.
+BackupOutcome BackupDatabase(DbConnection& connection, const QString& target,
+                             const QStringList& booksFiles = QStringList());
 
 // Where the database is kept when a restore replaces it: beside it, named by the time of the
 // restore ("Kestrel-恢复前-2026-12-10-143000.mdb").

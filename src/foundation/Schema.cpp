@@ -489,6 +489,20 @@ QString CheckServerDatabase(QSqlDatabase db) {
     return QString();
 }
 
+// The first trigger or view of a database file, as "触发器“name”" or "视图“name”"; "" when it
+// has none. The engine's own tables carry neither.
+QString ForeignObject(QSqlDatabase db) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT type, name FROM sqlite_master WHERE type IN ('trigger', 'view') "
+                                   "ORDER BY type, name")))
+        return QStringLiteral("无法读取的对象");
+    if (!query.next())
+        return QString();
+    const QString kind = query.value(0).toString() == QLatin1String("trigger") ? QStringLiteral("触发器")
+                                                                               : QStringLiteral("视图");
+    return kind + QStringLiteral("“") + query.value(1).toString() + QStringLiteral("”");
+}
+
 } // namespace
 
 QString CheckDatabase(QSqlDatabase db, PageCheck pages) {
@@ -512,6 +526,12 @@ QString CheckDatabase(QSqlDatabase db, PageCheck pages) {
         if (!present.contains(table.toLower()))
             return notOurs.arg(file);
     }
+    // The program makes no triggers or views: one in the file runs code of its own with every
+    // change the program stores (or shows rows the program did not write). Such a file is not used.
+    if (const QString foreign = ForeignObject(db); !foreign.isEmpty())
+        return QStringLiteral("数据库文件“%1”中有本软件不建立的%2，它会在本软件存取数据时执行自己的指令，"
+                              "软件不使用这个文件。\n\n文件没有被改动。请从备份恢复数据库文件后再启动软件。")
+            .arg(file, foreign);
     // A damaged page shows only when it is read: check the pages now rather than work on a file
     // that fails halfway through an action or is damaged further by the next write. Every page
     // when asked to; otherwise the pages of every table but the documents and vouchers, with

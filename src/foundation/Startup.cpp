@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "foundation/IniFile.h"
+#include "foundation/Leftovers.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/Prompts.h"
@@ -25,6 +26,8 @@ QString ServerIniKey() {
 }
 
 bool OpenDatabase() {
+    // What a killed backup or restore of an earlier run left behind goes first.
+    Leftovers::CleanUpAtStart();
     DbConnection& connection = ShareDataModule->ADOConnection1;
     // The INI file may name the server: one that cannot be read must not send this workstation to
     // the database file while the others work on the server.

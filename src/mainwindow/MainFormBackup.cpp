@@ -1,6 +1,7 @@
 #include "MainForm.h"
 #include "RoleViews.h"
 #include "foundation/Backup.h"
+#include "foundation/BooksFiles.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
@@ -32,7 +33,7 @@ void TFormMain::ActionSaveExecute() {
     const QString target = Prompts::Get().SaveFileName(this, options);
     if (target.isEmpty())
         return;
-    const BackupOutcome outcome = BackupDatabase(ShareDataModule->ADOConnection1, target);
+    const BackupOutcome outcome = BackupDatabase(ShareDataModule->ADOConnection1, target, BooksFiles());
     if (outcome.Ok)
         Prompts::Get().Information(QStringLiteral("恭喜您，数据库备份成功"));
     else

@@ -1,6 +1,9 @@
 #include "GridExport.h"
 
+#include "foundation/BooksFiles.h"
+#include "foundation/FileTargets.h"
 #include "foundation/JetSql.h"
+#include "foundation/Leftovers.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
 #include "foundation/ShareDM.h"
@@ -106,18 +109,6 @@ std::vector<ExportColumn> VisibleColumns(const DataGrid& grid, const Query* quer
     return columns;
 }
 
-// A name for the new file beside the target, not taken by any file.
-QString NewFileBeside(const QString& path) {
-    const QFileInfo target(path);
-    for (;;) {
-        const QString name = target.dir().filePath(
-            QStringLiteral(".") + target.fileName() +
-            QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-        if (!QFileInfo::exists(name))
-            return name;
-    }
-}
-
 // Writes the sheet; false when libxlsxwriter refused a cell (its reason in *error).
 bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QString* error) {
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
@@ -187,7 +178,8 @@ bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QS
 } // namespace
 
 QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate& today) {
-    const QString temporary = NewFileBeside(path);
+    const QString temporary = FileTargets::PartBeside(path, QStringLiteral("export"));
+    const Leftovers::Unfinished noted(temporary);
     const QByteArray temporaryName = QFile::encodeName(temporary);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     lxw_workbook_options options = {};
@@ -241,10 +233,7 @@ void TShareDataModule::ExportGridToExcel(DataGrid* grid) {
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".xlsx");
-    if (QFileInfo::exists(path) &&
-        !Prompts::Get().Question(QStringLiteral("文件") + QDir::toNativeSeparators(path) +
-                                     QStringLiteral("已经存在，是否替换？"),
-                                 QStringLiteral("导出Excel")))
+    if (!ConfirmWriteTarget(path, QStringLiteral("导出Excel")))
         return;
     QString error;
     {

@@ -7,6 +7,8 @@
 #include "support/Books.h"
 #include "support/ServerDatabase.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,6 +22,8 @@ private slots:
     void generatedBooksThroughTheTool();
     void targetWithRecordsIsRefused();
     void figuresNameEveryDifference();
+    void filesAreToldFromServersByTheirForm_data();
+    void filesAreToldFromServersByTheirForm();
 };
 
 void TestCopyBooks::fileToServerAndBack() {
@@ -79,10 +83,13 @@ void TestCopyBooks::generatedBooksThroughTheTool() {
                      {generated, QStringLiteral("300"), QStringLiteral("3000"), QStringLiteral("4000")},
                      &output),
              0);
-    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"), {generated, server.ConnectionString()}, &output),
+    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"),
+                     {generated, QStringLiteral("postgresql:") + server.ConnectionString()}, &output),
              0);
     QVERIFY2(output.contains(QStringLiteral("Bill：3001 行")), qPrintable(output));
-    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"), {server.ConnectionString(), back}, &output), 0);
+    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"),
+                     {QStringLiteral("postgresql:") + server.ConnectionString(), back}, &output),
+             0);
     QVERIFY2(output.contains(QStringLiteral("MoneyTable：4001 行")), qPrintable(output));
 
     DbConnection from;
@@ -92,7 +99,8 @@ void TestCopyBooks::generatedBooksThroughTheTool() {
     QCOMPARE(AllRows(to), AllRows(from));
     QCOMPARE(BookCopy::Differences(BookCopy::Figures(from), BookCopy::Figures(to)), QStringList());
     // A second copy onto the server, which now holds the books, is refused.
-    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"), {generated, server.ConnectionString()}, &output),
+    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"),
+                     {generated, QStringLiteral("postgresql:") + server.ConnectionString()}, &output),
              1);
     QVERIFY2(output.contains(QStringLiteral("已有业务记录")), qPrintable(output));
 }
@@ -123,6 +131,54 @@ void TestCopyBooks::figuresNameEveryDifference() {
     QCOMPARE(differences.size(), 2);
     QVERIFY(differences[0].contains(QStringLiteral("10 行，复制后 9 行")));
     QVERIFY(differences[1].contains(QStringLiteral("Bill.BillSum")));
+}
+
+void TestCopyBooks::filesAreToldFromServersByTheirForm_data() {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("names holding \"=\"") << QStringLiteral("host=a.mdb") << QStringLiteral("dbname=b.mdb");
+    QTest::newRow("names beginning with postgres")
+        << QStringLiteral("postgres帐套.mdb") << QStringLiteral("postgresql帐套.mdb");
+}
+
+// File names are files whatever they hold; a target file is written beside its name and takes it
+// only when complete, and a part left by a killed copy does not stand in the way.
+void TestCopyBooks::filesAreToldFromServersByTheirForm() {
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QTemporaryDir folder;
+    const QString from = folder.filePath(source);
+    const QString to = folder.filePath(target);
+    {
+        DbConnection file;
+        QVERIFY(OpenBooksFile(file, from));
+        EnterBooks(file);
+    }
+    // A part left behind by a killed copy to the same name.
+    QFile stale(folder.filePath(QStringLiteral(".") + target + QStringLiteral(".copy-") +
+                                QString(32, QLatin1Char('0')) + QStringLiteral(".part")));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write("half a copy");
+    stale.close();
+    QString output;
+    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"), {from, to}, &output), 0);
+    DbConnection a;
+    DbConnection b;
+    QVERIFY(OpenBooksFile(a, from));
+    QVERIFY(OpenBooksFile(b, to));
+    QCOMPARE(AllRows(b), AllRows(a));
+    // Only the stale part remains beside the books; the copy's own part took the name.
+    QCOMPARE(QDir(folder.path()).entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden).size(), 1);
+    // A target that exists is refused and left as it is.
+    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"), {from, to}, &output), 1);
+    QVERIFY2(output.contains(QStringLiteral("已存在")), qPrintable(output));
+    // A source that is not a database: no target appears, no part remains.
+    const QString other = folder.filePath(QStringLiteral("其他=c.mdb"));
+    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"),
+                     {folder.filePath(QStringLiteral("没有.mdb")), other}, &output),
+             1);
+    QVERIFY(!QFile::exists(other));
+    QCOMPARE(QDir(folder.path()).entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestCopyBooks)

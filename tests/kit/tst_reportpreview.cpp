@@ -1,3 +1,4 @@
+#include "foundation/ShareDM.h"
 #include "kit/Prompts.h"
 #include "kit/report/PageRenderer.h"
 #include "kit/report/ReportEngine.h"
@@ -31,6 +32,8 @@ private slots:
     void printerGetsThePagesAsked();
     void printStepReportsUnusableTemplates_data();
     void printStepReportsUnusableTemplates();
+    void writtenFilesAskAndSpareTheBooks_data();
+    void writtenFilesAskAndSpareTheBooks();
 
 private:
     std::shared_ptr<PreparedReport> ListReport(int rows);
@@ -267,6 +270,77 @@ void TestReportPreview::printStepReportsUnusableTemplates() {
         [&](QDialog* dialog) { pages = static_cast<ReportPreview*>(dialog)->Prepared()->PageCount(); });
     QVERIFY(PreviewReport(report, dir->filePath(QStringLiteral("Frf/List.frf")), false, nullptr));
     QCOMPARE(pages, 1);
+}
+
+void TestReportPreview::writtenFilesAskAndSpareTheBooks_data() {
+    QTest::addColumn<bool>("pdf");     // 存为PDF, or 保存 (a prepared report)
+    QTest::addColumn<QString>("name"); // the chosen file, in the program's folder
+    QTest::addColumn<int>("answer");   // -1: no question expected; 0: No; 1: Yes
+    QTest::addColumn<bool>("written");
+    for (const bool pdf : {true, false}) {
+        const char* tool = pdf ? "PDF" : "frp";
+        const QString file = pdf ? QStringLiteral("旧.pdf") : QStringLiteral("旧.frp");
+        QTest::addRow("%s over an existing file, No", tool) << pdf << file << 0 << false;
+        QTest::addRow("%s over an existing file, Yes", tool) << pdf << file << 1 << true;
+        QTest::addRow("%s over the books", tool) << pdf << QStringLiteral("Kestrel.mdb") << -1 << false;
+        QTest::addRow("%s as the books' log", tool)
+            << pdf << QStringLiteral("Kestrel.mdb-wal") << -1 << false;
+    }
+}
+
+// Both ask before an existing file is replaced, write beside it and rename, and refuse the books
+// and the files beside them.
+void TestReportPreview::writtenFilesAskAndSpareTheBooks() {
+    QFETCH(bool, pdf);
+    QFETCH(QString, name);
+    QFETCH(int, answer);
+    QFETCH(bool, written);
+    const QString previousFolder = ProgramFolder;
+    ProgramFolder = dir->path() + QLatin1Char('/');
+    const QString books = dir->filePath(QStringLiteral("Kestrel.mdb"));
+    QFile booksFile(books);
+    QVERIFY(booksFile.open(QIODevice::WriteOnly));
+    booksFile.write("SQLite format 3 and the books");
+    booksFile.close();
+    const QString path = dir->filePath(name);
+    const bool existed = QFile::exists(path);
+    if (!existed && answer >= 0) {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older file");
+    }
+    QFile before(path);
+    const QByteArray bytes = before.open(QIODevice::ReadOnly) ? before.readAll() : QByteArray();
+    before.close();
+
+    ReportPreview preview;
+    preview.SetFileTools(true);
+    preview.SetReport(ListReport(5));
+    prompts->QueueFileName(path);
+    if (answer >= 0)
+        prompts->QueueAnswer(answer == 1);
+    if (pdf)
+        preview.PdfClick();
+    else
+        preview.SaveClick();
+    ProgramFolder = previousFolder;
+    if (answer >= 0) {
+        QCOMPARE(prompts->Messages.back().Kind, QStringLiteral("question"));
+        QVERIFY(prompts->LastText().contains(QStringLiteral("已经存在，是否替换")));
+    } else {
+        QCOMPARE(prompts->Messages.back().Kind, QStringLiteral("error"));
+        QVERIFY2(prompts->LastText().contains(QStringLiteral("帐套数据库文件")),
+                 qPrintable(prompts->LastText()));
+    }
+    QFile after(path);
+    const QByteArray now = after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray();
+    QCOMPARE(now != bytes, written);
+    if (written)
+        QVERIFY(now.startsWith(pdf ? QByteArray("%PDF") : QByteArray("<?xml")));
+    QVERIFY(booksFile.open(QIODevice::ReadOnly));
+    QCOMPARE(booksFile.readAll(), QByteArray("SQLite format 3 and the books"));
+    QCOMPARE(QDir(dir->path()).entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden),
+             QStringList());
 }
 
 QTEST_MAIN(TestReportPreview)

@@ -3,6 +3,7 @@
 #include "app/Forms.h"
 #include "foundation/IniFile.h"
 #include "foundation/JetSql.h"
+#include "foundation/Leftovers.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Schema.h"
 #include "foundation/ShareDM.h"
@@ -48,6 +49,8 @@ TestProgram::TestProgram(bool openDatabase, bool startAsProgram) {
     if (!data.isEmpty())
         CopyTree(data, dir.path());
     SetProgramFolder(dir.path());
+    // The notes of unfinished files stay with the test's folder, away from the user's own.
+    Leftovers::SetNoteFolder(dir.filePath(QStringLiteral(".unfinished")));
     CurrentRole.clear();
     CurrentUser.clear();
     CurrentRights.clear();

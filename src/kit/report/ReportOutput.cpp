@@ -2,7 +2,10 @@
 
 #include "PageRenderer.h"
 #include "ReportEngine.h"
+#include "foundation/FileTargets.h"
+#include "foundation/Leftovers.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
@@ -35,15 +38,30 @@ void UseReportPaper(const PreparedReport& report, QPagedPaintDevice& device) {
 }
 
 bool WriteReportPdf(const PreparedReport& report, const QString& fileName, QString* error) {
-    QPdfWriter writer(fileName);
-    writer.setResolution(600);
-    writer.setCreator(QStringLiteral("Kestrel"));
-    writer.setTitle(report.Template().Title);
-    UseReportPaper(report, writer);
-    if (report.PageCount() > 0 && DrawPages(report, writer, writer.resolution(), 0, report.PageCount() - 1) &&
-        QFileInfo(fileName).size() > 0)
-        return true;
+    // Written to a new file beside the chosen one and moved over it when complete: an existing file
+    // is never left half written.
+    const QString part = FileTargets::PartBeside(fileName, QStringLiteral("pdf"));
+    const Leftovers::Unfinished noted(part);
+    bool drawn = false;
+    {
+        QPdfWriter writer(part);
+        writer.setResolution(600);
+        writer.setCreator(QStringLiteral("Kestrel"));
+        writer.setTitle(report.Template().Title);
+        UseReportPaper(report, writer);
+        drawn = report.PageCount() > 0 &&
+                DrawPages(report, writer, writer.resolution(), 0, report.PageCount() - 1);
+    }
+    QString cause;
+    if (drawn && QFileInfo(part).size() > 0) {
+        cause = FileTargets::MoveIntoPlace(part, fileName);
+        if (cause.isEmpty())
+            return true;
+    }
+    QFile::remove(part);
     *error = QStringLiteral("文件 %1 无法写入").arg(fileName);
+    if (!cause.isEmpty())
+        *error += QStringLiteral("：") + cause;
     return false;
 }
 

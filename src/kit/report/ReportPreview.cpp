@@ -4,6 +4,7 @@
 #include "ReportEngine.h"
 #include "ReportOutput.h"
 #include "ReportSnapshot.h"
+#include "foundation/BooksFiles.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 
@@ -267,7 +268,7 @@ void ReportPreview::PdfClick() {
     const QString fileName = Prompts::Get().SaveFileName(this, FileOptions(QStringLiteral("存为PDF文件"),
                                                                            QStringLiteral("PDF 文件 (*.pdf)"),
                                                                            QStringLiteral("pdf")));
-    if (fileName.isEmpty())
+    if (fileName.isEmpty() || !ConfirmWriteTarget(fileName, QStringLiteral("存为PDF文件")))
         return;
     QString error;
     if (!WriteReportPdf(*report, fileName, &error))
@@ -280,7 +281,7 @@ void ReportPreview::SaveClick() {
     const QString fileName = Prompts::Get().SaveFileName(
         this,
         FileOptions(QStringLiteral("保存报表"), QStringLiteral("报表文件 (*.frp)"), QStringLiteral("frp")));
-    if (fileName.isEmpty())
+    if (fileName.isEmpty() || !ConfirmWriteTarget(fileName, QStringLiteral("保存报表")))
         return;
     QString error;
     if (!SavePreparedReport(*report, fileName, &error))
