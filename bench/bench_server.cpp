@@ -6,7 +6,7 @@
 // and of the server process serving it, both on this machine.
 //
 // usage: kestrel_bench_server PATH-OF-A-LARGE-Kestrel.mdb CONNECTION-STRING
-//   the server's database holds a copy of the file: kestrel_copybooks FILE CONNECTION-STRING
+//   the server's database holds a copy of the file: kestrel_copybooks FILE postgresql:CONNECTION-STRING
 #include "BenchDocuments.h"
 #include "BenchProgram.h"
 #include "BenchServer.h"
@@ -336,7 +336,7 @@ int main(int argc, char* argv[]) {
     if (argc != 3 || !QFileInfo(QString::fromLocal8Bit(argv[1])).isFile()) {
         out << "usage: kestrel_bench_server PATH-OF-A-LARGE-Kestrel.mdb CONNECTION-STRING\n"
                "  the server's database holds a copy of the file (kestrel_copybooks FILE "
-               "CONNECTION-STRING)\n";
+               "postgresql:CONNECTION-STRING)\n";
         return 2;
     }
     const QString path = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
