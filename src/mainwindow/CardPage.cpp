@@ -9,13 +9,15 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
 constexpr int PanelWidth = 209;
 constexpr int PanelHeight = 79;
-constexpr int Columns[3] = {8, 224, 440};
-constexpr int Rows[5] = {8, 94, 180, 266, 352};
+constexpr int ColumnPitch = Cards::ColumnPitch;
+constexpr int RowPitch = Cards::RowPitch;
+constexpr int ButtonRow = Cards::SmallestButtonTop;
 constexpr int LineTops[3] = {8, 29, 50};
 constexpr int LineHeight = 20;
 
@@ -48,7 +50,7 @@ QPushButton* MakeButton(QWidget* sheet, const QString& name, const QString& capt
                         const QString& picture) {
     auto* button = new QPushButton(caption, sheet);
     button->setObjectName(name);
-    button->setGeometry(x, 444, 121, 33);
+    button->setGeometry(x, ButtonRow, 121, 33);
     button->setIcon(QIcon(LoadPicture(picture)));
     button->setIconSize(QSize(24, 24));
     return button;
@@ -56,39 +58,14 @@ QPushButton* MakeButton(QWidget* sheet, const QString& name, const QString& capt
 
 } // namespace
 
-CardPage::CardPage(QWidget* sheet, const CardPageNames& names)
+CardPage::CardPage(QWidget* sheet, const CardPageNames& cardNames)
     : QObject(sheet)
-    , Sheet(sheet) {
+    , Sheet(sheet)
+    , names(cardNames) {
     setObjectName(names.Prefix + QStringLiteral("Cards"));
-    for (int i = 0; i < 15; ++i) {
-        const QString number = QString::number(i + 1);
-        CardSlot& slot = Slots[i];
-        slot.Panel = new CardPanel(sheet);
-        slot.Panel->setObjectName(names.Prefix + QStringLiteral("Panel") + number);
-        slot.Panel->setGeometry(Columns[i % 3], Rows[i / 3], PanelWidth, PanelHeight);
-        slot.Panel->setFrameShape(QFrame::StyledPanel);
-        slot.Panel->setFrameShadow(QFrame::Raised);
-        slot.Panel->setAutoFillBackground(true);
-        slot.Image = NewLabel(slot.Panel, names.Prefix + QStringLiteral("Image") + number,
-                              QRect(8, 8, 41, 41), Qt::AlignHCenter);
-        if (!names.UnderName.isEmpty())
-            slot.Under = NewLabel(slot.Panel, names.UnderName + number, QRect(4, 50, 48, LineHeight),
-                                  Qt::AlignHCenter);
-        for (int line = 0; line < 3; ++line) {
-            slot.Captions[line] =
-                NewLabel(slot.Panel, names.Prefix + QStringLiteral("Caption%1_%2").arg(number).arg(line + 1),
-                         QRect(52, LineTops[line], 39, LineHeight), Qt::AlignHCenter);
-            slot.Captions[line]->setText(names.Captions[line]);
-            SetTextColour(slot.Captions[line], Qt::black);
-            slot.Values[line] = NewLabel(slot.Panel, names.ValueNames[line] + number,
-                                         QRect(92, LineTops[line], 114, LineHeight), Qt::AlignLeft);
-        }
-        Watch(slot.Panel, i + 1);
-        for (QLabel* label : slot.Panel->findChildren<QLabel*>())
-            Watch(label, i + 1);
-        slot.Panel->hide();
-    }
-    Status = NewLabel(sheet, names.StatusName, QRect(8, 444, 153, 33), Qt::AlignLeft);
+    for (int i = 0; i < Cards::SlotCount; ++i)
+        MakeSlot();
+    Status = NewLabel(sheet, names.StatusName, QRect(8, ButtonRow, 153, 33), Qt::AlignLeft);
     PriorButton =
         MakeButton(sheet, names.PriorName, QStringLiteral("上一页"), 168, QStringLiteral("Res/PrevPage.bmp"));
     NewButton = MakeButton(sheet, names.NewName, names.NewCaption, 312, QStringLiteral("Res/NewRecord.bmp"));
@@ -102,6 +79,73 @@ CardPage::CardPage(QWidget* sheet, const CardPageNames& names)
     EmptyPicture->hide();
     sheet->setMouseTracking(true);
     sheet->installEventFilter(this);
+    Arrange();
+}
+
+void CardPage::MakeSlot() {
+    const int i = static_cast<int>(Slots.size());
+    const QString number = QString::number(i + 1);
+    CardSlot slot;
+    slot.Panel = new CardPanel(Sheet);
+    slot.Panel->setObjectName(names.Prefix + QStringLiteral("Panel") + number);
+    slot.Panel->resize(PanelWidth, PanelHeight);
+    slot.Panel->setFrameShape(QFrame::StyledPanel);
+    slot.Panel->setFrameShadow(QFrame::Raised);
+    slot.Panel->setAutoFillBackground(true);
+    slot.Image = NewLabel(slot.Panel, names.Prefix + QStringLiteral("Image") + number, QRect(8, 8, 41, 41),
+                          Qt::AlignHCenter);
+    if (!names.UnderName.isEmpty())
+        slot.Under =
+            NewLabel(slot.Panel, names.UnderName + number, QRect(4, 50, 48, LineHeight), Qt::AlignHCenter);
+    for (int line = 0; line < 3; ++line) {
+        slot.Captions[line] =
+            NewLabel(slot.Panel, names.Prefix + QStringLiteral("Caption%1_%2").arg(number).arg(line + 1),
+                     QRect(52, LineTops[line], 39, LineHeight), Qt::AlignHCenter);
+        slot.Captions[line]->setText(names.Captions[line]);
+        SetTextColour(slot.Captions[line], Qt::black);
+        slot.Values[line] = NewLabel(slot.Panel, names.ValueNames[line] + number,
+                                     QRect(92, LineTops[line], 114, LineHeight), Qt::AlignLeft);
+    }
+    Watch(slot.Panel, i + 1);
+    for (QLabel* label : slot.Panel->findChildren<QLabel*>())
+        Watch(label, i + 1);
+    // A new panel takes the page's current look: cool when its neighbours are highlighted.
+    if (!Slots.empty())
+        slot.Panel->setPalette(Slots.front().Panel->palette());
+    slot.Panel->hide();
+    Slots.push_back(slot);
+}
+
+void CardPage::MarkRightColumn(QWidget* widget) {
+    widget->setProperty("RightColumn", widget->x());
+}
+
+void CardPage::Arrange() {
+    const Cards::CardGrid grid = Cards::GridFor(Sheet->size());
+    // The right column keeps its distance to the sheet's right edge.
+    for (QObject* child : Sheet->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        const QVariant base = child->property("RightColumn");
+        if (widget != nullptr && base.isValid())
+            widget->move(base.toInt() + grid.RightShift, widget->y());
+    }
+    for (QWidget* w : {static_cast<QWidget*>(Status), static_cast<QWidget*>(PriorButton),
+                       static_cast<QWidget*>(NewButton), static_cast<QWidget*>(NextButton)})
+        w->move(w->x(), grid.ButtonTop);
+    EmptyPicture->move((grid.CardsWidth - EmptyPicture->width()) / 2 + 8,
+                       std::max(8, grid.ButtonTop - EmptyPicture->height() - 2));
+    const int oldSize = PageSize();
+    columns = grid.Columns;
+    rows = grid.Rows;
+    while (static_cast<int>(Slots.size()) < PageSize())
+        MakeSlot();
+    for (int i = 0; i < static_cast<int>(Slots.size()); ++i) {
+        Slots[size_t(i)].Panel->move(8 + (i % columns) * ColumnPitch, 8 + (i / columns) * RowPitch);
+        if (i >= PageSize())
+            Slots[size_t(i)].Panel->hide();
+    }
+    if (oldSize != PageSize())
+        emit PageSizeChanged(oldSize, PageSize());
 }
 
 void CardPage::Watch(QWidget* widget, int slot) {
@@ -112,8 +156,13 @@ void CardPage::Watch(QWidget* widget, int slot) {
 
 bool CardPage::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+    if (type != QEvent::MouseMove && type != QEvent::Resize && type != QEvent::MouseButtonPress &&
+        type != QEvent::MouseButtonRelease)
         return QObject::eventFilter(watched, event);
+    if (watched == Sheet && type == QEvent::Resize) {
+        Arrange();
+        return false;
+    }
     if (watched == Sheet) {
         if (type == QEvent::MouseMove)
             emit CardHovered(0);
@@ -132,6 +181,7 @@ bool CardPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CardPage::BeginRefresh() {
+    refreshed = true;
     PriorButton->setEnabled(false);
     NextButton->setEnabled(false);
 }
@@ -143,7 +193,7 @@ void CardPage::ShowPaging(int records, int page) {
         return;
     }
     EmptyPicture->hide();
-    NextButton->setEnabled(page + 1 < Cards::PageCount(records));
+    NextButton->setEnabled(page + 1 < Cards::PageCount(records, PageSize()));
     PriorButton->setEnabled(page > 0);
 }
 
@@ -174,12 +224,12 @@ void CardPage::HideSlot(int slot) {
 }
 
 void CardPage::HideSlotsFrom(int slot) {
-    for (int i = slot; i <= 15; ++i)
+    for (int i = slot; i <= static_cast<int>(Slots.size()); ++i)
         HideSlot(i);
 }
 
 void CardPage::Highlight(int slot) {
-    for (int i = 1; i <= 15; ++i) {
+    for (int i = 1; i <= static_cast<int>(Slots.size()); ++i) {
         CardPanel* panel = Slots[i - 1].Panel;
         const QColor colour = i == slot ? HotColour() : CoolColour();
         if (panel->palette().color(QPalette::Window) == colour)

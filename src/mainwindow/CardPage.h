@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QString>
 #include <array>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -43,9 +44,11 @@ struct CardPageNames {
     QString NextName;                  // "CustomerNext"
 };
 
-// A card page on a tab sheet: fifteen 209 x 79 cards in five rows of three, the status label,
-// the previous / new / next buttons and the empty-page picture. It reports clicks and mouse
-// movement per slot (1..15; 0 is the page's own background).
+// A card page on a tab sheet: 209 x 79 cards in rows and columns, at least five rows of three and
+// as many more as the sheet has room for, the status label, the previous / new / next buttons
+// under the cards and the empty-page picture. Widgets marked as the right column (the page's
+// action buttons and boxes) keep to the sheet's right edge. It reports clicks and mouse movement
+// per slot (1..PageSize(); 0 is the page's own background).
 class CardPage : public QObject {
     Q_OBJECT
 public:
@@ -55,7 +58,16 @@ public:
     CardPage(QWidget* sheet, const CardPageNames& names);
 
     QWidget* Sheet;
-    std::array<CardSlot, 15> Slots;
+    // Every slot made so far; those past PageSize() stay hidden.
+    std::vector<CardSlot> Slots;
+    // Cards per page: columns x rows that fit the sheet.
+    int PageSize() const { return columns * rows; }
+    int Columns() const { return columns; }
+    int Rows() const { return rows; }
+    // Keeps a widget of the sheet in the right column, at the sheet's right edge.
+    static void MarkRightColumn(QWidget* widget);
+    // Places the cards, buttons and right column for the sheet's size.
+    void Arrange();
     QLabel* Status;
     QPushButton* PriorButton;
     QPushButton* NewButton;
@@ -64,6 +76,8 @@ public:
 
     // Start of a refresh: both page buttons disabled.
     void BeginRefresh();
+    // Whether the page was ever refreshed (filled from the books).
+    bool Refreshed() const { return refreshed; }
     // After counting: the empty-page picture and the page buttons for records and page p.
     void ShowPaging(int records, int page);
     // Fills slot (1..15) and shows it. The icon file is relative to the program folder.
@@ -76,6 +90,8 @@ public:
 
 signals:
     void CardClicked(int slot);
+    // The page size changed with the sheet's size (after the new slots are placed).
+    void PageSizeChanged(int oldSize, int newSize);
     void CardHovered(int slot);
 
 protected:
@@ -83,5 +99,10 @@ protected:
 
 private:
     void Watch(QWidget* widget, int slot);
+    void MakeSlot();
+    CardPageNames names;
+    bool refreshed = false;
+    int columns = 3;
+    int rows = 5;
     QHash<QString, QPixmap> icons;
 };

@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <cmath>
 
 // The four card pages: customers (page 0), documents (page 1), accounts (page 3) and vouchers
@@ -96,12 +97,12 @@ bool CountRecords(const QString& listBody, const QString& failure, int* records)
 
 // Reads the rows of the shown page into the list query. A page beyond the end reads nothing.
 bool ReadPage(const QString& table, const QString& listBody, const QString& orderClause, int page,
-              int records, const QString& failure) {
-    if (Cards::PageOffset(page) >= records) {
+              int pageSize, int records, const QString& failure) {
+    if (Cards::PageOffset(page, pageSize) >= records) {
         ListQuery().Close();
         return true;
     }
-    return OpenSql(ListQuery(), Cards::PageSql(table, listBody, orderClause, page), failure);
+    return OpenSql(ListQuery(), Cards::PageSql(table, listBody, orderClause, page, pageSize), failure);
 }
 
 // The first field of a one-row total, 0 when null; false after the failure message.
@@ -119,7 +120,7 @@ template <typename Fill> void FillSlots(CardPage& page, Fill fill, int firstRow 
     Query& list = ListQuery();
     int slot = 1;
     if (list.Active() && firstRow < list.RecordCount()) {
-        for (list.MoveTo(firstRow); !list.Eof() && slot <= Cards::SlotCount; list.Next(), ++slot) {
+        for (list.MoveTo(firstRow); !list.Eof() && slot <= page.PageSize(); list.Next(), ++slot) {
             if (!fill(list, slot))
                 return;
         }
@@ -172,6 +173,39 @@ void TFormMain::BuildCardPages() {
         CardPage* page = p.page;
         connect(page, &CardPage::CardHovered, this,
                 Guarded([this, page](int slot) { HighlightCard(page, slot); }));
+        connect(page, &CardPage::PageSizeChanged, this,
+                Guarded([this, page](int oldSize, int newSize) { CardPageResized(page, oldSize, newSize); }));
+    }
+}
+
+void TFormMain::CardPageResized(CardPage* page, int oldSize, int newSize) {
+    // The first card in view stays in view; a page shown before is read again at its new size
+    // once the resizing has settled (a window dragged larger changes size many times).
+    const struct {
+        CardPage* cards;
+        int* number;
+        void (TFormMain::*show)();
+    } pages[] = {
+        {CustomerCards, &CustomerPage, &TFormMain::ShowCustomerCards},
+        {BillCards, &BillPage, &TFormMain::ShowBillCards},
+        {AccountCards, &AccountPage, &TFormMain::ShowAccountCards},
+        {MoneyCards, &MoneyPage, &TFormMain::ShowMoneyCards},
+    };
+    for (const auto& p : pages) {
+        if (p.cards != page)
+            continue;
+        *p.number = Cards::RebasedPage(*p.number, oldSize, newSize);
+        if (!page->Refreshed())
+            return;
+        page->BeginRefresh();
+        const auto show = p.show;
+        if (!pendingResizeRefresh.contains(page)) {
+            pendingResizeRefresh.insert(page);
+            QTimer::singleShot(0, this, Guarded([this, page, show] {
+                                   pendingResizeRefresh.remove(page);
+                                   (this->*show)();
+                               }));
+        }
     }
 }
 
@@ -186,9 +220,10 @@ void TFormMain::ShowCustomerCards() {
     const QString body = Cards::CustomerListBody(CustomerFilter, SearchClause);
     int records = 0;
     if (!CountRecords(body, failure, &records) ||
-        !ReadPage(QStringLiteral("Customer"), body, CustomerOrderClause(), CustomerPage, records, failure))
+        !ReadPage(QStringLiteral("Customer"), body, CustomerOrderClause(), CustomerPage, page.PageSize(),
+                  records, failure))
         return;
-    page.Status->setText(Cards::PageStatusText(records, CustomerPage));
+    page.Status->setText(Cards::PageStatusText(records, CustomerPage, page.PageSize()));
     page.ShowPaging(records, CustomerPage);
     const QDate date = WorkingDate();
     FillSlots(page, [&](Query& row, int slot) {
@@ -212,10 +247,10 @@ void TFormMain::ShowBillCards() {
     const QString failure = QStringLiteral("获取单据时出错");
     const QString body = Cards::BillListBody(BillDateClause(), BillFilter);
     int records = 0;
-    if (!CountRecords(body, failure, &records) ||
-        !ReadPage(QStringLiteral("Bill"), body, BillOrderClause(), BillPage, records, failure))
+    if (!CountRecords(body, failure, &records) || !ReadPage(QStringLiteral("Bill"), body, BillOrderClause(),
+                                                            BillPage, page.PageSize(), records, failure))
         return;
-    page.Status->setText(Cards::PageStatusText(records, BillPage));
+    page.Status->setText(Cards::PageStatusText(records, BillPage, page.PageSize()));
     page.ShowPaging(records, BillPage);
     FillSlots(page, [&](Query& row, int slot) {
         const int index = Key(row, "BillIndex");
@@ -238,9 +273,10 @@ void TFormMain::ShowMoneyCards() {
     const QString body = Cards::MoneyListBody(MoneyDateClause(), MoneyFilter);
     int records = 0;
     if (!CountRecords(body, failure, &records) ||
-        !ReadPage(QStringLiteral("MoneyTable"), body, MoneyOrderClause(), MoneyPage, records, failure))
+        !ReadPage(QStringLiteral("MoneyTable"), body, MoneyOrderClause(), MoneyPage, page.PageSize(), records,
+                  failure))
         return;
-    page.Status->setText(Cards::PageStatusText(records, MoneyPage));
+    page.Status->setText(Cards::PageStatusText(records, MoneyPage, page.PageSize()));
     page.ShowPaging(records, MoneyPage);
     FillSlots(page, [&](Query& row, int slot) {
         const double sum = Number(row, "MoneySum");
@@ -280,7 +316,7 @@ void TFormMain::ShowAccountCards() {
                           {Text(row, "AccountName"), Cards::AmountText(balance), Cards::AmountText(month)});
             return true;
         },
-        Cards::PageOffset(AccountPage));
+        Cards::PageOffset(AccountPage, page.PageSize()));
 }
 
 void TFormMain::CustomerPriorClick() {

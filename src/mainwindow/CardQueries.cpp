@@ -5,6 +5,7 @@
 #include "foundation/Schema.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 // SearchClause is defined by the customer search window (customers/CustomerForm3.cpp).
@@ -19,14 +20,36 @@ QString DateText(const QDate& date) {
 
 } // namespace
 
-int PageCount(int records) {
-    if (records <= 0)
+int PageCount(int records, int pageSize) {
+    if (records <= 0 || pageSize <= 0)
         return 1;
-    return records / SlotCount + (records % SlotCount != 0 ? 1 : 0);
+    return records / pageSize + (records % pageSize != 0 ? 1 : 0);
 }
 
-QString PageStatusText(int records, int page) {
-    return QStringLiteral("共 %1 记录，第 %2/%3 页").arg(records).arg(page + 1).arg(PageCount(records));
+QString PageStatusText(int records, int page, int pageSize) {
+    return QStringLiteral("共 %1 记录，第 %2/%3 页")
+        .arg(records)
+        .arg(page + 1)
+        .arg(PageCount(records, pageSize));
+}
+
+CardGrid GridFor(const QSize& sheet) {
+    CardGrid grid;
+    grid.RightShift = std::max(0, sheet.width() - SmallestSheetWidth);
+    grid.ButtonTop = SmallestButtonTop + std::max(0, sheet.height() - SmallestSheetHeight);
+    const int right = SmallestRightColumn + grid.RightShift;
+    grid.CardsWidth = right - 8;
+    // A card is 209 x 79 in a pitch of 216 x 86; the last column keeps 8 pixels to the right
+    // column, the last row 5 pixels to the buttons.
+    grid.Columns = std::max(3, (right - 8 - 8 + 7) / ColumnPitch);
+    grid.Rows = std::max(5, (grid.ButtonTop - 5 - 8 + 7) / RowPitch);
+    return grid;
+}
+
+int RebasedPage(int page, int oldSize, int newSize) {
+    if (page <= 0 || oldSize <= 0 || newSize <= 0)
+        return page < 0 ? 0 : page;
+    return static_cast<int>(static_cast<qint64>(page) * oldSize / newSize);
 }
 
 QString IconFile(double amount, const IconScale& scale) {
@@ -131,11 +154,13 @@ QString KeyedOrder(const QString& keyColumn, const QString& orderClause) {
                 : QString());
 }
 
-QString PageSql(const QString& table, const QString& listBody, const QString& orderClause, int page) {
+QString PageSql(const QString& table, const QString& listBody, const QString& orderClause, int page,
+                int pageSize) {
     const QString keyColumn = Schema::KeyColumn(table);
     const QString order = KeyedOrder(keyColumn, orderClause);
     return QStringLiteral("Select * From %1 Where %2 In (Select %2 ").arg(table, keyColumn) + listBody +
-           order + QStringLiteral(" Limit %1 Offset %2)").arg(SlotCount).arg(PageOffset(page)) + order;
+           order + QStringLiteral(" Limit %1 Offset %2)").arg(pageSize).arg(PageOffset(page, pageSize)) +
+           order;
 }
 
 QString CustomerGoodsSql(const QString& name, const QDate& workingDate) {

@@ -2,22 +2,45 @@
 
 #include <QColor>
 #include <QDate>
+#include <QSize>
 #include <QString>
 
 // The figures, texts and SQL of the four card pages, as plain functions of their inputs.
 
 namespace Cards {
 
+// Cards of a page at the window's smallest size (three columns of five rows); a larger window
+// shows more (CardPage::PageSize).
 constexpr int SlotCount = 15;
 
 // Number of pages for n records (1 when there is none).
-int PageCount(int records);
+int PageCount(int records, int pageSize = SlotCount);
 // "共 N 记录，第 p/P 页" for the 0-based page number p.
-QString PageStatusText(int records, int page);
+QString PageStatusText(int records, int page, int pageSize = SlotCount);
 // Rows to skip for a 0-based page number.
-inline int PageOffset(int page) {
-    return page * SlotCount;
+inline int PageOffset(int page, int pageSize = SlotCount) {
+    return page * pageSize;
 }
+// Card pitch and places of a card page: cards every 216 pixels across and 86 down from (8, 8),
+// the status and page buttons at y 444 and the right column at x 672 on the smallest sheet.
+constexpr int ColumnPitch = 216;
+constexpr int RowPitch = 86;
+constexpr int SmallestButtonTop = 444;
+constexpr int SmallestRightColumn = 672;
+// The sheet of a card page at the window's smallest size.
+constexpr int SmallestSheetWidth = 765;
+constexpr int SmallestSheetHeight = 510;
+struct CardGrid {
+    int Columns = 3;
+    int Rows = 5;
+    int ButtonTop = SmallestButtonTop; // the status label and page buttons
+    int RightShift = 0;                // how far the right column moves right
+    int CardsWidth = 0;                // room left of the right column
+};
+// The cards that fit a sheet of the given size; never fewer than five rows of three.
+CardGrid GridFor(const QSize& sheet);
+// The page that keeps the first record of `page` in view when the page size changes.
+int RebasedPage(int page, int oldSize, int newSize);
 
 // The card thresholds of a page: one "+" up to first, two up to second, three above.
 struct IconScale {
@@ -72,7 +95,8 @@ QString CountSql(const QString& listBody);
 // The rows of one page of a list, in the list's order. The ordering gets the key as its last
 // field, so that rows of equal sort values fall on one page only; the page's keys are found
 // first, so that only fifteen whole rows are read.
-QString PageSql(const QString& table, const QString& listBody, const QString& orderClause, int page);
+QString PageSql(const QString& table, const QString& listBody, const QString& orderClause, int page,
+                int pageSize = SlotCount);
 
 // ---- Totals of one card.
 QString CustomerGoodsSql(const QString& name, const QDate& workingDate);

@@ -1,6 +1,8 @@
 #include "MainForm.h"
 
+#include "CardPage.h"
 #include "RoleViews.h"
+#include "WindowPlace.h"
 #include "foundation/JetSql.h"
 #include "foundation/KestrelError.h"
 #include "foundation/ShareDM.h"
@@ -14,6 +16,7 @@
 #include <QAction>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -25,16 +28,16 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TFormMain* FormMain = nullptr;
 
 namespace {
-// The window's client area. The card pages carry a right column at x 672 of their sheet, so the
-// window is as wide as the place the size rule restores (884).
+// The window's client area when it first opens, and its smallest: the card pages carry a right
+// column at x 672 of their sheet. The user may make the window larger or maximise it.
 constexpr int ClientWidth = 884;
 constexpr int ClientHeight = 538;
 constexpr int LeftBarWidth = 97;
-const QRect NormalPlace(75, 90, 884, 571);
 
 // Tab captions by page index.
 const QString PageCaptions[] = {QStringLiteral("客户管理"), QStringLiteral("业务单据"),
@@ -59,7 +62,7 @@ TFormMain::TFormMain(QWidget* parent)
     setFont(font);
     auto* central = new QWidget(this);
     setCentralWidget(central);
-    central->setFixedSize(ClientWidth, ClientHeight);
+    central->setMinimumSize(ClientWidth, ClientHeight);
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -86,7 +89,8 @@ TFormMain::TFormMain(QWidget* parent)
     BuildReportPages();
     ConnectMonthlyReports();
     BuildPrinting();
-    setFixedSize(ClientWidth, ClientHeight);
+    setMinimumSize(ClientWidth, ClientHeight);
+    resize(ClientWidth, ClientHeight);
     // No page until a role signs in: not before the sign-in, nor behind a start-up message.
     ShowOnlyPages({});
 }
@@ -157,6 +161,7 @@ void TFormMain::BuildLeftBar() {
     ActionButtonSave2 = new QToolButton(Panel1);
     ActionButtonSave2->setObjectName(QStringLiteral("ActionButtonSave2"));
     ActionButtonSave2->setGeometry(12, ClientHeight - 73 - 12, 73, 73);
+    Panel1->installEventFilter(this); // keeps the backup button at the bar's foot
     ActionButtonSave2->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     ActionButtonSave2->setIconSize(QSize(32, 32));
     ActionButtonSave2->setAutoRaise(true);
@@ -239,6 +244,7 @@ void TFormMain::BuildPageActions() {
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setIconSize(QSize(24, 24));
         button->setGeometry(672, b.y, 90, 36);
+        CardPage::MarkRightColumn(button);
     }
 }
 
@@ -257,8 +263,7 @@ void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownOnce) {
         shownOnce = true;
-        if (QScreen* desk = screen())
-            move(desk->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+        RestorePlace();
         // Start-up runs once the window is on screen, so the sign-in shows over it.
         QTimer::singleShot(0, this, Guarded(this, &TFormMain::FormShow));
     }
@@ -445,30 +450,46 @@ void TFormMain::Image7Click() {
     Image7->setToolTip(open ? QStringLiteral("RightBar") : QStringLiteral("LeftBar"));
 }
 
-void TFormMain::FormResize() {
-    const bool enlarged =
-        frameGeometry().height() > 600 || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) != 0;
-    if (!enlarged)
+void TFormMain::RestorePlace() {
+    QList<QRect> screens;
+    if (QScreen* own = screen())
+        screens << own->availableGeometry();
+    for (QScreen* other : QGuiApplication::screens())
+        if (other != screen())
+            screens << other->availableGeometry();
+    WindowPlace place;
+    if (!ReadWindowPlace(IniFileName, &place)) {
+        // First start: the smallest size, centred.
+        if (!screens.isEmpty())
+            move(screens.first().center() - QPoint(width() / 2, height() / 2));
         return;
-    setWindowState(Qt::WindowNoState);
-    // The window system restores the old place on leaving the maximised state; move after it.
-    QTimer::singleShot(0, this, Guarded([this] { move(NormalPlace.topLeft()); }));
+    }
+    setGeometry(PlaceOnScreens(place.Normal, minimumSize(), screens));
+    if (place.Maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void TFormMain::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    FormResize();
+void TFormMain::StorePlace() {
+    WindowPlace place;
+    place.Maximized = (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) != 0;
+    place.Normal = place.Maximized ? normalGeometry() : geometry();
+    if (!place.Normal.isValid())
+        place.Normal = geometry();
+    WriteWindowPlace(IniFileName, place);
 }
 
-void TFormMain::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    // A maximised window is put back once the window system has finished the change.
-    if (event->type() == QEvent::WindowStateChange &&
-        (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        QTimer::singleShot(0, this, Guarded(this, &TFormMain::FormResize));
+void TFormMain::closeEvent(QCloseEvent* event) {
+    // The place of a window that was on screen is kept for the next start.
+    if (isVisible() && shownOnce)
+        StorePlace();
+    QMainWindow::closeEvent(event);
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel1 && event->type() == QEvent::Resize) {
+        ActionButtonSave2->move(12, std::max(190, Panel1->height() - 73 - 12));
+        return false;
+    }
     if (watched == Image7 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         Image7Click();

@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QSet>
 #include <array>
 #include <map>
 
@@ -119,6 +120,8 @@ public:
     CardPage* MoneyCards = nullptr;    // page 4
     // Panel slot (1..15) of a card page hot, the others cool; slot 0 (the page background) all cool.
     void HighlightCard(CardPage* page, int slot);
+    // The page size of a card page changed with the window: keep its first card in view.
+    void CardPageResized(CardPage* page, int oldSize, int newSize);
     void CustomerPriorClick();
     void CustomerNextClick();
     void BillPriorClick();
@@ -256,7 +259,6 @@ public slots:
     void DateTimePicker1Change();
     void ActionLoginExecute();
     void Image7Click();
-    void FormResize();
     // View preferences: write the box's key, then refresh its page.
     void ComboBox6Change();
     void ComboBox7Change();
@@ -273,9 +275,18 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
+    // The window's place and the result grids' column widths, kept in Kestrel.ini: restored when
+    // the window first shows, stored when it closes (and a grid's widths when the user changes
+    // them). A stored place off every screen gives the stored size, centred.
+    void RestorePlace();
+    void StorePlace();
+    void RestoreGridWidths(DataGrid* grid);
+    void StoreGridWidths(DataGrid* grid);
+    static QString GridWidthsKey(const DataGrid* grid);
 
 private:
     void BuildActions();
@@ -294,6 +305,7 @@ private:
     QWidget* HiddenSheets = nullptr;
     void SetLoginFace(const QString& caption, const QString& pictureFile);
     bool shownOnce = false;
+    QSet<CardPage*> pendingResizeRefresh;
 };
 
 extern TFormMain* FormMain;

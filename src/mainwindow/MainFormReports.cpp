@@ -1,4 +1,5 @@
 #include "MainForm.h"
+#include "WindowPlace.h"
 #include "finance/AccountForm.h"
 #include "finance/AccountForm2.h"
 #include "finance/AccountRules.h"
@@ -13,9 +14,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QPointer>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -136,6 +141,30 @@ QVariant CurrentKey(DataGrid* grid, Query& query, const QString& keyField) {
     return query.ValueAt(row, column);
 }
 
+// Stores a grid's widths when a mouse button is let go on its title row (after a drag of a
+// column border or a double click on one).
+class GridWidthWatcher : public QObject {
+public:
+    GridWidthWatcher(TFormMain* form, DataGrid* watchedGrid)
+        : QObject(watchedGrid)
+        , main(form)
+        , grid(watchedGrid) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonDblClick)
+            QTimer::singleShot(0, main, Guarded([form = main, target = grid] {
+                                   if (target)
+                                       form->StoreGridWidths(target);
+                               }));
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TFormMain* main;
+    QPointer<DataGrid> grid;
+};
+
 } // namespace
 
 void TFormMain::BuildReportPages() {
@@ -176,6 +205,37 @@ void TFormMain::BuildReportPages() {
     connect(DBGridEh2, &DataGrid::TitleClick, this, Guarded(this, &TFormMain::DBGridEh2TitleClick));
     connect(DBGridEh1, &DataGrid::TitleClick, this, Guarded(this, &TFormMain::DBGridEh1TitleClick));
     ConnectAnalysisAndExport();
+
+    // The widths the user gave the columns come back at the next start; a width is stored when
+    // the user lets go of a column border (the program's own widening of a column is not).
+    for (DataGrid* grid : {DBGridEh2, DBGridEh1}) {
+        RestoreGridWidths(grid);
+        grid->horizontalHeader()->viewport()->installEventFilter(new GridWidthWatcher(this, grid));
+    }
+}
+
+QString TFormMain::GridWidthsKey(const DataGrid* grid) {
+    return grid->objectName() == QLatin1String("DBGridEh2") ? QStringLiteral("BillGridWidths")
+                                                            : QStringLiteral("MoneyGridWidths");
+}
+
+void TFormMain::RestoreGridWidths(DataGrid* grid) {
+    const QList<int> widths = ReadColumnWidths(IniFileName, GridWidthsKey(grid));
+    if (widths.size() != grid->ColumnCount())
+        return; // none stored, or stored for other columns
+    for (int column = 0; column < grid->ColumnCount(); ++column) {
+        if (widths[column] <= 0)
+            continue;
+        grid->Column(column).Width = widths[column];
+        grid->setColumnWidth(column, widths[column]);
+    }
+}
+
+void TFormMain::StoreGridWidths(DataGrid* grid) {
+    QList<int> widths;
+    for (int column = 0; column < grid->ColumnCount(); ++column)
+        widths << grid->columnWidth(column);
+    WriteColumnWidths(IniFileName, GridWidthsKey(grid), widths);
 }
 
 void TFormMain::ActionBillReportExecute() {

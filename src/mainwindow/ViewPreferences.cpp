@@ -1,3 +1,4 @@
+#include "CardPage.h"
 #include "MainForm.h"
 #include "PreferenceRules.h"
 #include "foundation/IniFile.h"
@@ -19,6 +20,7 @@ QComboBox* MakeBox(QWidget* page, const PreferenceBox& box, int y) {
     combo->addItems(box.Items);
     combo->setCurrentIndex(0);
     combo->setGeometry(672, y, 90, 22);
+    CardPage::MarkRightColumn(combo);
     return combo;
 }
 
@@ -26,6 +28,7 @@ QLabel* MakeLabel(QWidget* page, const char* name, const QString& text, int y) {
     auto* label = new QLabel(text, page);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(672, y, 90, 16);
+    CardPage::MarkRightColumn(label);
     return label;
 }
 

@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
+#include <algorithm>
 
 // The four card pages against small databases: paging, every figure of a card, icons, colours,
 // the role filters and the customer search, highlighting and the page buttons.
@@ -181,6 +182,9 @@ private slots:
     void paging_data();
     void paging();
     void pageButtonsMoveThePage();
+    void gridFitsTheSheet_data();
+    void gridFitsTheSheet();
+    void cardsFollowTheWindowSize();
     void equalSortValuesArePagedOnce();
     void customerCard_data();
     void customerCard();
@@ -318,6 +322,97 @@ void TestCardPages::pageButtonsMoveThePage() {
     QCOMPARE(Button(QStringLiteral("CustomerPrior"))->geometry(), QRect(168, 444, 121, 33));
     QCOMPARE(Panel(QStringLiteral("CustomerPanel14"))->geometry(), QRect(224, 352, 209, 79));
     QCOMPARE(Label(QStringLiteral("CustomerImage14"))->geometry(), QRect(8, 8, 41, 41));
+}
+
+void TestCardPages::gridFitsTheSheet_data() {
+    QTest::addColumn<QSize>("sheet");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("smallest window") << QSize(765, 510) << 3 << 5;
+    QTest::newRow("smaller than that") << QSize(300, 200) << 3 << 5;
+    QTest::newRow("one pixel short of a fourth column") << QSize(765 + 200, 510) << 3 << 5;
+    QTest::newRow("room for a fourth column") << QSize(765 + 201, 510) << 4 << 5;
+    QTest::newRow("room for a sixth row") << QSize(765, 510 + 86) << 3 << 6;
+    QTest::newRow("1366 x 768") << QSize(1247, 700) << 5 << 7;
+    QTest::newRow("1920 x 1080") << QSize(1801, 982) << 7 << 10;
+}
+
+void TestCardPages::gridFitsTheSheet() {
+    QFETCH(QSize, sheet);
+    QFETCH(int, columns);
+    QFETCH(int, rows);
+    const Cards::CardGrid grid = Cards::GridFor(sheet);
+    QCOMPARE(grid.Columns, columns);
+    QCOMPARE(grid.Rows, rows);
+    // The last card keeps clear of the right column and of the buttons under the cards.
+    QVERIFY(8 + (grid.Columns - 1) * Cards::ColumnPitch + 209 <=
+            Cards::SmallestRightColumn + grid.RightShift - 8);
+    QVERIFY(8 + (grid.Rows - 1) * Cards::RowPitch + 79 <= grid.ButtonTop - 5);
+    QVERIFY(grid.ButtonTop + 33 <= std::max(sheet.height(), 510));
+}
+
+void TestCardPages::cardsFollowTheWindowSize() {
+    CardFixture cards;
+    for (int i = 0; i < 100; ++i)
+        cards.Customer(QStringLiteral("客户%1").arg(i, 3, 10, QLatin1Char('0')));
+    CardPage* page = FormMain->CustomerCards;
+    const auto shown = [page] {
+        QList<int> tags;
+        for (const CardSlot& slot : page->Slots)
+            if (!slot.Panel->isHidden())
+                tags << slot.Panel->Tag;
+        return tags;
+    };
+    FormMain->show();
+    QTRY_COMPARE(FormMain->centralWidget()->size(), QSize(884, 538));
+    QTRY_COMPARE(page->PageSize(), 15);
+    FormMain->ShowCustomerCards();
+    QCOMPARE(Text(QStringLiteral("CustomerSum")), QStringLiteral("共 100 记录，第 1/7 页"));
+    QCOMPARE(shown().size(), 15);
+    QCOMPARE(Button(QStringLiteral("CustomerPrior"))->geometry(), QRect(168, 444, 121, 33));
+    SaveScreenshot(FormMain, QStringLiteral("main-884x538.png"));
+
+    // Page 4 at the smallest size shows records 46..60; a larger window keeps record 46 in view.
+    Button(QStringLiteral("CustomerNext"))->click();
+    Button(QStringLiteral("CustomerNext"))->click();
+    Button(QStringLiteral("CustomerNext"))->click();
+    const int first = shown().first();
+    FormMain->resize(1920, 1050);
+    QTRY_VERIFY(page->PageSize() >= 30); // at least twice the cards of the smallest window
+    const int big = page->PageSize();
+    QCOMPARE(FormMain->CustomerPage, 45 / big);
+    QTRY_COMPARE(Text(QStringLiteral("CustomerSum")), Cards::PageStatusText(100, 45 / big, big));
+    QCOMPARE(shown().size(), std::min(big, 100 - (45 / big) * big));
+    QVERIFY(shown().contains(first));
+    QCOMPARE(Button(QStringLiteral("CustomerNext"))->isEnabled(), (45 / big + 1) * big < 100);
+    // Every shown card lies on the sheet, above the buttons and left of the right column.
+    const QRect rightColumn = FormMain->findChild<QWidget*>(QStringLiteral("CustomerSearch"))->geometry();
+    for (const CardSlot& slot : page->Slots) {
+        if (slot.Panel->isHidden())
+            continue;
+        QVERIFY(page->Sheet->rect().contains(slot.Panel->geometry()));
+        QVERIFY(slot.Panel->geometry().bottom() < page->PriorButton->y());
+        QVERIFY(slot.Panel->geometry().right() < rightColumn.left());
+    }
+    QVERIFY(page->Sheet->rect().contains(page->NextButton->geometry()));
+    QVERIFY(page->Sheet->rect().contains(rightColumn));
+    SaveScreenshot(FormMain, QStringLiteral("main-1920x1050.png"));
+
+    FormMain->resize(1366, 730);
+    QTest::qWait(100);
+    qDebug() << FormMain->size() << page->Sheet->size() << page->PageSize() << big << FormMain->centralWidget()->size() << FormMain->Panel3->size() << FormMain->PageControl1->minimumSizeHint() << FormMain->centralWidget()->minimumSizeHint() << FormMain->Panel3->minimumSizeHint();
+    QTRY_VERIFY(page->PageSize() > 15 && page->PageSize() < big);
+    QTRY_VERIFY(shown().contains(first));
+    SaveScreenshot(FormMain, QStringLiteral("main-1366x730.png"));
+
+    // Back at the smallest size: fifteen cards again, the page still holding that record.
+    FormMain->resize(884, 538);
+    QTRY_COMPARE(page->PageSize(), 15);
+    QTRY_VERIFY(shown().contains(first));
+    QCOMPARE(shown().size(), 15);
+    QCOMPARE(Text(QStringLiteral("CustomerSum")), Cards::PageStatusText(100, FormMain->CustomerPage, 15));
+    QCOMPARE(Button(QStringLiteral("CustomerPrior"))->geometry(), QRect(168, 444, 121, 33));
+    FormMain->hide();
 }
 
 void TestCardPages::equalSortValuesArePagedOnce() {

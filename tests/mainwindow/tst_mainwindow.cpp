@@ -1,15 +1,22 @@
 #include "SignInScripts.h"
 #include "foundation/IniFile.h"
 #include "foundation/ShareDM.h"
+#include "kit/DataGrid.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/RoleViews.h"
+#include "mainwindow/WindowPlace.h"
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 
@@ -30,7 +37,11 @@ private slots:
     void noPageUntilARoleSignsIn();
     void noPageBehindTheStartUpError();
     void leftBarToggles();
-    void maximisingSnapsBack();
+    void windowGrowsButNotBelowItsSmallestSize();
+    void placeOnScreens_data();
+    void placeOnScreens();
+    void placeIsStoredAndRestored();
+    void columnWidthsAreStoredAndRestored();
     void dayButtonsMoveWorkingDate();
 
 private:
@@ -46,7 +57,9 @@ void TestMainWindow::frameAndActions() {
     TestProgram program;
     QCOMPARE(FormMain->windowTitle(), QStringLiteral("岚峰商业管理软件"));
     QCOMPARE(FormMain->centralWidget()->size(), QSize(884, 538));
-    QCOMPARE(FormMain->minimumSize(), FormMain->maximumSize()); // the user cannot resize it
+    // It opens at its smallest size; the user may make it larger.
+    QCOMPARE(FormMain->minimumSize(), QSize(884, 538));
+    QVERIFY(FormMain->maximumSize().width() > 884 && FormMain->maximumSize().height() > 538);
     QCOMPARE(FormMain->Panel1->width(), 97);
     QCOMPARE(FormMain->Panel2->width(), 16);
     QCOMPARE(FormMain->Login->size(), QSize(73, 73));
@@ -313,15 +326,136 @@ void TestMainWindow::leftBarToggles() {
     FormMain->hide();
 }
 
-void TestMainWindow::maximisingSnapsBack() {
+void TestMainWindow::windowGrowsButNotBelowItsSmallestSize() {
     TestProgram program;
-    FormMain->move(300, 200);
     FormMain->show();
-    const QSize normal = FormMain->size();
+    QTRY_COMPARE(FormMain->centralWidget()->size(), QSize(884, 538));
+    FormMain->resize(500, 300);
+    QTRY_COMPARE(FormMain->size(), QSize(884, 538));
+    FormMain->resize(1300, 800);
+    QTRY_COMPARE(FormMain->centralWidget()->size(), QSize(1300, 800));
+    // The left bar and the pages take the room: the backup button stays at the bar's foot.
+    QTRY_COMPARE(FormMain->Panel1->height(), 800);
+    QCOMPARE(FormMain->ActionButtonSave2->geometry().bottom(), 800 - 12 - 1);
+    QCOMPARE(FormMain->PageControl1->width(), 1300 - 97 - 16);
     FormMain->showMaximized();
-    QTRY_VERIFY(!(FormMain->windowState() & Qt::WindowMaximized));
-    QTRY_COMPARE(FormMain->pos(), QPoint(75, 90));
-    QCOMPARE(FormMain->size(), normal);
+    QTRY_VERIFY(FormMain->windowState() & Qt::WindowMaximized);
+    QTest::qWait(50);
+    QVERIFY(FormMain->windowState() & Qt::WindowMaximized); // no longer put back
+    FormMain->hide();
+}
+
+void TestMainWindow::placeOnScreens_data() {
+    QTest::addColumn<QRect>("stored");
+    QTest::addColumn<QList<QRect>>("screens");
+    QTest::addColumn<QRect>("expected");
+    const QRect screen(0, 0, 1920, 1040);
+    const QRect second(1920, 0, 1366, 728);
+    QTest::newRow("on the screen") << QRect(100, 50, 1000, 700) << QList<QRect>{screen}
+                                   << QRect(100, 50, 1000, 700);
+    QTest::newRow("on the second screen")
+        << QRect(2000, 10, 900, 600) << QList<QRect>{screen, second} << QRect(2000, 10, 900, 600);
+    QTest::newRow("second screen gone: centred")
+        << QRect(2000, 10, 900, 600) << QList<QRect>{screen} << QRect(510, 220, 900, 600);
+    QTest::newRow("title bar above the screen: centred")
+        << QRect(100, -500, 900, 600) << QList<QRect>{screen} << QRect(510, 220, 900, 600);
+    QTest::newRow("only a corner on the screen: centred")
+        << QRect(1880, 100, 900, 600) << QList<QRect>{screen} << QRect(510, 220, 900, 600);
+    QTest::newRow("smaller than the smallest size")
+        << QRect(10, 10, 300, 200) << QList<QRect>{screen} << QRect(10, 10, 884, 538);
+}
+
+void TestMainWindow::placeOnScreens() {
+    QFETCH(QRect, stored);
+    QFETCH(QList<QRect>, screens);
+    QFETCH(QRect, expected);
+    QCOMPARE(PlaceOnScreens(stored, QSize(884, 538), screens), expected);
+}
+
+void TestMainWindow::placeIsStoredAndRestored() {
+    TestProgram program;
+    const QString ini = program.Folder() + QStringLiteral("Kestrel.ini");
+    WindowPlace place;
+    QVERIFY(!ReadWindowPlace(ini, &place)); // nothing stored at the first start
+    FormMain->show();
+    QTRY_COMPARE(FormMain->centralWidget()->size(), QSize(884, 538));
+    FormMain->setGeometry(40, 60, 1000, 700);
+    QTRY_COMPARE(FormMain->geometry(), QRect(40, 60, 1000, 700));
+    FormMain->close();
+    QVERIFY(ReadWindowPlace(ini, &place));
+    QCOMPARE(place.Normal, QRect(40, 60, 1000, 700));
+    QVERIFY(!place.Maximized);
+    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("MainWindowWidth"), QString(), ini),
+             QStringLiteral("1000"));
+
+    // Unchanged: the file is not written again.
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    const QDateTime stamp = QFileInfo(ini).lastModified();
+    QTest::qWait(20);
+    QVERIFY(WriteWindowPlace(ini, place));
+    QCOMPARE(QFileInfo(ini).lastModified(), stamp);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+    file.close();
+
+    // Restored at the next showing; maximised again when it was.
+    FormMain->setGeometry(200, 200, 884, 538);
+    FormMain->RestorePlace();
+    QTRY_COMPARE(FormMain->geometry(), QRect(40, 60, 1000, 700));
+    place.Maximized = true;
+    QVERIFY(WriteWindowPlace(ini, place));
+    FormMain->show();
+    FormMain->RestorePlace();
+    QTRY_VERIFY(FormMain->windowState() & Qt::WindowMaximized);
+    FormMain->close();
+    QVERIFY(ReadWindowPlace(ini, &place));
+    QVERIFY(place.Maximized);
+
+    // A place off every screen comes back centred, at its stored size.
+    FormMain->setWindowState(Qt::WindowNoState);
+    QVERIFY(WriteWindowPlace(ini, {QRect(60000, 60000, 900, 600), false}));
+    FormMain->RestorePlace();
+    const QRect screen = FormMain->screen()->availableGeometry();
+    QTRY_COMPARE(FormMain->size(), QSize(900, 600));
+    QVERIFY(qAbs(FormMain->geometry().center().x() - screen.center().x()) <= 1);
+    QVERIFY(qAbs(FormMain->geometry().center().y() - screen.center().y()) <= 1);
+    // A damaged value is no place.
+    QVERIFY(WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("MainWindowWidth"),
+                           QStringLiteral("wide"), ini));
+    QVERIFY(!ReadWindowPlace(ini, &place));
+    FormMain->hide();
+}
+
+void TestMainWindow::columnWidthsAreStoredAndRestored() {
+    TestProgram program;
+    const QString ini = program.Folder() + QStringLiteral("Kestrel.ini");
+    DataGrid* grid = FormMain->DBGridEh2;
+    const int defaultWidth = grid->columnWidth(1);
+    // The user drags a border of the title row: the widths are stored when he lets go.
+    FormMain->show();
+    FormMain->ShowPage(TFormMain::PageBillReport);
+    grid->setColumnWidth(1, defaultWidth + 77);
+    QTest::mouseRelease(grid->horizontalHeader()->viewport(), Qt::LeftButton);
+    QTRY_VERIFY(!ReadColumnWidths(ini, QStringLiteral("BillGridWidths")).isEmpty());
+    const QList<int> stored = ReadColumnWidths(ini, QStringLiteral("BillGridWidths"));
+    QCOMPARE(stored.size(), grid->ColumnCount());
+    QCOMPARE(stored[1], defaultWidth + 77);
+    QVERIFY(ReadColumnWidths(ini, QStringLiteral("MoneyGridWidths")).isEmpty());
+    // Restored on the next start (the window's grids read them when they are made).
+    grid->setColumnWidth(1, defaultWidth);
+    FormMain->RestoreGridWidths(grid);
+    QCOMPARE(grid->columnWidth(1), defaultWidth + 77);
+    // Widths for other columns, or damaged ones, are left alone.
+    for (const QString& damaged :
+         {QStringLiteral("80,90"), QStringLiteral("80,x,90"), QStringLiteral("-5")}) {
+        QVERIFY(WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("BillGridWidths"), damaged, ini));
+        grid->setColumnWidth(1, defaultWidth);
+        FormMain->RestoreGridWidths(grid);
+        QCOMPARE(grid->columnWidth(1), defaultWidth);
+    }
     FormMain->hide();
 }
 
