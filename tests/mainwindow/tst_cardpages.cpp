@@ -407,6 +407,9 @@ void TestCardPages::cardsFollowTheWindowSize() {
     const int mid = page->PageSize();
     QCOMPARE(FormMain->CustomerPage, (45 / big) * big / mid);
     QTRY_VERIFY(shown().contains(bigFirst));
+    QTRY_COMPARE(Text(QStringLiteral("CustomerSum")),
+                 Cards::PageStatusText(100, FormMain->CustomerPage, mid));
+    QCOMPARE(Button(QStringLiteral("CustomerNext"))->isEnabled(), (FormMain->CustomerPage + 1) * mid < 100);
     SaveScreenshot(FormMain, QStringLiteral("main-1366x730.png"));
     const int midFirst = shown().first();
 
