@@ -173,7 +173,7 @@ void TFormMain::BuildLeftBar() {
     strip->setContentsMargins(0, 0, 0, 0);
     Image7 = new QLabel(Panel2);
     Image7->setObjectName(QStringLiteral("Image7"));
-    Image7->setPixmap(QPixmap(ProgramFolder + QStringLiteral("Res/LeftBar.bmp")));
+    SetStripPicture(QStringLiteral("Res/LeftBar.bmp"));
     Image7->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     Image7->setToolTip(QStringLiteral("LeftBar"));
     Image7->setCursor(Qt::PointingHandCursor);
@@ -442,11 +442,22 @@ void TFormMain::ActionLoginExecute() {
     SignInAndSetUp();
 }
 
+void TFormMain::SetStripPicture(const QString& relativePath) {
+    const QPixmap picture(ProgramFolder + relativePath);
+    Image7->setPixmap(picture);
+    // A window taller than the picture continues the strip in the colour of its foot.
+    if (picture.isNull())
+        return;
+    QPalette palette = Panel2->palette();
+    palette.setColor(QPalette::Window, picture.toImage().pixelColor(0, picture.height() - 1));
+    Panel2->setPalette(palette);
+    Panel2->setAutoFillBackground(true);
+}
+
 void TFormMain::Image7Click() {
     const bool open = Image7->toolTip() == QStringLiteral("LeftBar");
     Panel1->setFixedWidth(open ? 0 : LeftBarWidth);
-    Image7->setPixmap(QPixmap(
-        ProgramFolder + (open ? QStringLiteral("Res/RightBar.bmp") : QStringLiteral("Res/LeftBar.bmp"))));
+    SetStripPicture(open ? QStringLiteral("Res/RightBar.bmp") : QStringLiteral("Res/LeftBar.bmp"));
     Image7->setToolTip(open ? QStringLiteral("RightBar") : QStringLiteral("LeftBar"));
 }
 

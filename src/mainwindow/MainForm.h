@@ -304,6 +304,7 @@ private:
     void SignOut();
     QWidget* HiddenSheets = nullptr;
     void SetLoginFace(const QString& caption, const QString& pictureFile);
+    void SetStripPicture(const QString& relativePath); // Image7 and the strip below it
     bool shownOnce = false;
     QSet<CardPage*> pendingResizeRefresh;
 };
