@@ -6,8 +6,11 @@
 #include "foundation/ShareDM.h"
 #include "mainwindow/MainForm.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 
@@ -22,6 +25,7 @@ private slots:
     void closing();
     void saveThatIsRefusedKeepsTheEditorOpen();
     void newDocumentStoredEarlyIsUndoneOnDiscard();
+    void realQuestionBox();
     void deletionNamesTheRecord_data();
     void deletionNamesTheRecord();
     void deletionQuestionInTheEditors();
@@ -244,6 +248,37 @@ void TestEditorHabits::newDocumentStoredEarlyIsUndoneOnDiscard() {
     QCOMPARE(program.Scalar(
                  QStringLiteral("Select Count(*) From MoneyTable Where MoneyIndex > %1").arg(f.voucher)),
              QStringLiteral("0"));
+}
+
+void TestEditorHabits::realQuestionBox() {
+    // The box the user sees: its three buttons, 保存 the default, Esc as 取消.
+    std::unique_ptr<Prompts> scripted = Prompts::Install(std::make_unique<QtPrompts>());
+    QStringList buttons;
+    QString title, text;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        title = box->windowTitle();
+        text = box->text();
+        for (QAbstractButton* button : box->buttons())
+            buttons << button->text();
+        buttons.sort();
+        if (box->defaultButton())
+            buttons.prepend(QStringLiteral("default ") + box->defaultButton()->text());
+        SaveScreenshot(box, QStringLiteral("save-changes-question.png"));
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    const SaveAnswer answer =
+        Prompts::Get().AskToSave(QStringLiteral("是否保存修改？"), QStringLiteral("保存修改"));
+    Prompts::Install(std::move(scripted));
+    QCOMPARE(answer, SaveAnswer::Cancel);
+    QCOMPARE(title, QStringLiteral("保存修改"));
+    QCOMPARE(text, QStringLiteral("是否保存修改？"));
+    QStringList expected{QStringLiteral("不保存(&N)"), QStringLiteral("保存(&S)"), QStringLiteral("取消")};
+    expected.sort();
+    expected.prepend(QStringLiteral("default 保存(&S)"));
+    QCOMPARE(buttons, expected);
 }
 
 void TestEditorHabits::deletionNamesTheRecord_data() {
