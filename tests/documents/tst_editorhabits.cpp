@@ -376,6 +376,12 @@ void TestEditorHabits::tabOrder_data() {
     QTest::newRow("voucher") << "voucher"
                              << QStringList{"Edit4",     "ComboBox1", "DateTimePicker1", "ComboBox5", "Edit2",
                                             "ComboBox2", "ComboBox3", "ComboBox4",       "Edit3"};
+    QTest::newRow("customer") << "customer"
+                              << QStringList{"CustomerName",  "CustomerOwe",     "CustomerPhone",
+                                             "CustomerFax",   "CustomerContact", "CustomerHandPhone",
+                                             "CustomerEMail", "CustomerWebsite", "CustomerAddress",
+                                             "CustomerRemark"};
+    QTest::newRow("account") << "account" << QStringList{"Edit1", "Edit2"};
 }
 
 void TestEditorHabits::tabOrder() {
