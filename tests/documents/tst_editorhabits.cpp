@@ -104,6 +104,12 @@ EditorCase CaseFor(const QString& editor, const Fixture& f) {
             },
             QStringLiteral("Select CustomerRemark From Customer Where CustomerIndex = %1").arg(f.customer),
             "", "老客户"};
+    if (editor == QLatin1String("new customer"))
+        return {[](QDialog*) {},
+                [](QDialog* d) {
+                    static_cast<TFormCustomer2*>(d)->CustomerName->setText(QStringLiteral("新客户"));
+                },
+                QStringLiteral("Select Count(*) From Customer Where CustomerName = '新客户'"), "0", "1"};
     // account: a new one, stored by the page that opened the editor
     return {[](QDialog*) {},
             [](QDialog* d) {
@@ -132,6 +138,8 @@ void Open(TestProgram& program, const QString& editor, const Fixture& f,
         FormCustomer2->EditExisting = true;
         FormCustomer2->EditCustomerIndex = f.customer;
         Prompts::Get().ShowModal(FormCustomer2);
+    } else if (editor == QLatin1String("new customer")) {
+        FormMain->NewCustomer();
     } else {
         FormMain->NewAccount();
     }
@@ -160,6 +168,13 @@ void TestEditorHabits::closing_data() {
             QTest::newRow(w + ", 取消") << editor << way << true << cancel << true << true << false;
         }
     }
+    // A new customer: the same question before anything was stored.
+    for (const auto& [answer, name] : {std::pair{save, "保存"}, {discard, "不保存"}, {cancel, "取消"}}) {
+        QTest::newRow(QByteArray("new customer, Esc, ") + name)
+            << "new customer" << esc << true << answer << true << (answer == cancel) << (answer == save);
+    }
+    QTest::newRow("new customer, Esc, unchanged")
+        << "new customer" << esc << false << cancel << false << false << false;
     // Locked until the edit password is given: nothing can be stored, nothing is asked.
     QTest::newRow("locked document, Esc")
         << "locked document" << esc << true << cancel << false << false << false;
