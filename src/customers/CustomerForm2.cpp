@@ -113,6 +113,7 @@ void TFormCustomer2::ClearFields() {
 void TFormCustomer2::FormShow() {
     ClearFields();
     Loaded = RowImage();
+    shown.Forget();
     // Adding has no stored customer to delete; the button stays visible but does nothing then.
     BitBtn3->setEnabled(EditExisting);
     if (EditExisting) {
@@ -139,7 +140,18 @@ void TFormCustomer2::FormShow() {
         CustomerAddress->setText(query.FieldByName(QStringLiteral("CustomerAddress")).AsString());
         CustomerRemark->setText(query.FieldByName(QStringLiteral("CustomerRemark")).AsString());
     }
+    shown.Take({CustomerName, CustomerOwe, CustomerPhone, CustomerFax, CustomerContact, CustomerHandPhone,
+                CustomerEMail, CustomerWebsite, CustomerAddress, CustomerRemark});
     CustomerName->setFocus();
+}
+
+bool TFormCustomer2::HasChanges() const {
+    return shown.Changed();
+}
+
+void TFormCustomer2::reject() {
+    if (MayCloseWithoutSaving(this, HasChanges(), [this] { BitBtn1Click(); }))
+        QDialog::reject();
 }
 
 bool TFormCustomer2::NameFree(const QString& name) {

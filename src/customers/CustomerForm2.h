@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/RowImage.h"
+#include "kit/ShownFields.h"
 
 #include <QDialog>
 #include <QString>
@@ -41,8 +42,16 @@ public slots:
     void BitBtn2Click();
     void BitBtn3Click();
 
+    // Cancel, Esc and the close box: with changes it first asks whether to save them.
+    void reject() override;
+    // Whether the user changed a field since the editor was shown.
+    bool HasChanges() const;
+
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    ShownFields shown;
 
 private:
     void ClearFields();

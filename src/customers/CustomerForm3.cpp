@@ -2,6 +2,8 @@
 
 #include "customers/CustomerRules.h"
 #include "foundation/ShareDM.h"
+#include "kit/DateTabStop.h"
+#include "kit/EnterAction.h"
 #include "kit/ErrorHandler.h"
 #include "kit/FieldLabel.h"
 #include "kit/Workspace.h"
@@ -78,7 +80,9 @@ TFormCustomer3::TFormCustomer3(QWidget* parent)
     layout->addLayout(buttons);
     setFixedWidth(420);
 
+    MakeDateEditsOneTabStop(this);
     connect(CheckBox1, &QCheckBox::clicked, this, Guarded(this, &TFormCustomer3::CheckBox1Click));
+    RunOnEnter(this, [this] { ActionYesExecute(); });
     connect(SpeedButton1, &QToolButton::clicked, this, Guarded(this, &TFormCustomer3::ActionYesExecute));
     connect(SpeedButton2, &QToolButton::clicked, this, Guarded(this, &TFormCustomer3::ActionCancelExecute));
 }

@@ -2,6 +2,7 @@
 
 #include "documents/BuySellForm.h"
 #include "documents/DocumentRules.h"
+#include "kit/EnterAction.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "kit/Workspace.h"
@@ -30,6 +31,8 @@ TFormBill::TFormBill(QWidget* parent)
         layout->addWidget(button);
     }
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Enter opens the highlighted choice (the focused button), 销售开单 when none has the focus.
+    RunOnEnter(this, [this] { SellButton->click(); });
     connect(SellButton, &QPushButton::clicked, this, Guarded(this, &TFormBill::ActionSellExecute));
     connect(BuyButton, &QPushButton::clicked, this, Guarded(this, &TFormBill::ActionBuyExecute));
 }

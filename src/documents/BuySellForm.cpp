@@ -9,6 +9,7 @@
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/CompletingBox.h"
+#include "kit/DateTabStop.h"
 #include "kit/ErrorHandler.h"
 #include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
@@ -233,6 +234,7 @@ TFormBuySell::TFormBuySell(QWidget* parent)
     layout->addLayout(body);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    MakeDateEditsOneTabStop(this);
     connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TFormBuySell::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, Guarded(this, &TFormBuySell::BitBtn2Click));
     connect(BitBtn3, &QPushButton::clicked, this, Guarded(this, &TFormBuySell::BitBtn3Click));
@@ -291,16 +293,28 @@ void TFormBuySell::FormShow() {
               QStringLiteral("Select * From Customer Where (CustomerIndex > 1)") + CustomerFilter, false,
               QStringLiteral("CustomerName"));
     ComboBox5->setEnabled(!CustomerFixed);
-    Edit2->setFocus();
     ClearGrid();
     LoadedBill = RowImage();
     LoadedVouchers = RowsImage();
+    shown.Forget();
 
     loadedCustomer.clear();
     if (IsNewMode())
         ShowNew();
     else
         ShowExisting();
+    shown.Take({DateTimePicker1, Edit1, ComboBox5, Edit2, ComboBox2, ComboBox3, Edit3});
+    // The customer is the first thing to fill; a fixed customer leaves the amount.
+    if (ComboBox5->isEnabled())
+        ComboBox5->setFocus();
+    else
+        Edit2->setFocus();
+}
+
+bool TFormBuySell::HasChanges() const {
+    if (BitBtn1->isHidden()) // locked: nothing can be stored
+        return false;
+    return shown.Changed() || (IsNewMode() && OpenBillIndex > 1);
 }
 
 void TFormBuySell::ShowExisting() {
@@ -526,6 +540,8 @@ void TFormBuySell::BitBtn2Click() {
 }
 
 void TFormBuySell::reject() {
+    if (!MayCloseWithoutSaving(this, HasChanges(), [this] { BitBtn1Click(); }))
+        return;
     if (IsNewMode() && OpenBillIndex > 1) {
         try {
             Query& query = ShareDataModule->ADOQueryTemp;

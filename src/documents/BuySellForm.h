@@ -2,6 +2,7 @@
 
 #include "foundation/Query.h"
 #include "foundation/RowImage.h"
+#include "kit/ShownFields.h"
 #include "kit/report/ReportEngine.h"
 
 #include <QDialog>
@@ -84,8 +85,12 @@ public slots:
     void DBGridEh1DblClick();
     void ActionEditExecute();
     void ActionPrintExecute();
-    // Cancel, Esc and the close box: a new document stored early for its vouchers is undone.
+    // Cancel, Esc and the close box: with changes it first asks whether to save them; a new
+    // document stored early for its vouchers is undone.
     void reject() override;
+    // Whether the user changed the document since it was shown (a new document stored early for
+    // its vouchers is a change); a locked document cannot be changed.
+    bool HasChanges() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -104,6 +109,7 @@ private:
     void ClearGrid();
     void CloseLater();
     int showing = 0;
+    ShownFields shown;
     QString proposedSerial; // the serial a new document was offered from the counter
     QString loadedCustomer; // the customer name the edited document was shown with
 };

@@ -148,7 +148,9 @@ void TFormAccount::ActionDeleteExecute() {
     // The account as this window loaded it when shown.
     if (!Loaded.Exists())
         return;
-    if (!Prompts::Get().Question(QStringLiteral("删除帐户将删除该帐户下所有记录，确实要删除吗？"),
+    if (!Prompts::Get().Question(QStringLiteral("删除帐户 ") +
+                                     Loaded.Value(QStringLiteral("AccountName")).toString().trimmed() +
+                                     QStringLiteral(" 将删除该帐户下所有记录，确实要删除吗？"),
                                  QStringLiteral("删除警告")))
         return;
     try {

@@ -64,6 +64,7 @@ void TFormAccount2::FormShow() {
     if (parentWidget())
         move(parentWidget()->geometry().center() - rect().center());
     Loaded = RowImage();
+    shown.Forget();
     if (EditAccountName.isEmpty()) {
         setWindowTitle(QStringLiteral("新增帐户"));
         EditAccountBase = 0;
@@ -82,7 +83,17 @@ void TFormAccount2::FormShow() {
             Edit2->setText(RoundAmountText(temp.FieldByName(QStringLiteral("AccountBase")).AsFloat()));
         }
     }
+    shown.Take({Edit1, Edit2});
     Edit1->setFocus();
+}
+
+bool TFormAccount2::HasChanges() const {
+    return shown.Changed();
+}
+
+void TFormAccount2::reject() {
+    if (MayCloseWithoutSaving(this, HasChanges(), [this] { ActionYesExecute(); }))
+        QDialog::reject();
 }
 
 void TFormAccount2::ActionYesExecute() {

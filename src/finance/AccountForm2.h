@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/RowImage.h"
+#include "kit/ShownFields.h"
 
 #include <QDialog>
 #include <QString>
@@ -35,8 +36,16 @@ public slots:
     void ActionYesExecute();
     void ActionCancelExecute();
 
+    // Cancel, Esc and the close box: with changes it first asks whether to save them.
+    void reject() override;
+    // Whether the user changed a field since the editor was shown.
+    bool HasChanges() const;
+
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    ShownFields shown;
 };
 
 extern TFormAccount2* FormAccount2;

@@ -2,6 +2,7 @@
 
 #include "finance/GetPayForm.h"
 #include "finance/VoucherRules.h"
+#include "kit/EnterAction.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 #include "kit/Workspace.h"
@@ -30,6 +31,8 @@ TFormBill2::TFormBill2(QWidget* parent)
         layout->addWidget(button);
     }
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Enter opens the highlighted choice (the focused button), 财务收入 when none has the focus.
+    RunOnEnter(this, [this] { GetButton->click(); });
     connect(GetButton, &QPushButton::clicked, this, Guarded(this, &TFormBill2::ActionGetExecute));
     connect(PayButton, &QPushButton::clicked, this, Guarded(this, &TFormBill2::ActionPayExecute));
 }

@@ -7,6 +7,7 @@
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/CompletingBox.h"
+#include "kit/DateTabStop.h"
 #include "kit/ErrorHandler.h"
 #include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
@@ -130,6 +131,7 @@ TFormGetPay::TFormGetPay(QWidget* parent)
     layout->addLayout(body);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    MakeDateEditsOneTabStop(this);
     connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TFormGetPay::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, Guarded(this, &TFormGetPay::BitBtn2Click));
     connect(BitBtn3, &QPushButton::clicked, this, Guarded(this, &TFormGetPay::BitBtn3Click));
@@ -150,7 +152,7 @@ void TFormGetPay::CloseLater() {
     const int shown = showing;
     QTimer::singleShot(0, this, [this, shown] {
         if (isVisible() && shown == showing)
-            reject();
+            QDialog::reject();
     });
 }
 
@@ -181,11 +183,22 @@ void TFormGetPay::FormShow() {
 
     Loaded = RowImage();
     loadedCustomer.clear();
+    shown.Forget();
     if (IsNewMode())
         ShowNew();
     else
         ShowExisting();
+    shown.Take({Edit4, ComboBox1, DateTimePicker1, ComboBox5, Edit2, ComboBox2, ComboBox3, ComboBox4, Edit3});
     Edit2->setFocus();
+}
+
+bool TFormGetPay::HasChanges() const {
+    return shown.Changed();
+}
+
+void TFormGetPay::reject() {
+    if (MayCloseWithoutSaving(this, HasChanges(), [this] { BitBtn1Click(); }))
+        QDialog::reject();
 }
 
 void TFormGetPay::ShowExisting() {

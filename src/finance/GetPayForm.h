@@ -2,6 +2,7 @@
 
 #include "foundation/Query.h"
 #include "foundation/RowImage.h"
+#include "kit/ShownFields.h"
 #include "kit/report/ReportEngine.h"
 
 #include <QDialog>
@@ -64,6 +65,10 @@ public slots:
     void BitBtn2Click();
     void BitBtn3Click();
     void ActionPrintExecute();
+    // Cancel, Esc and the close box: with changes it first asks whether to save them.
+    void reject() override;
+    // Whether the user changed a field since the voucher was shown.
+    bool HasChanges() const;
     // The report's question for a variable: "MoneyCN" is the amount in capitals, nothing else is
     // answered.
     QVariant frReport1GetValue(const QString& name) const;
@@ -72,6 +77,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    ShownFields shown;
     void ShowExisting();
     void ShowNew();
     void CloseLater();

@@ -6,6 +6,7 @@
 #include "kit/Prompts.h"
 
 #include <QComboBox>
+#include <cmath>
 
 QString ProgramFolder;
 QString IniFileName;
@@ -89,7 +90,7 @@ bool DeleteLoadedAfterAsking(const RowImage& loaded, const RowsImage& belonging)
         ShowStaleRecord(StaleRecordError());
         return false;
     }
-    if (!Prompts::Get().Question(QStringLiteral("确实要删除该记录吗？"), QStringLiteral("删除警告")))
+    if (!Prompts::Get().Question(DeletionQuestion(loaded), QStringLiteral("删除警告")))
         return false;
     try {
         DeleteLoadedRow(connection, loaded, belonging);
@@ -98,6 +99,46 @@ bool DeleteLoadedAfterAsking(const RowImage& loaded, const RowsImage& belonging)
         return false;
     }
     return true;
+}
+
+QString DeletionQuestion(const RowImage& row) {
+    const auto text = [&row](const char* column) {
+        return row.Value(QLatin1String(column)).toString().trimmed();
+    };
+    const auto amount = [&row](const char* column) {
+        return QString::number(std::fabs(row.Value(QLatin1String(column)).toDouble()), 'f', 2);
+    };
+    // "销售单 XS100001（华东贸易，200.00 元）"
+    const auto named = [](const QString& kind, const QString& serial, const QString& customer,
+                          const QString& sum) {
+        QString what = kind;
+        if (!serial.isEmpty())
+            what += QLatin1Char(' ') + serial;
+        QStringList details;
+        if (!customer.isEmpty())
+            details << customer;
+        details << sum + QStringLiteral(" 元");
+        return what + QStringLiteral("（") + details.join(QStringLiteral("，")) + QStringLiteral("）");
+    };
+    QString what;
+    if (row.Table.compare(QLatin1String("Bill"), Qt::CaseInsensitive) == 0) {
+        const QString kind = text("BillKind");
+        const QString word = kind == QStringLiteral("采购开单")   ? QStringLiteral("采购单")
+                             : kind == QStringLiteral("销售开单") ? QStringLiteral("销售单")
+                                                                  : QStringLiteral("单据");
+        what = named(word, text("BillSerial"), text("BillUser"), amount("BillSum"));
+    } else if (row.Table.compare(QLatin1String("MoneyTable"), Qt::CaseInsensitive) == 0) {
+        const bool in = row.Value(QStringLiteral("MoneySum")).toDouble() >= 0;
+        what = named(in ? QStringLiteral("收入单") : QStringLiteral("支出单"), text("MoneySerial"),
+                     text("MoneyUser"), amount("MoneySum"));
+    } else if (row.Table.compare(QLatin1String("Customer"), Qt::CaseInsensitive) == 0) {
+        what = QStringLiteral("客户 ") + text("CustomerName") + QLatin1Char(' ');
+    } else if (row.Table.compare(QLatin1String("Account"), Qt::CaseInsensitive) == 0) {
+        what = QStringLiteral("帐户 ") + text("AccountName") + QLatin1Char(' ');
+    }
+    if (what.isEmpty() || !row.Exists())
+        return QStringLiteral("确实要删除该记录吗？");
+    return QStringLiteral("确实要删除") + what + QStringLiteral("吗？");
 }
 
 void ShowStaleRecord(const StaleRecordError& error) {

@@ -61,6 +61,9 @@ bool OpenSql(Query& query, const QString& sql, const QString& failureMessage);
 // user confirms: "找不到要删除的记录" when the editor loaded none, "该记录已被其他用户修改，请刷新后重试"
 // and nothing deleted when another workstation changed or deleted it since. True when deleted.
 bool DeleteLoadedAfterAsking(const RowImage& loaded, const RowsImage& belonging = {});
+// The question before a deletion, naming the record: "确实要删除销售单 XS100001（华东贸易，200.00 元）吗？"
+// for a document, likewise for a voucher (收入单/支出单), a customer and an account.
+QString DeletionQuestion(const RowImage& row);
 // Shows the message of a store refused because another workstation changed the record.
 void ShowStaleRecord(const StaleRecordError& error);
 // Runs a statement; returns the rows affected, or 0 after showing "SQL命令执行出错".

@@ -46,6 +46,25 @@ bool QtPrompts::Question(const QString& text, const QString& title) {
     return box.exec() == QMessageBox::Yes;
 }
 
+SaveAnswer QtPrompts::AskToSave(const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::Question, Caption(title), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setObjectName(QStringLiteral("SaveChangesBox"));
+    box.button(QMessageBox::Save)->setText(QStringLiteral("保存(&S)"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("不保存(&N)"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveAnswer::Save;
+    case QMessageBox::Discard:
+        return SaveAnswer::Discard;
+    default:
+        return SaveAnswer::Cancel;
+    }
+}
+
 int QtPrompts::ShowModal(QDialog* dialog) {
     return dialog->exec();
 }
@@ -92,6 +111,22 @@ bool ScriptedPrompts::Question(const QString& text, const QString& title) {
     const bool yes = answers.front();
     answers.pop_front();
     return yes;
+}
+
+SaveAnswer ScriptedPrompts::AskToSave(const QString& text, const QString& title) {
+    Messages.push_back({QStringLiteral("savechanges"), text, title});
+    if (saveAnswers.empty())
+        return SaveAnswer::Discard;
+    const SaveAnswer answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+int ScriptedPrompts::SaveQuestions() const {
+    int count = 0;
+    for (const Message& m : Messages)
+        count += m.Kind == QLatin1String("savechanges") ? 1 : 0;
+    return count;
 }
 
 int ScriptedPrompts::ShowModal(QDialog* dialog) {
@@ -154,6 +189,7 @@ QString ScriptedPrompts::LastText() const {
 void ScriptedPrompts::Clear() {
     Messages.clear();
     answers.clear();
+    saveAnswers.clear();
     fileNames.clear();
     scripts.clear();
     UnexpectedModals = 0;

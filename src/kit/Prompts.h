@@ -19,6 +19,9 @@ struct FileDialogOptions {
     QString DefaultSuffix;
 };
 
+// The answer to "是否保存修改？".
+enum class SaveAnswer { Save, Discard, Cancel };
+
 // Every message box, file dialog, desktop hand-over and modal window goes through this one
 // process-wide object, so that tests can answer them from a script.
 class Prompts {
@@ -29,6 +32,8 @@ public:
     virtual void Error(const QString& text, const QString& title = QString()) = 0;
     // A Yes/No question; true for Yes.
     virtual bool Question(const QString& text, const QString& title) = 0;
+    // A 保存 / 不保存 / 取消 question before changes would be thrown away.
+    virtual SaveAnswer AskToSave(const QString& text, const QString& title) = 0;
     // Shows the window modally and returns its result (QDialog::Accepted or Rejected).
     virtual int ShowModal(QDialog* dialog) = 0;
     // The chosen file, or "" when cancelled.
@@ -48,6 +53,7 @@ public:
     void Information(const QString& text, const QString& title) override;
     void Error(const QString& text, const QString& title) override;
     bool Question(const QString& text, const QString& title) override;
+    SaveAnswer AskToSave(const QString& text, const QString& title) override;
     int ShowModal(QDialog* dialog) override;
     QString SaveFileName(QWidget* parent, const FileDialogOptions& options) override;
     QString OpenFileName(QWidget* parent, const FileDialogOptions& options) override;
@@ -60,7 +66,8 @@ public:
 class ScriptedPrompts : public Prompts {
 public:
     struct Message {
-        QString Kind; // "information", "error", "question", "save", "open", "desktop", "modal"
+        // "information", "error", "question", "savechanges", "save", "open", "desktop", "modal"
+        QString Kind;
         QString Text;
         QString Title;
     };
@@ -69,12 +76,17 @@ public:
     void Information(const QString& text, const QString& title) override;
     void Error(const QString& text, const QString& title) override;
     bool Question(const QString& text, const QString& title) override;
+    SaveAnswer AskToSave(const QString& text, const QString& title) override;
     int ShowModal(QDialog* dialog) override;
     QString SaveFileName(QWidget* parent, const FileDialogOptions& options) override;
     QString OpenFileName(QWidget* parent, const FileDialogOptions& options) override;
     bool OpenWithDesktop(const QString& path) override;
 
     void QueueAnswer(bool yes) { answers.push_back(yes); }
+    // Answers to AskToSave; without one queued the answer is Discard (the close goes on).
+    void QueueSaveAnswer(SaveAnswer answer) { saveAnswers.push_back(answer); }
+    // How many times "是否保存修改？" was asked.
+    int SaveQuestions() const;
     void QueueFileName(const QString& name) { fileNames.push_back(name); }
     void QueueModal(ModalScript script) { scripts.push_back(std::move(script)); }
 
@@ -92,6 +104,7 @@ public:
 
 private:
     std::deque<bool> answers;
+    std::deque<SaveAnswer> saveAnswers;
     std::deque<QString> fileNames;
     std::deque<ModalScript> scripts;
 };

@@ -205,7 +205,7 @@ public:
     void ActionBExecelExecute();  // 导出Excel of page 2
     void ActionMExcelExecute();   // 导出Excel of page 5
 
-    // Actions of the window; each Part wires the ones it specifies.
+    // Actions of the window; each subsystem wires the ones it uses.
     QAction* ActionLogin;            // 软件导航
     QAction* ActionCustomerSearch;   // 客户搜索
     QAction* ActionCustomerReport;   // 客户报表

@@ -1,6 +1,8 @@
 #include "BillReportForm.h"
 
 #include "foundation/ShareDM.h"
+#include "kit/DateTabStop.h"
+#include "kit/EnterAction.h"
 #include "kit/ErrorHandler.h"
 #include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
@@ -115,6 +117,10 @@ TFormBillReport::TFormBillReport(QWidget* parent)
     layout->addLayout(body);
     setFixedSize(420, 440);
 
+    MakeDateEditsOneTabStop(this);
+    // Enter runs the criteria; the quick query only when its button is chosen.
+    Button1->setAutoDefault(false);
+    RunOnEnter(this, [this] { ActionYes->trigger(); });
     connect(ActionYes, &QAction::triggered, this, Guarded(this, &TFormBillReport::ActionYesExecute));
     connect(ActionCancel, &QAction::triggered, this, Guarded(this, &TFormBillReport::ActionCancelExecute));
     connect(Button1, &QPushButton::clicked, this, Guarded(this, &TFormBillReport::Button1Click));

@@ -1,6 +1,8 @@
 #include "MoneyReportForm.h"
 
 #include "foundation/ShareDM.h"
+#include "kit/DateTabStop.h"
+#include "kit/EnterAction.h"
 #include "kit/ErrorHandler.h"
 #include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
@@ -106,6 +108,11 @@ TFormMoneyReport::TFormMoneyReport(QWidget* parent)
     layout->addLayout(body);
     setFixedSize(420, 520);
 
+    MakeDateEditsOneTabStop(this);
+    // Enter runs the criteria; the quick query only when its button is chosen.
+    for (QPushButton* button : {Button1, BitBtn1, BitBtn2})
+        button->setAutoDefault(false);
+    RunOnEnter(this, [this] { BitBtn1Click(); });
     connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TFormMoneyReport::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, Guarded(this, &TFormMoneyReport::BitBtn2Click));
     connect(Button1, &QPushButton::clicked, this, Guarded(this, &TFormMoneyReport::Button1Click));

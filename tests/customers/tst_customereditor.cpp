@@ -285,8 +285,11 @@ void TestCustomerEditor::renameThatFailsHalfwayChangesNothing() {
     }));
     QVERIFY(open);
     QCOMPARE(program.Prompts().Texts().size(), 1);
-    QCOMPARE(program.Prompts().Messages.back().Kind, QStringLiteral("error"));
-    QVERIFY(program.Prompts().Messages.back().Text.contains(QStringLiteral("vouchers locked")));
+    // The change is still unsaved: closing the editor afterwards asks about it.
+    QCOMPARE(program.Prompts().Messages.back().Kind, QStringLiteral("savechanges"));
+    const ScriptedPrompts::Message& error = program.Prompts().Messages.end()[-2];
+    QCOMPARE(error.Kind, QStringLiteral("error"));
+    QVERIFY(error.Text.contains(QStringLiteral("vouchers locked")));
     QCOMPARE(
         program.Scalar(QStringLiteral("Select CustomerName From Customer Where CustomerIndex = %1").arg(abc)),
         QStringLiteral("abc"));
@@ -308,7 +311,7 @@ void TestCustomerEditor::deleteKeepsTheDocuments() {
     program.Prompts().QueueAnswer(true);
     QVERIFY(EditCustomer(abc, [](TFormCustomer2* form) { form->BitBtn3->click(); }));
     QCOMPARE(program.Prompts().Messages.back().Title, QStringLiteral("删除警告"));
-    QCOMPARE(program.Prompts().Messages.back().Text, QStringLiteral("确实要删除该记录吗？"));
+    QCOMPARE(program.Prompts().Messages.back().Text, QStringLiteral("确实要删除客户 abc 吗？"));
     QCOMPARE(
         Count(program, QStringLiteral("Select Count(*) From Customer Where CustomerIndex = %1").arg(abc)), 0);
     QCOMPARE(Count(program, QStringLiteral("Select Count(*) From Bill Where BillUser = 'abc'")), 2);

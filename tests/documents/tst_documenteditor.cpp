@@ -351,7 +351,8 @@ void TestDocumentEditor::storedDocumentIsLockedUntilThePassword() {
     QVERIFY(unlocked);
     QCOMPARE(rowsAfterDelete, 1);
     QCOMPARE(program.Prompts().Texts(),
-             QStringList({QStringLiteral("密码错误，请重新操作"), QStringLiteral("确实要删除该记录吗？"),
+             QStringList({QStringLiteral("密码错误，请重新操作"),
+                          QStringLiteral("确实要删除支出单 SK000009（旧客户，20.00 元）吗？"),
                           QStringLiteral("记录修改成功")}));
     QCOMPARE(RowOf(QStringLiteral("Select BillKind, BillUser, BillSum, BillMan, BillRecordTime From Bill "
                                   "Where BillIndex = %1")
@@ -616,7 +617,8 @@ void TestDocumentEditor::deletedDocumentLeavesItsVouchers() {
     QVERIFY(FormMain->OpenBillEditor(bill));
     QCOMPARE(program.Prompts().Messages.back().Title, QStringLiteral("删除警告"));
     QCOMPARE(program.Prompts().Texts(),
-             QStringList({QStringLiteral("确实要删除该记录吗？"), QStringLiteral("确实要删除该记录吗？")}));
+             QStringList({QStringLiteral("确实要删除销售单 XS000007（老王，100.00 元）吗？"),
+                          QStringLiteral("确实要删除销售单 XS000007（老王，100.00 元）吗？")}));
     QCOMPARE(program.Scalar(QStringLiteral("Select Count(*) From Bill Where BillIndex = %1").arg(bill)),
              QStringLiteral("0"));
     QCOMPARE(

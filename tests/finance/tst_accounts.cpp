@@ -298,7 +298,7 @@ void TestAccounts::deleteTakesTheVouchersAndReopensDocuments() {
     QVERIFY(FormMain->OpenAccountWindow(2));
     QCOMPARE(program->Prompts().Messages[1].Kind, QStringLiteral("question"));
     QCOMPARE(program->Prompts().Messages[1].Text,
-             QStringLiteral("删除帐户将删除该帐户下所有记录，确实要删除吗？"));
+             QStringLiteral("删除帐户 现金 将删除该帐户下所有记录，确实要删除吗？"));
     QCOMPARE(program->Prompts().Messages[1].Title, QStringLiteral("删除警告"));
     QCOMPARE(program->Scalar("Select Count(*) From Account Where AccountIndex = 2"), QStringLiteral("0"));
     QCOMPARE(program->Scalar("Select Count(*) From MoneyTable Where MoneyAccount = 2"), QStringLiteral("0"));

@@ -115,13 +115,12 @@ void TestVoucherEditor::saveChecks_data() {
                                           << ""
                                           << "请选择客户名称"
                                           << "ComboBox5";
-    QTest::newRow("customer deleted while open")
-        << none << "Delete From Customer Where CustomerName = '甲'"
-        << "1"
-        << "甲"
-        << ""
-        << "请选择客户名称"
-        << "ComboBox5";
+    QTest::newRow("customer deleted while open") << none << "Delete From Customer Where CustomerName = '甲'"
+                                                 << "1"
+                                                 << "甲"
+                                                 << ""
+                                                 << "请选择客户名称"
+                                                 << "ComboBox5";
     QTest::newRow("serial 12A") << none << none << "1"
                                 << "甲"
                                 << "12A"
@@ -340,8 +339,9 @@ void TestVoucherEditor::voucherEditedRefusedAndDeleted() {
         program.Scalar(QStringLiteral("Select Count(*) From MoneyTable Where MoneyIndex = %1").arg(voucher)),
         QStringLiteral("0"));
     QCOMPARE(program.Prompts().Texts(),
-             QStringList({QStringLiteral("密码错误，请重新操作"), QStringLiteral("确实要删除该记录吗？"),
-                          QStringLiteral("确实要删除该记录吗？")}));
+             QStringList({QStringLiteral("密码错误，请重新操作"),
+                          QStringLiteral("确实要删除支出单 SK000009（供应商，45.00 元）吗？"),
+                          QStringLiteral("确实要删除支出单 SK000009（供应商，45.00 元）吗？")}));
     QCOMPARE(program.Prompts().PendingScripts(), 0);
     // Gone: the card opens nothing.
     QVERIFY(!FormMain->OpenMoneyEditor(voucher));
