@@ -490,8 +490,9 @@ void TFormMain::StorePlace() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    // The place of a window that was on screen is kept for the next start.
-    if (isVisible() && shownOnce)
+    // The place of a window that was on screen and worked in is kept for the next start; a start
+    // that ends without anybody signing in writes nothing.
+    if (isVisible() && shownOnce && !CurrentRole.isEmpty())
         StorePlace();
     QMainWindow::closeEvent(event);
 }
