@@ -10,6 +10,7 @@
 #include "reports/BillReportForm.h"
 #include "reports/MoneyReportForm.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -52,6 +53,18 @@ void EnterIn(QWidget* window, const QString& field, const QString& text) {
     QTest::keyClick(target, Qt::Key_Return);
 }
 
+// Opens a criteria window through its action and presses Enter in one of its fields; true when the
+// window closed with that key.
+bool EnterInCriteria(TestProgram& program, QAction* action, const QString& field, const QString& text) {
+    bool closed = false;
+    program.Prompts().QueueModal([&](QDialog* dialog) {
+        EnterIn(dialog, field, text);
+        closed = !dialog->isVisible();
+    });
+    action->trigger();
+    return closed;
+}
+
 } // namespace
 
 void TestEnterKey::init() {
@@ -81,13 +94,7 @@ void TestEnterKey::billCriteria() {
     QFETCH(QString, field);
     QFETCH(QString, text);
     QFETCH(QList<int>, keys);
-    bool closed = false;
-    program->Prompts().QueueModal([&](QDialog* dialog) {
-        EnterIn(dialog, field, text);
-        closed = !dialog->isVisible();
-    });
-    FormMain->ActionBillReport->trigger();
-    QVERIFY(closed);
+    QVERIFY(EnterInCriteria(*program, FormMain->ActionBillReport, field, text));
     QCOMPARE(Keys(FormMain->BReportADOQuery, "BillIndex"), keys);
 }
 
@@ -105,13 +112,7 @@ void TestEnterKey::moneyCriteria() {
     QFETCH(QString, field);
     QFETCH(QString, text);
     QFETCH(QList<int>, keys);
-    bool closed = false;
-    program->Prompts().QueueModal([&](QDialog* dialog) {
-        EnterIn(dialog, field, text);
-        closed = !dialog->isVisible();
-    });
-    FormMain->ActionMoneyReport->trigger();
-    QVERIFY(closed);
+    QVERIFY(EnterInCriteria(*program, FormMain->ActionMoneyReport, field, text));
     QCOMPARE(Keys(FormMain->MReportADOQuery, "MoneyIndex"), keys);
 }
 
