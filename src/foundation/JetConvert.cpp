@@ -171,10 +171,14 @@ Outcome WritePart(Jet::Books& books, const QString& part, const Progress& progre
     {
         DbConnection to;
         to.ConnectionString = BuildConnectionString(part, QString());
-        if (!to.Open())
+        if (!to.Open()) {
             outcome = Failed(to.LastError());
-        else
+        } else {
+            // The whole conversion is one transaction: its pages stay in memory rather than being
+            // written out and read again while the indexes grow.
+            QSqlQuery(to.Database()).exec(QStringLiteral("PRAGMA cache_size = -262144"));
             outcome = Convert(books, plan, to, progress);
+        }
         to.Close();
     }
     // The record of a clean close belongs to the hidden name: the books are checked whole when they
@@ -409,15 +413,19 @@ Outcome Convert(Jet::Books& books, const Plan& plan, DbConnection& to, const Pro
 }
 
 Outcome ConvertToFile(const QString& jetPath, const QString& target, const Progress& progress) {
-    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
-        return Failed(QStringLiteral("目标文件已存在：") + Native(target));
     QString error;
     std::unique_ptr<Jet::Books> books = Jet::Open(jetPath, &error);
     if (!books)
         return Failed(error);
+    return ConvertToFile(*books, target, progress);
+}
+
+Outcome ConvertToFile(Jet::Books& books, const QString& target, const Progress& progress) {
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+        return Failed(QStringLiteral("目标文件已存在：") + Native(target));
     const QString part = FileTargets::PartBeside(target, QStringLiteral("convert"));
     const Leftovers::Unfinished noted(part);
-    Outcome outcome = WritePart(*books, part, progress);
+    Outcome outcome = WritePart(books, part, progress);
     if (!outcome.Ok)
         return outcome;
     if (QFileInfo::exists(target)) {
@@ -436,12 +444,16 @@ Outcome ConvertInPlace(const QString& databasePath, const QString& keptName, con
     std::unique_ptr<Jet::Books> books = Jet::Open(databasePath, &error);
     if (!books)
         return Failed(error);
+    return ConvertInPlace(*books, databasePath, keptName, progress);
+}
+
+Outcome ConvertInPlace(Jet::Books& books, const QString& databasePath, const QString& keptName,
+                       const Progress& progress) {
     if (QFileInfo::exists(keptName) || QFileInfo(keptName).isSymLink())
         return Failed(QStringLiteral("文件已存在：") + Native(keptName));
     const QString part = FileTargets::PartBeside(databasePath, QStringLiteral("convert"));
     const Leftovers::Unfinished noted(part);
-    Outcome outcome = WritePart(*books, part, progress);
-    books.reset();
+    Outcome outcome = WritePart(books, part, progress);
     if (!outcome.Ok)
         return outcome;
     // The Jet file gets its second name first; the new books then take the first in one rename.

@@ -71,6 +71,7 @@ Outcome Convert(Jet::Books& books, const Plan& plan, DbConnection& to, const Pro
 // not exist yet): written beside it under a hidden name and given the name only when complete and
 // checked, so that a conversion stopped at any point leaves no half-made books.
 Outcome ConvertToFile(const QString& jetPath, const QString& target, const Progress& progress = Progress());
+Outcome ConvertToFile(Jet::Books& books, const QString& target, const Progress& progress = Progress());
 
 // Where a converted Jet file is kept beside the new books: "Kestrel-旧格式-2026-12-11-083000.mdb".
 QString KeptJetName(const QString& databasePath, const QDateTime& when);
@@ -79,6 +80,9 @@ QString KeptJetName(const QString& databasePath, const QDateTime& when);
 // rename, and the Jet file, untouched, keeps the name keptName. Until that rename the Jet file stays
 // Kestrel.mdb; afterwards both exist.
 Outcome ConvertInPlace(const QString& databasePath, const QString& keptName,
+                       const Progress& progress = Progress());
+// The same with the Jet books already open (databasePath is then only renamed, never read).
+Outcome ConvertInPlace(Jet::Books& books, const QString& databasePath, const QString& keptName,
                        const Progress& progress = Progress());
 
 // The comparison for the user: "客户 1,234 条，……，单据 45,678 条，金额合计 ……".

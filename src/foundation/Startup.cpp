@@ -1,6 +1,8 @@
 #include "Startup.h"
 
 #include "foundation/IniFile.h"
+#include "foundation/JetBooks.h"
+#include "foundation/JetConversion.h"
 #include "foundation/Leftovers.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
@@ -58,6 +60,9 @@ bool OpenDatabase() {
         Prompts::Get().Error(MissingDatabaseMessage(), QStringLiteral("错误"));
         return false;
     }
+    // Books kept in the Jet format are converted once (the Jet file kept beside them), not refused.
+    if (Jet::IsJetFile(path) && !ConvertJetBooksInPlace(path))
+        return false;
     connection.ConnectionString = BuildConnectionString(path, DatabasePassword);
     if (!connection.Open()) {
         Prompts::Get().Error(QStringLiteral("无法打开数据库，软件将退出。\n\n") + connection.LastError(),
