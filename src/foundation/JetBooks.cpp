@@ -334,11 +334,24 @@ int VersionOf(const QString& path) {
     return version + 3;
 }
 
+namespace {
+Opener& TestOpener() {
+    static Opener opener;
+    return opener;
+}
+} // namespace
+
+void SetOpenerForTests(Opener opener) {
+    TestOpener() = std::move(opener);
+}
+
 std::unique_ptr<Books> Open(const QString& path, QString* error) {
     if (VersionOf(path) == 0) {
         *error = QStringLiteral("“%1”不是旧格式（Jet）的数据库文件。").arg(Native(path));
         return nullptr;
     }
+    if (TestOpener())
+        return TestOpener()(path, error);
     const QString unreadable =
         QStringLiteral("“%1”是旧格式（Jet）的数据库，但无法读取：文件已被加密，或者已损坏。\n\n"
                        "如果文件被加密，请先在 Access 中解密（工具→安全→加密/解密数据库），"

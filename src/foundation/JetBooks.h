@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <memory>
 
 // Books kept by the Jet engine (an Access .mdb file), read table by table. The file is only read;
@@ -71,6 +72,12 @@ inline bool IsJetFile(const QString& path) {
 // only as a check of their own). nullptr and *error (for the user) when the file cannot be read:
 // not a Jet file, encrypted, damaged.
 std::unique_ptr<Books> Open(const QString& path, QString* error);
+
+// Tests only: gives the books for a path in place of the file's (an empty function restores the
+// file reader). Jet files cannot be written here, so books in the shape of this program's are
+// held in memory and stand behind a real Jet file.
+using Opener = std::function<std::unique_ptr<Books>(const QString& path, QString* error)>;
+void SetOpenerForTests(Opener opener);
 
 // A value of a DateTime column: days since 1899-12-30, the time of day as the fraction (for days
 // before that date the fraction still counts forward from midnight), to the nearest second.

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -484,6 +485,23 @@ QString KeptJetName(const QString& databasePath, const QDateTime& when) {
            when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) + QLatin1Char('.') + info.suffix();
 }
 
+namespace {
+
+// What the user calls the total of an amount column.
+QString AmountWords(const QString& column) {
+    static const QHash<QString, QString> words = {
+        {QStringLiteral("CustomerOwe"), QStringLiteral("起初欠款合计")},
+        {QStringLiteral("BillSum"), QStringLiteral("金额合计")},
+        {QStringLiteral("MoneyIn"), QStringLiteral("收入合计")},
+        {QStringLiteral("MoneyOut"), QStringLiteral("支出合计")},
+        {QStringLiteral("MoneySum"), QStringLiteral("金额合计")},
+        {QStringLiteral("AccountBase"), QStringLiteral("起初金额合计")},
+    };
+    return words.value(column, column + QStringLiteral(" 合计"));
+}
+
+} // namespace
+
 QString Summary(const std::vector<BookCopy::TableFigures>& figures) {
     struct Shown {
         const char* table;
@@ -501,8 +519,8 @@ QString Summary(const std::vector<BookCopy::TableFigures>& figures) {
             QString part =
                 QStringLiteral("%1 %2 条").arg(QString::fromUtf8(s.words), numbers.toString(f.Rows));
             for (size_t i = 0; i < f.Sums.size(); ++i) {
-                part += QStringLiteral("，%1 合计 %2")
-                            .arg(f.AmountColumns[static_cast<int>(i)], numbers.toString(f.Sums[i], 'f', 2));
+                part += QStringLiteral("，%1 %2").arg(AmountWords(f.AmountColumns[static_cast<int>(i)]),
+                                                      numbers.toString(f.Sums[i], 'f', 2));
             }
             parts << part;
         }

@@ -1,5 +1,6 @@
 #include "foundation/Connection.h"
 #include "foundation/JetConvert.h"
+#include "foundation/Leftovers.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
 #include "foundation/Schema.h"
@@ -11,6 +12,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // Books kept in the Jet format converted into this program's: through the same interface as the
 // Jet files, with books in memory in the shape of ours, on both engines; and on the Jet 3 sample,
@@ -34,6 +38,7 @@ private slots:
     void convertedInPlaceKeepsTheJetFile();
     void targetWithRecordsIsRefused();
     void largeBooksConvertQuickly();
+    void killedConversionLeavesTheJetFileOrWholeBooks();
 };
 
 namespace {
@@ -236,7 +241,7 @@ void TestJetConvert::shopBooksConverted() {
 
     // The comparison shown to the user.
     const QString summary = JetConvert::Summary(outcome.Figures);
-    QVERIFY2(summary.startsWith(QStringLiteral("客户 4 条，CustomerOwe 合计 1,234.65")), qPrintable(summary));
+    QVERIFY2(summary.startsWith(QStringLiteral("客户 4 条，起初欠款合计 1,234.65")), qPrintable(summary));
     QVERIFY2(summary.contains(QStringLiteral("业务单据 31 条")), qPrintable(summary));
     QVERIFY2(summary.contains(QStringLiteral("财务单据 41 条")), qPrintable(summary));
     to.Close();
@@ -460,6 +465,80 @@ void TestJetConvert::largeBooksConvertQuickly() {
     QVERIFY(calls >= 25);
     QCOMPARE(previous, qint64(20001 + 30001 + 4 + 3 + 21 + 4 + 4 + 2 + 2 + 1));
     QVERIFY2(elapsed < 60000, qPrintable(QString::number(elapsed)));
+}
+
+namespace {
+
+// Converts shop books in place in a child process; killed after delay milliseconds (never when
+// negative). Returns how long the child ran.
+qint64 ConvertInChild(const QString& database, const QString& kept, qint64 delay) {
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t child = fork();
+    if (child == 0) {
+        FakeJetBooks books;
+        FakeShop::AddShopBooks(books, 3000, 3000);
+        _exit(JetConvert::ConvertInPlace(books, database, kept).Ok ? 0 : 1);
+    }
+    if (delay >= 0) {
+        usleep(static_cast<useconds_t>(delay * 1000));
+        kill(child, SIGKILL);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return timer.elapsed();
+}
+
+} // namespace
+
+void TestJetConvert::killedConversionLeavesTheJetFileOrWholeBooks() {
+    QTemporaryDir notes;
+    Leftovers::SetNoteFolder(notes.path());
+    QFile fixture(Fixture("DateTestDatabase.mdb"));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    const QByteArray jet = fixture.readAll();
+    const auto prepare = [&](QTemporaryDir& folder) {
+        const QString database = folder.filePath(QStringLiteral("Kestrel.mdb"));
+        QFile file(database);
+        file.open(QIODevice::WriteOnly);
+        file.write(jet);
+        return database;
+    };
+    QTemporaryDir whole;
+    const QString wholeDatabase = prepare(whole);
+    const qint64 duration = ConvertInChild(wholeDatabase, whole.filePath(QStringLiteral("kept.mdb")), -1);
+    QVERIFY(!Jet::IsJetFile(wholeDatabase));
+
+    int converted = 0;
+    for (const double share : {0.02, 0.1, 0.25, 0.4, 0.55, 0.7, 0.85, 0.95, 1.0, 1.5}) {
+        QTemporaryDir folder;
+        const QString database = prepare(folder);
+        const QString kept = folder.filePath(QStringLiteral("Kestrel-旧格式-2026-12-11-083000.mdb"));
+        ConvertInChild(database, kept, static_cast<qint64>(duration * share));
+        // What the next start finds once it has removed what a killed run left.
+        Leftovers::CleanUpAtStart();
+        QStringList files = FilesIn(folder.path());
+        QFile file(database);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        if (file.readAll() == jet) {
+            // Not converted: the Jet file is the books, a second name of it at most.
+            files.removeAll(QStringLiteral("Kestrel-旧格式-2026-12-11-083000.mdb"));
+            QCOMPARE(files, QStringList{QStringLiteral("Kestrel.mdb")});
+            continue;
+        }
+        ++converted;
+        QCOMPARE(files, (QStringList{QStringLiteral("Kestrel-旧格式-2026-12-11-083000.mdb"),
+                                     QStringLiteral("Kestrel.mdb")}));
+        QFile keptFile(kept);
+        QVERIFY(keptFile.open(QIODevice::ReadOnly));
+        QCOMPARE(keptFile.readAll(), jet);
+        DbConnection books;
+        QVERIFY2(OpenFile(books, database), qPrintable(books.LastError()));
+        QCOMPARE(ValueOf(books, QStringLiteral("Select Count(*) From Bill")), QStringLiteral("3001"));
+        books.Close();
+    }
+    QVERIFY(converted >= 1); // the last ones at least had the time to finish
+    Leftovers::SetNoteFolder(QString());
 }
 
 QTEST_GUILESS_MAIN(TestJetConvert)
