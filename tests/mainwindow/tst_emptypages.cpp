@@ -2,6 +2,7 @@
 #include "customers/CustomerForm3.h"
 #include "documents/EditorScripts.h"
 #include "foundation/ShareDM.h"
+#include "kit/Workspace.h"
 #include "mainwindow/CardPage.h"
 #include "mainwindow/EmptyPages.h"
 #include "mainwindow/MainForm.h"
@@ -22,6 +23,8 @@ private slots:
     void pagesFollowTheBooks();
     void customerSearchFindingNothing();
     void salesmanCountsOnlyHisOwnCustomers();
+    void hintFollowsTheWindowSize_data();
+    void hintFollowsTheWindowSize();
 };
 
 Q_DECLARE_METATYPE(EmptyPages::Kind)
@@ -185,6 +188,33 @@ void TestEmptyPages::salesmanCountsOnlyHisOwnCustomers() {
     FormMain->RefreshAll();
     QCOMPARE(ShownHint(QStringLiteral("Bill")), NoBillsInPeriod);
     QCOMPARE(ShownHint(QStringLiteral("Money")), NoVouchersInPeriod);
+}
+
+void TestEmptyPages::hintFollowsTheWindowSize_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("smallest") << QSize(884, 571);
+    QTest::newRow("1366 x 768") << QSize(1366, 730);
+    QTest::newRow("1920 x 1080") << QSize(1920, 1050);
+}
+
+void TestEmptyPages::hintFollowsTheWindowSize() {
+    QFETCH(QSize, size);
+    TestProgram program;
+    CurrentRole = QStringLiteral("总经理");
+    FormMain->resize(size);
+    FormMain->ShowPage(Workspace::PageCustomers);
+    FormMain->RefreshAll();
+    FormMain->grab(); // lays the window out at its size
+    QLabel* hint = Hint(QStringLiteral("Customer"));
+    auto* picture = FormMain->findChild<QLabel*>(QStringLiteral("CustomerEmptyPage"));
+    QCOMPARE(hint->text(), FirstCustomer);
+    QVERIFY(!hint->isHidden());
+    QVERIFY(hint->parentWidget()->rect().contains(hint->geometry()));
+    QVERIFY(hint->geometry().bottom() < picture->geometry().top());
+    // Centred over the picture, and wide enough for the whole line.
+    QVERIFY(qAbs(hint->geometry().center().x() - picture->geometry().center().x()) <= 2);
+    QVERIFY(hint->fontMetrics().horizontalAdvance(hint->text()) <= hint->width());
+    SaveScreenshot(FormMain, QStringLiteral("empty-%1x%2.png").arg(size.width()).arg(size.height()));
 }
 
 QTEST_MAIN(TestEmptyPages)
