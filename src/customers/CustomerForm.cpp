@@ -437,7 +437,10 @@ void TFormCustomer::Image1Click() {
         Prompts::Get().Information(QStringLiteral("无法建立客户目录：") + QDir::toNativeSeparators(folder));
         return;
     }
-    Prompts::Get().OpenWithDesktop(folder);
+    // A desktop without a file manager opens nothing: the user is told where the folder is.
+    if (!Prompts::Get().OpenWithDesktop(folder))
+        Prompts::Get().Information(QStringLiteral("本机没有可以打开文件夹的程序。\n客户目录在：\n") +
+                                   QDir::toNativeSeparators(folder));
 }
 
 void TFormCustomer::HighlightFolderPicture(bool on) {

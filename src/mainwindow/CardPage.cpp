@@ -4,6 +4,7 @@
 #include "foundation/ShareDM.h"
 
 #include <QEvent>
+#include <QFont>
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
@@ -77,6 +78,13 @@ CardPage::CardPage(QWidget* sheet, const CardPageNames& cardNames)
                             Qt::AlignHCenter);
     EmptyPicture->setPixmap(LoadPicture(QStringLiteral("Res/EmptyPage.bmp")));
     EmptyPicture->hide();
+    EmptyHint =
+        NewLabel(sheet, names.Prefix + QStringLiteral("EmptyHint"), QRect(8, 240, 600, 44), Qt::AlignHCenter);
+    EmptyHint->setWordWrap(true);
+    QFont hintFont = EmptyHint->font();
+    hintFont.setPointSize(hintFont.pointSize() + 3);
+    EmptyHint->setFont(hintFont);
+    EmptyHint->hide();
     sheet->setMouseTracking(true);
     sheet->installEventFilter(this);
     Arrange();
@@ -134,6 +142,8 @@ void CardPage::Arrange() {
         w->move(w->x(), grid.ButtonTop);
     EmptyPicture->move((grid.CardsWidth - EmptyPicture->width()) / 2 + 8,
                        std::max(8, grid.ButtonTop - EmptyPicture->height() - 2));
+    EmptyHint->setGeometry(8, std::max(8, EmptyPicture->y() - EmptyHint->height() - 4), grid.CardsWidth,
+                           EmptyHint->height());
     const int oldSize = PageSize();
     columns = grid.Columns;
     rows = grid.Rows;
@@ -189,10 +199,12 @@ void CardPage::BeginRefresh() {
 void CardPage::ShowPaging(int records, int page) {
     if (records == 0) {
         EmptyPicture->show();
+        EmptyHint->setVisible(!EmptyHint->text().isEmpty());
         HideSlotsFrom(1);
         return;
     }
     EmptyPicture->hide();
+    EmptyHint->hide();
     NextButton->setEnabled(page + 1 < Cards::PageCount(records, PageSize()));
     PriorButton->setEnabled(page > 0);
 }

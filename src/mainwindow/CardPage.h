@@ -73,6 +73,8 @@ public:
     QPushButton* NewButton;
     QPushButton* NextButton;
     QLabel* EmptyPicture;
+    // Shown with the empty-page picture: what to do first (the owner sets its text).
+    QLabel* EmptyHint;
 
     // Start of a refresh: both page buttons disabled.
     void BeginRefresh();

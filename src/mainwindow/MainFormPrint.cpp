@@ -8,6 +8,7 @@
 #include "kit/Prompts.h"
 #include "kit/report/ReportDesigner.h"
 #include "kit/report/ReportPreview.h"
+#include "reports/GridExport.h"
 #include "reports/PrintCatalogue.h"
 #include "reports/Printing.h"
 
@@ -25,16 +26,20 @@ void TFormMain::BuildPrinting() {
 }
 
 void TFormMain::ActionPrintBillReportExecute() {
-    if (!BReportADOQuery.Active())
+    if (!BReportADOQuery.Active()) {
+        Prompts::Get().Information(QueryFirstText(QStringLiteral("打印列表")));
         return;
+    }
     frReport3.Data.Clear();
     frReport3.Data.Add(QStringLiteral("frDBDataSet3"), &frDBDataSet3);
     PreviewReport(frReport3, ProgramFolder + ListTemplate(true, ReadPrintType(IniFileName)), false, this);
 }
 
 void TFormMain::ActionPrintMoneyReportExecute() {
-    if (!MReportADOQuery.Active())
+    if (!MReportADOQuery.Active()) {
+        Prompts::Get().Information(QueryFirstText(QStringLiteral("打印列表")));
         return;
+    }
     frReport2.Data.Clear();
     frReport2.Data.Add(QStringLiteral("frDBDataSet2"), &frDBDataSet2);
     PreviewReport(frReport2, ProgramFolder + ListTemplate(false, ReadPrintType(IniFileName)), false, this);

@@ -205,6 +205,10 @@ QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate
     return QString();
 }
 
+QString QueryFirstText(const QString& action) {
+    return QStringLiteral("还没有查询结果：请先点击 查找单据，再") + action;
+}
+
 namespace {
 
 // The busy cursor (an arrow with an hourglass) for as long as it lives.
@@ -218,9 +222,13 @@ struct BusyCursor {
 } // namespace
 
 void TShareDataModule::ExportGridToExcel(DataGrid* grid) {
-    // Without a result there is nothing to export, and nothing is said.
-    if (!grid || !grid->BoundQuery() || !grid->BoundQuery()->Active())
+    // Without a result there is nothing to export; the user is told how to get one.
+    if (!grid)
         return;
+    if (!grid->BoundQuery() || !grid->BoundQuery()->Active()) {
+        Prompts::Get().Information(QueryFirstText(QStringLiteral("导出Excel")));
+        return;
+    }
     const QDate today = QDate::currentDate();
     FileDialogOptions options;
     options.Title = QStringLiteral("导出Excel");

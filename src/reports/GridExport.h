@@ -18,6 +18,9 @@ QString ExportDateText(const QString& storedText);
 double ExportNumber(double value);
 // Whether a field holds dates (the creation and record times of documents and vouchers).
 bool IsDateField(const QString& fieldName);
+// What 导出Excel or 打印列表 says when the result page was never queried:
+// "还没有查询结果：请先点击 查找单据，再导出Excel".
+QString QueryFirstText(const QString& action);
 // The file name the save dialog proposes: "数据报表20080305.xlsx".
 QString ProposedExportName(const QDate& today);
 

@@ -41,6 +41,7 @@ private slots:
     void changeBehindTheEditPassword();
     void folder_data();
     void folder();
+    void folderWithoutFileManager();
     void folderPictureHighlight();
     void layoutWithFigures();
 };
@@ -579,6 +580,24 @@ void TestCustomerCard::folder() {
     QCOMPARE(program.Scalar(
                  QStringLiteral("Select CustomerName From Customer Where CustomerIndex = %1").arg(customer)),
              name);
+}
+
+void TestCustomerCard::folderWithoutFileManager() {
+    // A desktop that opens no folder: the folder is made all the same and its path is shown.
+    TestProgram program;
+    const int customer = AddCustomer(program, QStringLiteral("杭州 老王"));
+    program.Prompts().DesktopOpens = false;
+    program.Prompts().QueueModal(
+        On<TFormCustomer>([](TFormCustomer* card) { QTest::mouseClick(card->Image1, Qt::LeftButton); }));
+    FormMain->OpenCustomerCard(customer);
+    const QString folder = program.Folder() + QStringLiteral("客户目录/杭州 老王");
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(program.Prompts().OpenedWithDesktop, QStringList{folder});
+    QCOMPARE(program.Prompts().Texts().size(), 1);
+    QCOMPARE(program.Prompts().Messages.back().Kind, QStringLiteral("information"));
+    QVERIFY2(program.Prompts().LastText().endsWith(QDir::toNativeSeparators(folder)),
+             qPrintable(program.Prompts().LastText()));
+    QVERIFY(program.Prompts().LastText().startsWith(QStringLiteral("本机没有可以打开文件夹的程序")));
 }
 
 void TestCustomerCard::folderPictureHighlight() {

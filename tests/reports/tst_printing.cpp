@@ -316,14 +316,18 @@ void TestPrinting::listTemplateFollowsThePrintType() {
 }
 
 void TestPrinting::listWithoutResultDoesNothing() {
+    // Before a query 打印列表 shows no preview and says how to get a result.
+    const QString queryFirst = QStringLiteral("还没有查询结果：请先点击 查找单据，再打印列表");
     QVERIFY(!FormMain->BReportADOQuery.Active());
     FormMain->ActionPrintBillReport->trigger();
     FormMain->ActionPrintMoneyReport->trigger();
-    // A query the database refused leaves the result closed: nothing either.
+    QCOMPARE(program->Prompts().Texts(), QStringList({queryFirst, queryFirst}));
+    // A query the database refused leaves the result closed: no preview either.
     FormMain->FillBillReport(QStringLiteral("Select Nonsense From Nowhere"));
     program->Prompts().Clear();
     FormMain->ActionPrintBillReport->trigger();
-    QVERIFY(program->Prompts().Messages.empty());
+    QCOMPARE(program->Prompts().Texts(), QStringList{queryFirst});
+    QCOMPARE(program->Prompts().Messages.size(), size_t(1));
     QCOMPARE(program->Prompts().UnexpectedModals, 0);
 }
 
