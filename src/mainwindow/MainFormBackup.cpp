@@ -2,6 +2,7 @@
 #include "RoleViews.h"
 #include "foundation/Backup.h"
 #include "foundation/BooksFiles.h"
+#include "foundation/BooksPlace.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
@@ -55,7 +56,7 @@ void TFormMain::ActionLoadExecute() {
     const QString source = Prompts::Get().OpenFileName(this, options);
     if (source.isEmpty())
         return;
-    const BackupOutcome outcome = RestoreDatabase(ShareDataModule->ADOConnection1, source, ProgramFolder);
+    const BackupOutcome outcome = RestoreDatabase(ShareDataModule->ADOConnection1, source, BooksFolder);
     if (!outcome.Ok) {
         Prompts::Get().Error(RestoreFailureText(outcome));
         return;
