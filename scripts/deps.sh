@@ -9,6 +9,7 @@ packages=(
     qt6-charts-dev libqt6opengl6-dev qt6-pdf-dev libxlsxwriter-dev qt6-translations-l10n
     fonts-wqy-microhei
     xvfb xauth unzip
+    dpkg-dev file x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

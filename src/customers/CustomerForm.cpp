@@ -6,6 +6,7 @@
 #include "documents/DocumentRules.h"
 #include "finance/GetPayForm.h"
 #include "finance/VoucherRules.h"
+#include "foundation/BooksPlace.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
@@ -432,7 +433,7 @@ void TFormCustomer::Image1Click() {
                                    QStringLiteral("”不能用作文件夹名称，无法打开客户目录"));
         return;
     }
-    const QString folder = CustomerFolder(ProgramFolder, name);
+    const QString folder = CustomerFolder(BooksFolder, name);
     if (!QDir().mkpath(folder)) {
         Prompts::Get().Information(QStringLiteral("无法建立客户目录：") + QDir::toNativeSeparators(folder));
         return;

@@ -224,6 +224,13 @@ void TFormMain::BuildMaintenancePage() {
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setIconSize(QSize(32, 32));
     }
+    // Where the books are: filled in once they are open.
+    auto* place = new QLabel(TabSheet6);
+    place->setObjectName(QStringLiteral("BooksPlaceLabel"));
+    place->setAccessibleName(QStringLiteral("帐套位置"));
+    place->setGeometry(8, 140, 740, 60);
+    place->setWordWrap(true);
+    place->setTextInteractionFlags(Qt::TextSelectableByMouse);
 }
 
 void TFormMain::BuildPageActions() {
@@ -274,6 +281,9 @@ void TFormMain::FormShow() {
         close();
         return;
     }
+    // Where the books are, on the maintenance page.
+    if (auto* label = TabSheet6->findChild<QLabel*>(QStringLiteral("BooksPlaceLabel")))
+        label->setText(BooksPlaceText());
     SetWorkingDate(QDate::currentDate());
     if (!SignInAndSetUp())
         close();

@@ -5,6 +5,7 @@
 #include "foundation/JetBooks.h"
 #include "foundation/JetConversion.h"
 #include "foundation/Leftovers.h"
+#include "foundation/BooksPlace.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
@@ -69,7 +70,7 @@ void TFormMain::ActionLoadExecute() {
         if (restored.isEmpty())
             return;
     }
-    const BackupOutcome outcome = RestoreDatabase(ShareDataModule->ADOConnection1, restored, ProgramFolder);
+    const BackupOutcome outcome = RestoreDatabase(ShareDataModule->ADOConnection1, restored, BooksFolder);
     if (!outcome.Ok) {
         Prompts::Get().Error(RestoreFailureText(outcome));
         return;

@@ -67,7 +67,7 @@ void TFormMain::PrintMonthlyReport(const QString& templateName, const std::map<Q
         const auto title = titles.find(name);
         return title == titles.end() ? QVariant() : QVariant(title->second);
     };
-    PreviewReport(frReport1, ProgramFolder + templateName, false, this);
+    PreviewReport(frReport1, TemplatePath(templateName), false, this);
 }
 
 void TFormMain::ConnectMonthlyReports() {

@@ -2,6 +2,7 @@
 // storing that direction, and the report designer.
 #include "MainForm.h"
 #include "RoleViews.h"
+#include "foundation/BooksPlace.h"
 #include "foundation/IniFile.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QPushButton>
 
 void TFormMain::BuildPrinting() {
@@ -32,7 +34,7 @@ void TFormMain::ActionPrintBillReportExecute() {
     }
     frReport3.Data.Clear();
     frReport3.Data.Add(QStringLiteral("frDBDataSet3"), &frDBDataSet3);
-    PreviewReport(frReport3, ProgramFolder + ListTemplate(true, ReadPrintType(IniFileName)), false, this);
+    PreviewReport(frReport3, TemplatePath(ListTemplate(true, ReadPrintType(IniFileName))), false, this);
 }
 
 void TFormMain::ActionPrintMoneyReportExecute() {
@@ -42,7 +44,7 @@ void TFormMain::ActionPrintMoneyReportExecute() {
     }
     frReport2.Data.Clear();
     frReport2.Data.Add(QStringLiteral("frDBDataSet2"), &frDBDataSet2);
-    PreviewReport(frReport2, ProgramFolder + ListTemplate(false, ReadPrintType(IniFileName)), false, this);
+    PreviewReport(frReport2, TemplatePath(ListTemplate(false, ReadPrintType(IniFileName))), false, this);
 }
 
 void TFormMain::Button15Click() {
@@ -60,7 +62,14 @@ void TFormMain::ActionDesignExecute() {
     if (!IsAdministratorSignedIn())
         return;
     ReportDesigner designer(this);
-    designer.TemplateFolder = ProgramFolder + QStringLiteral("Frf");
+    // An installed program's templates are read-only: the user's changes go to the books' folder
+    // and are printed from there on.
+    const QString ownTemplates = BooksFolder + QStringLiteral("Frf");
+    designer.TemplateFolder =
+        QFileInfo(ownTemplates).isDir() ? ownTemplates : ProgramFolder + QStringLiteral("Frf");
+    designer.SavePathOf = [](const QString& fileName) {
+        return BooksPlace::TemplateSavePath(ProgramFolder, BooksFolder, fileName);
+    };
     designer.CatalogueOf = PrintCatalogueFor;
     if (frReport1.HasTemplate())
         designer.OpenTemplate(frReport1.FileName());

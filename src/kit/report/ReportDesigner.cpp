@@ -464,8 +464,15 @@ void ReportDesigner::ActionOpenExecute() {
 bool ReportDesigner::ActionSaveExecute() {
     if (Model->FileName().isEmpty())
         return false;
+    const QString target = SavePathOf ? SavePathOf(Model->FileName()) : Model->FileName();
     ReportError error;
-    if (!Model->Save(Model->FileName(), &error)) {
+    if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
+        Prompts::Get().Error(QStringLiteral("模板没有保存。\n无法创建文件夹：") +
+                                 QDir::toNativeSeparators(QFileInfo(target).absolutePath()),
+                             Title);
+        return false;
+    }
+    if (!Model->Save(target, &error)) {
         Prompts::Get().Error(QStringLiteral("模板没有保存。\n") + error.Text(), Title);
         return false;
     }
