@@ -139,13 +139,19 @@ bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QS
     for (size_t c = 0; c < columns.size(); ++c)
         writeText(2, static_cast<lxw_col_t>(c), grid.Model()->Columns()[columns[c].GridColumn].Title);
 
-    const int rows = query && query->Active() ? query->RecordCount() : 0;
+    // The rows the grid shows, in its order: a title sort and a filter carry into the sheet.
+    // (A grid not reloaded since its query was opened shows nothing of it: then the query's rows.)
+    const bool following = query && query->Active() && grid.Model()->rowCount() == query->RecordCount();
+    const std::vector<int>& shown = grid.ShownRows();
+    const int rows =
+        !query || !query->Active() ? 0 : (following ? static_cast<int>(shown.size()) : query->RecordCount());
     for (int r = 0; r < rows && status == LXW_NO_ERROR; ++r) {
         const auto row = static_cast<lxw_row_t>(3 + r);
+        const int record = following ? shown[static_cast<size_t>(r)] : r;
         for (size_t c = 0; c < columns.size(); ++c) {
             if (columns[c].QueryColumn < 0)
                 continue;
-            const QVariant value = query->ValueAt(r, columns[c].QueryColumn);
+            const QVariant value = query->ValueAt(record, columns[c].QueryColumn);
             const auto col = static_cast<lxw_col_t>(c);
             switch (value.typeId()) {
             case QMetaType::UnknownType:

@@ -6,7 +6,8 @@
 class DataGrid;
 
 // The spreadsheet export of a result grid: an .xlsx workbook with the date line in row 1, the
-// titles of the visible columns in row 3 and one row per record from row 4, in the grid's order.
+// titles of the visible columns in row 3 and one row per record the grid shows from row 4, in the
+// grid's order (after a title sort and a filter).
 
 // "日期:2008年03月05日"
 QString ExportDateLine(const QDate& today);
@@ -24,7 +25,7 @@ QString QueryFirstText(const QString& action);
 // The file name the save dialog proposes: "数据报表20080305.xlsx".
 QString ProposedExportName(const QDate& today);
 
-// Writes the grid's visible columns and every record of its query into a workbook at path. The
+// Writes the grid's visible columns and the records it shows into a workbook at path. The
 // workbook is written to a new file beside path and moved over it only when complete, so an
 // existing file is never left half written. Returns "" on success, else why it failed.
 QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate& today);
