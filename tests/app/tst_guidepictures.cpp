@@ -145,6 +145,8 @@ public:
             editor->ComboBox5->setEditText(customer);
             editor->Edit2->setText(amount);
             editor->Edit3->setText(remark);
+            if (!sale)
+                editor->ComboBox2->setCurrentText(QStringLiteral("商品采购"));
             if (!paid.isEmpty())
                 editor->Button1->click(); // stores the document, then opens the voucher editor
             if (pictures)
@@ -155,6 +157,8 @@ public:
             program.Prompts().QueueModal(On<TFormGetPay>([=, this](TFormGetPay* voucher) {
                 voucher->ComboBox1->setCurrentText(account);
                 voucher->Edit2->setText(paid);
+                if (!sale)
+                    voucher->ComboBox2->setCurrentText(QStringLiteral("商品采购"));
                 if (pictures)
                     Picture(voucher, QStringLiteral("receipt-editor.png"));
                 voucher->BitBtn1->click();
