@@ -40,10 +40,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /)
 set(CPACK_PACKAGE_CONTACT "岚峰软件服务部 <service@lanfeng.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "岚峰商业管理软件 - bookkeeping for a small trading business")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "岚峰商业管理软件 (Kestrel) - bookkeeping for a small trading business
- Purchase and sales documents, receipts and payments, customer cards with
- their balances, monthly reports and printed forms. The books are kept in
- a database file in each user's own data folder, or on a PostgreSQL server.")
+# The long description below the summary line; CPack indents each line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Purchase and sales documents, receipts and payments, customer cards with
+their balances, monthly reports and printed forms. The books are kept in a
+database file in each user's own data folder, or on a PostgreSQL server.")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -15,9 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sqlite3.h>
@@ -425,6 +427,17 @@ void TestStartup::firstShowWithNobodySigningIn() {
     QVERIFY(program.Prompts().Texts().isEmpty());
     // Nothing is written to the configuration file at start-up.
     QVERIFY(!program.IniWritten());
+    // The maintenance page says where the books are.
+    auto* place = FormMain->TabSheet6->findChild<QLabel*>(QStringLiteral("BooksPlaceLabel"));
+    QVERIFY(place != nullptr);
+    QVERIFY2(place->text().contains(program.OnServer() ? QStringLiteral("PostgreSQL 服务器")
+                                                       : QDir::toNativeSeparators(program.DatabasePath())),
+             qPrintable(place->text()));
+    QVERIFY(place->text().contains(QDir::toNativeSeparators(BooksFolder)));
+    FormMain->PageControl1->setCurrentWidget(FormMain->TabSheet6);
+    FormMain->show();
+    SaveScreenshot(FormMain, QStringLiteral("maintenance-books-place.png"));
+    FormMain->hide();
 }
 
 void TestStartup::pageCheckAfterCleanClose_data() {

@@ -137,7 +137,7 @@ QString DesktopValue(const QString& desktopFile, const QString& key) {
 // Starts command (the menu entry's) under a virtual screen as the user of uid, with home as the home
 // folder and nothing else of the caller's desktop, and waits for the sign-in window (the program's
 // fixed 721x465 dialog) to show. Returns what the run printed; "SIGN-IN SHOWN" on its first line
-// when the window showed. shot, when given, receives an xwd picture of the screen.
+// when the window showed. shot, when given, receives an xwd picture of the sign-in window.
 QString StartAndWaitForSignIn(const QString& command, const QString& home, uid_t uid, const QString& shot) {
     const QString script = QStringLiteral(R"(
 sh -c "exec $KESTREL_EXEC" > "$HOME/kestrel.log" 2>&1 &
@@ -146,8 +146,8 @@ tries=0
 while [ $tries -lt 600 ]; do
     if xwininfo -root -tree 2>/dev/null | grep -F '("kestrel" ' | grep -q ' 721x465+'; then
         echo "SIGN-IN SHOWN"
-        sleep 1
-        if [ -n "$KESTREL_SHOT" ] && command -v xwd >/dev/null; then xwd -root -silent -out "$KESTREL_SHOT"; fi
+        window=$(xwininfo -root -tree | grep -F '("kestrel" ' | grep ' 721x465+' | awk '{print $1}')
+        if [ -n "$KESTREL_SHOT" ] && command -v xwd >/dev/null; then sleep 3; xwd -id "$window" -silent -out "$KESTREL_SHOT"; fi
         kill $program; wait $program
         exit 0
     fi
