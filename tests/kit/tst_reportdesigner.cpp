@@ -632,9 +632,11 @@ void TestReportDesigner::fieldsShowByTheirChineseNames() {
     // The page shows the item by its Chinese name; the template keeps its text.
     const auto item = FirstText(designer.Model->Template());
     QVERIFY(item.Valid());
-    QCOMPARE(designer.Model->Item(item)->Text, QStringLiteral("[ADOQuery1.BillSerial]"));
-    QCOMPARE(ReportFieldNames::Shown(designer.Model->Item(item)->Text, designer.Model->FieldCaptions()),
-             QStringLiteral("[单据编号]"));
+    const QString stored = designer.Model->Item(item)->Text;
+    QVERIFY(stored.contains(QStringLiteral("[ADOQuery1.BillSerial]")));
+    const QString shown = ReportFieldNames::Shown(stored, designer.Model->FieldCaptions());
+    QCOMPARE(shown,
+             QString(stored).replace(QStringLiteral("[ADOQuery1.BillSerial]"), QStringLiteral("[单据编号]")));
     SaveScreenshot(&designer, QStringLiteral("designer-chinese-fields.png"));
     QVERIFY(designer.ActionSaveExecute());
     const QString saved = QString::fromUtf8(ReadFile(billFile));

@@ -457,5 +457,6 @@ std::shared_ptr<PreparedReport> Report::Prepare() {
         lastError = ReportError{QString(), 0, QStringLiteral("没有载入报表模板")};
         return nullptr;
     }
+    lastError = ReportError();
     return PrepareReport(*report, Data, Variables, &lastError, QDateTime(), Progress);
 }
