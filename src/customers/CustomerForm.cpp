@@ -12,6 +12,7 @@
 #include "kit/ErrorHandler.h"
 #include "kit/PictureFrame.h"
 #include "kit/Prompts.h"
+#include "kit/ReadableFigure.h"
 #include "kit/Workspace.h"
 #include "mainwindow/RoleViews.h"
 
@@ -132,11 +133,12 @@ TFormCustomer::TFormCustomer(QWidget* parent)
     for (int i = 0; i < 5; ++i) {
         const int x = 12 + i * 110;
         QLabel* head = NewLabel(GroupBox2, figures[i].head, QRect(x, 26, 90, 22), Qt::AlignCenter);
-        QLabel* value = NewLabel(GroupBox2, QStringLiteral("0"), QRect(x, 54, 90, 26), Qt::AlignCenter);
+        QLabel* value = new FigureLabel(figures[i].head, QStringLiteral("0"), GroupBox2);
+        value->setGeometry(x, 54, 90, 26);
+        value->setAlignment(Qt::AlignCenter);
         value->setObjectName(QString::fromLatin1(figures[i].name));
         value->setFrameShape(QFrame::StyledPanel);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        value->setAccessibleName(figures[i].head);
         head->setBuddy(value);
         *figures[i].label = value;
         if (i < 4)

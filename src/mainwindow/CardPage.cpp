@@ -1,15 +1,19 @@
 #include "CardPage.h"
 
+#include "CardKeys.h"
 #include "CardQueries.h"
 #include "foundation/ShareDM.h"
 
 #include <QEvent>
 #include <QFont>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStringList>
 #include <algorithm>
 
 namespace {
@@ -59,6 +63,16 @@ QPushButton* MakeButton(QWidget* sheet, const QString& name, const QString& capt
 
 } // namespace
 
+void CardPanel::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(QColor(0, 70, 160), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}
+
 CardPage::CardPage(QWidget* sheet, const CardPageNames& cardNames)
     : QObject(sheet)
     , Sheet(sheet)
@@ -100,6 +114,8 @@ void CardPage::MakeSlot() {
     slot.Panel->setFrameShape(QFrame::StyledPanel);
     slot.Panel->setFrameShadow(QFrame::Raised);
     slot.Panel->setAutoFillBackground(true);
+    slot.Panel->setFocusPolicy(i + 1 == focusSlot ? Qt::StrongFocus : Qt::ClickFocus);
+    slot.Panel->setAccessibleDescription(QStringLiteral("回车键打开，方向键选择卡片，PageUp/PageDown 翻页"));
     slot.Image = NewLabel(slot.Panel, names.Prefix + QStringLiteral("Image") + number, QRect(8, 8, 41, 41),
                           Qt::AlignHCenter);
     if (!names.UnderName.isEmpty())
@@ -121,6 +137,9 @@ void CardPage::MakeSlot() {
     if (!Slots.empty())
         slot.Panel->setPalette(Slots.front().Panel->palette());
     slot.Panel->hide();
+    // Cards made when the window grows follow the others in the Tab order.
+    if (!Slots.empty())
+        QWidget::setTabOrder(Slots.back().Panel, slot.Panel);
     Slots.push_back(slot);
 }
 
@@ -167,7 +186,8 @@ void CardPage::Watch(QWidget* widget, int slot) {
 bool CardPage::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseMove && type != QEvent::Resize && type != QEvent::MouseButtonPress &&
-        type != QEvent::MouseButtonRelease)
+        type != QEvent::MouseButtonRelease && type != QEvent::KeyPress && type != QEvent::FocusIn &&
+        type != QEvent::FocusOut)
         return QObject::eventFilter(watched, event);
     if (watched == Sheet && type == QEvent::Resize) {
         Arrange();
@@ -181,6 +201,17 @@ bool CardPage::eventFilter(QObject* watched, QEvent* event) {
     const QVariant slot = watched->property("CardSlot");
     if (!slot.isValid())
         return QObject::eventFilter(watched, event);
+    if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
+        if (type == QEvent::FocusIn && qobject_cast<CardPanel*>(watched) != nullptr) {
+            focusSlot = slot.toInt();
+            UpdateTabStop();
+            // The focused card is highlighted as the card under the mouse is.
+            emit CardHovered(focusSlot);
+        }
+        return false;
+    }
+    if (type == QEvent::KeyPress)
+        return CardKey(slot.toInt(), static_cast<QKeyEvent*>(event)->key());
     // Every control of a card answers like its panel; the event goes no further.
     if (type == QEvent::MouseMove)
         emit CardHovered(slot.toInt());
@@ -224,10 +255,16 @@ void CardPage::FillSlot(int slot, int tag, const QString& iconFile, const QColor
         card.Under->setText(under);
         SetTextColour(card.Under, colour);
     }
+    QStringList spoken;
     for (int line = 0; line < 3; ++line) {
         card.Values[line]->setText(values[line]);
         SetTextColour(card.Values[line], colour);
+        spoken << names.Captions[line] + values[line];
     }
+    if (card.Under)
+        spoken << under;
+    // A screen reader reads the card as one item: its figures with their captions.
+    card.Panel->setAccessibleName(spoken.join(QLatin1Char(' ')));
     card.Panel->show();
 }
 
@@ -238,6 +275,76 @@ void CardPage::HideSlot(int slot) {
 void CardPage::HideSlotsFrom(int slot) {
     for (int i = slot; i <= static_cast<int>(Slots.size()); ++i)
         HideSlot(i);
+    // Every refresh ends here: the Tab stop moves onto a card that is still shown.
+    UpdateTabStop();
+}
+
+int CardPage::ShownCount() const {
+    int shown = 0;
+    while (shown < PageSize() && shown < static_cast<int>(Slots.size()) &&
+           !Slots[size_t(shown)].Panel->isHidden())
+        ++shown;
+    return shown;
+}
+
+void CardPage::UpdateTabStop() {
+    const int shown = ShownCount();
+    focusSlot = std::clamp(focusSlot, 1, std::max(1, shown));
+    for (int i = 1; i <= static_cast<int>(Slots.size()); ++i) {
+        const Qt::FocusPolicy policy = i == focusSlot ? Qt::StrongFocus : Qt::ClickFocus;
+        if (Slots[size_t(i - 1)].Panel->focusPolicy() != policy)
+            Slots[size_t(i - 1)].Panel->setFocusPolicy(policy);
+    }
+}
+
+void CardPage::FocusCard(int slot) {
+    const int shown = ShownCount();
+    if (shown == 0)
+        return;
+    focusSlot = std::clamp(slot, 1, shown);
+    UpdateTabStop();
+    Slots[size_t(focusSlot - 1)].Panel->setFocus(Qt::OtherFocusReason);
+}
+
+bool CardPage::CardKey(int slot, int key) {
+    using Cards::CardMove;
+    auto move = [&](CardMove direction) {
+        FocusCard(Cards::MovedSlot(slot, direction, columns, ShownCount()));
+        return true;
+    };
+    // Turning the page keeps the keyboard on the cards: the first card of the new page.
+    auto turn = [&](QPushButton* button) {
+        if (button->isEnabled()) {
+            button->click();
+            FocusCard(1);
+        }
+        return true;
+    };
+    switch (key) {
+    case Qt::Key_Left:
+        return move(CardMove::Left);
+    case Qt::Key_Right:
+        return move(CardMove::Right);
+    case Qt::Key_Up:
+        return move(CardMove::Up);
+    case Qt::Key_Down:
+        return move(CardMove::Down);
+    case Qt::Key_Home:
+        return move(CardMove::First);
+    case Qt::Key_End:
+        return move(CardMove::Last);
+    case Qt::Key_PageUp:
+        return turn(PriorButton);
+    case Qt::Key_PageDown:
+        return turn(NextButton);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        emit CardClicked(slot);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CardPage::Highlight(int slot) {

@@ -9,6 +9,7 @@
 #include "foundation/ShareDM.h"
 #include "kit/DataGrid.h"
 #include "kit/Prompts.h"
+#include "reports/ProgressForm.h"
 
 #include <QApplication>
 #include <QDir>
@@ -110,7 +111,8 @@ std::vector<ExportColumn> VisibleColumns(const DataGrid& grid, const Query* quer
 }
 
 // Writes the sheet; false when libxlsxwriter refused a cell (its reason in *error).
-bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QString* error) {
+bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today,
+                const std::function<bool(qint64, qint64)>& progress, QString* error) {
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     // Texts stay texts when edited: the cell's number format is text.
     lxw_format* text = workbook_add_format(book);
@@ -146,6 +148,10 @@ bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QS
     const int rows =
         !query || !query->Active() ? 0 : (following ? static_cast<int>(shown.size()) : query->RecordCount());
     for (int r = 0; r < rows && status == LXW_NO_ERROR; ++r) {
+        if (progress && r % 512 == 0 && !progress(r, rows)) {
+            *error = ExportCancelled;
+            return false;
+        }
         const auto row = static_cast<lxw_row_t>(3 + r);
         const int record = following ? shown[static_cast<size_t>(r)] : r;
         for (size_t c = 0; c < columns.size(); ++c) {
@@ -183,7 +189,8 @@ bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QS
 
 } // namespace
 
-QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate& today) {
+QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate& today,
+                          const std::function<bool(qint64 done, qint64 total)>& progress) {
     const QString temporary = FileTargets::PartBeside(path, QStringLiteral("export"));
     const Leftovers::Unfinished noted(temporary);
     const QByteArray temporaryName = QFile::encodeName(temporary);
@@ -195,7 +202,7 @@ QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate
     if (!book)
         return QStringLiteral("建立Excel对象不成功，请重试!");
     QString error;
-    const bool written = WriteSheet(book, grid, today, &error);
+    const bool written = WriteSheet(book, grid, today, progress, &error);
     const lxw_error closed = workbook_close(book);
     if (written && closed != LXW_NO_ERROR)
         error = QString::fromUtf8(lxw_strerror(closed));
@@ -216,6 +223,9 @@ QString QueryFirstText(const QString& action) {
 }
 
 namespace {
+
+// From this many rows on the export shows the progress window.
+constexpr int ExportProgressRows = 5000;
 
 // The busy cursor (an arrow with an hourglass) for as long as it lives.
 struct BusyCursor {
@@ -252,8 +262,20 @@ void TShareDataModule::ExportGridToExcel(DataGrid* grid) {
     QString error;
     {
         const BusyCursor busy;
-        error = WriteGridWorkbook(*grid, path, today);
+        // A long result shows how far the export is and can be stopped; a short one is done at once.
+        const int rows = grid->BoundQuery()->RecordCount();
+        if (rows >= ExportProgressRows && FormProgress != nullptr) {
+            ProgressRun run(FormProgress, grid->window());
+            FormProgress->SetText(QStringLiteral("正在导出 %1 行，请稍候……").arg(rows));
+            error = WriteGridWorkbook(*grid, path, today, [](qint64 done, qint64 total) {
+                return !FormProgress->Advance(done, total);
+            });
+        } else {
+            error = WriteGridWorkbook(*grid, path, today);
+        }
     }
+    if (error == ExportCancelled)
+        return;
     if (!error.isEmpty()) {
         Prompts::Get().Error(QStringLiteral("导出失败，文件没有写成：\n") + QDir::toNativeSeparators(path) +
                              QStringLiteral("\n\n") + error);

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
 
 class DataGrid;
 
@@ -28,4 +29,8 @@ QString ProposedExportName(const QDate& today);
 // Writes the grid's visible columns and the records it shows into a workbook at path. The
 // workbook is written to a new file beside path and moved over it only when complete, so an
 // existing file is never left half written. Returns "" on success, else why it failed.
-QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate& today);
+// progress (when set) hears now and then how many rows are written of how many; when it returns
+// false the export stops, no file is written or changed, and ExportCancelled is returned.
+QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate& today,
+                          const std::function<bool(qint64 done, qint64 total)>& progress = {});
+inline const QString ExportCancelled = QStringLiteral("导出已取消");

@@ -33,6 +33,9 @@ public:
     std::function<QString(const QString& fileName)> SavePathOf;
     // The data sets and fields of a template file's print path; none known: nothing offered.
     std::function<DesignCatalogue(const QString& fileName)> CatalogueOf;
+    // The Chinese names of a template file's fields (field → caption); fields without one show
+    // their own name.
+    std::function<QHash<QString, QString>(const QString& fileName)> CaptionsOf;
 
     // Opens a template file; a message and false when it cannot be read.
     bool OpenTemplate(const QString& fileName);
