@@ -53,6 +53,7 @@ GridFilterBar::GridFilterBar(DataGrid* grid, QWidget* parent)
     find->setEnabled(false);
     parent->addAction(find);
     parent->installEventFilter(this);
+    Edit->installEventFilter(this);
     findAction = find;
     connect(find, &QAction::triggered, this, &GridFilterBar::FocusFilter);
     connect(Edit, &QLineEdit::textChanged, grid, &DataGrid::SetFilterText);
@@ -62,6 +63,8 @@ GridFilterBar::GridFilterBar(DataGrid* grid, QWidget* parent)
 }
 
 bool GridFilterBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit && event->type() == QEvent::FocusIn)
+        grid->PrepareFilter();
     if (watched == parentWidget() && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
         findAction->setEnabled(event->type() == QEvent::Show);
     return QWidget::eventFilter(watched, event);

@@ -924,6 +924,9 @@ void TestResultGrid::filterIsInstantOnALargeResult() {
     page.Grid->FitColumnsToContent();
     const qint64 fitted = clock.restart();
     QCOMPARE(page.Grid->model()->rowCount(), count);
+    // The box getting the focus reads the rows' texts (once per result).
+    page.Grid->PrepareFilter();
+    const qint64 prepared = clock.restart();
     // Typing a word letter by letter, then removing it again; then a sort by amount.
     const QString word = QStringLiteral("acme 分");
     std::vector<qint64> keys;
@@ -949,13 +952,12 @@ void TestResultGrid::filterIsInstantOnALargeResult() {
     QStringList times;
     for (qint64 t : keys)
         times << QString::number(t);
-    qInfo("%d rows: filled %lld ms, query and fit %lld ms (fit alone %lld ms); keystrokes (first builds the "
-          "row texts) %s ms; "
-          "sort by amount %lld ms; filter of the sorted rows %lld ms",
-          count, filled, loaded, fitted, qPrintable(times.join(' ')), sorted, sortedFilter);
+    qInfo("%d rows: filled %lld ms, query and fit %lld ms (fit alone %lld ms); focus on the box %lld ms; "
+          "keystrokes %s ms; sort by amount %lld ms; filter of the sorted rows %lld ms",
+          count, filled, loaded, fitted, prepared, qPrintable(times.join(' ')), sorted, sortedFilter);
     // This build carries sanitizers and no optimisation; an optimised build is several times
-    // faster. Every keystroke after the first stays well under a second here.
-    for (size_t i = 1; i < keys.size(); ++i)
+    // faster. Every keystroke stays under a second and a half even here.
+    for (size_t i = 0; i < keys.size(); ++i)
         QVERIFY2(keys[i] < 1500, qPrintable(times.join(' ')));
     QVERIFY(page.Grid->ShownRowCount() == count / 5);
 }
