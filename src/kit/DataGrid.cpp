@@ -553,6 +553,14 @@ void DataGrid::ApplyRows() {
     emit RowsShownChanged();
 }
 
+void DataGrid::PrepareFilter() {
+    if (rowTexts.Built() && rowTexts.RowCount() == gridModel->rowCount())
+        return;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    BuildRowTexts();
+    QApplication::restoreOverrideCursor();
+}
+
 void DataGrid::SetFilterText(const QString& text) {
     const QStringList words = FilterWords(text);
     filterText = text;

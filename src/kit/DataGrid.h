@@ -188,6 +188,9 @@ public:
     void SetFilterText(const QString& text);
     QString FilterText() const { return filterText; }
     bool Filtered() const { return !filterWords.isEmpty(); }
+    // Reads the texts of every row for a filter now, so that the first typed letter finds them
+    // ready (called when the filter box gets the focus; a reload drops them).
+    void PrepareFilter();
 
     // The count under countColumn ("共12条") and the sums under their columns, over the rows
     // shown; set again whenever the rows shown change. Without a result row the footer is blank.

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 
 QString FilterStateText(int shown, int total) {
     return QStringLiteral("已筛选：显示 %1 条，共 %2 条").arg(shown).arg(total);
@@ -22,6 +23,9 @@ GridFilterBar::GridFilterBar(DataGrid* grid, QWidget* parent)
     Edit = new QLineEdit(this);
     Edit->setObjectName(QStringLiteral("FilterEdit"));
     Edit->setClearButtonEnabled(true);
+    // The box's own clear button, named for a screen reader.
+    for (QToolButton* clear : Edit->findChildren<QToolButton*>())
+        clear->setAccessibleName(QStringLiteral("清除筛选"));
     Edit->setPlaceholderText(QStringLiteral("输入文字，筛选查出的单据 (Ctrl+F)"));
     Edit->setToolTip(QStringLiteral("只显示在任一列中含有所输入文字的行；多个词用空格隔开 (Ctrl+F)"));
     Edit->setMinimumWidth(220);
@@ -53,6 +57,7 @@ GridFilterBar::GridFilterBar(DataGrid* grid, QWidget* parent)
     find->setEnabled(false);
     parent->addAction(find);
     parent->installEventFilter(this);
+    Edit->installEventFilter(this);
     findAction = find;
     connect(find, &QAction::triggered, this, &GridFilterBar::FocusFilter);
     connect(Edit, &QLineEdit::textChanged, grid, &DataGrid::SetFilterText);
@@ -62,6 +67,8 @@ GridFilterBar::GridFilterBar(DataGrid* grid, QWidget* parent)
 }
 
 bool GridFilterBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit && event->type() == QEvent::FocusIn)
+        grid->PrepareFilter();
     if (watched == parentWidget() && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
         findAction->setEnabled(event->type() == QEvent::Show);
     return QWidget::eventFilter(watched, event);
