@@ -78,9 +78,6 @@ int CompareBookText(QStringView a, QStringView b) {
     return folded < 0 ? -1 : (folded > 0 ? 1 : 0);
 }
 
-namespace {
-
-// The number written by count digits at from, or -1.
 int DigitsAt(QStringView text, qsizetype from, qsizetype count) {
     int value = 0;
     for (qsizetype i = from; i < from + count; ++i) {
@@ -91,6 +88,8 @@ int DigitsAt(QStringView text, qsizetype from, qsizetype count) {
     }
     return value;
 }
+
+namespace {
 
 double DateNumber(const QDate& date, const QTime& time) {
     return ((date.year() * 100.0 + date.month()) * 100.0 + date.day()) * 1000000.0 +

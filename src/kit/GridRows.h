@@ -23,6 +23,10 @@ QString AmountCellText(double value, bool thousands);
 // character. Negative, 0 or positive.
 int CompareBookText(QStringView a, QStringView b);
 
+// The number written by count digits at from in text (which must hold them), or -1 where a
+// character is no digit.
+int DigitsAt(QStringView text, qsizetype from, qsizetype count);
+
 // A stored date ("yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss", or any form the books read) as a number
 // that orders as the dates do: yyyyMMddHHmmss. NaN when the text is no date.
 double DateSortKey(const QString& text);

@@ -141,11 +141,19 @@ int Key(Query& query, const char* field) {
     return static_cast<int>(query.FieldByName(QLatin1String(field)).AsInteger());
 }
 
-// Whether a list body has any row; a failed count (after its message) counts as rows, so that
-// no advice is given on a guess.
-bool HasRows(const QString& listBody, const QString& failure) {
-    double count = 0;
-    return !Total(Cards::CountSql(listBody), failure, &count) || count > 0;
+// Whether a list body has any row. The advice is a side line of the page: a failed count gives no
+// message of its own (the page's own refresh reports the failure) and counts as rows, so that no
+// advice is given on a guess.
+bool HasRows(const QString& listBody) {
+    Query& query = ShareDataModule->ADOQueryTemp2;
+    try {
+        query.SQL = Cards::CountSql(listBody);
+        query.Open();
+        return query.RecordCount() > 0 && query.Fields(0).AsFloat() > 0;
+    } catch (const KestrelError&) {
+        query.Close();
+        return true;
+    }
 }
 
 // An empty page says what to do first; a page with records shows no such line.
@@ -156,9 +164,8 @@ void SetEmptyHint(CardPage& page, EmptyPages::Kind kind, int records, bool searc
     }
     EmptyPages::Situation situation;
     situation.Searching = searching;
-    situation.HasCustomers =
-        HasRows(Cards::CustomerListBody(CustomerFilter, QString()), QStringLiteral("刷新客户时出错"));
-    situation.HasAccounts = HasRows(Cards::AccountListBody(AccountFilter), QStringLiteral("刷新帐户时出错"));
+    situation.HasCustomers = HasRows(Cards::CustomerListBody(CustomerFilter, QString()));
+    situation.HasAccounts = HasRows(Cards::AccountListBody(AccountFilter));
     page.EmptyHint->setText(EmptyPages::Text(kind, situation));
 }
 

@@ -8,6 +8,7 @@
 #include "foundation/Query.h"
 #include "foundation/ShareDM.h"
 #include "kit/DataGrid.h"
+#include "kit/GridRows.h"
 #include "kit/Prompts.h"
 #include "reports/ProgressForm.h"
 
@@ -25,18 +26,6 @@ QString ExportDateLine(const QDate& today) {
 }
 
 namespace {
-
-// The number written by count digits at from, or -1.
-int DigitsAt(const QString& text, qsizetype from, qsizetype count) {
-    int value = 0;
-    for (qsizetype i = from; i < from + count; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return -1;
-        value = value * 10 + (c - u'0');
-    }
-    return value;
-}
 
 // Whether text has the stored form "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss", with a valid date and
 // time of day: the sheet's form then differs only in its separators.
