@@ -373,6 +373,13 @@ QVariant Query::ValueAt(int row, int column) const {
     return result.Value(row, column);
 }
 
+bool Query::AppendTextAt(int row, int column, QString* out) const {
+    if (state == State::Inactive || row < 0 || row >= result.RowCount() || column < 0 ||
+        column >= names.size())
+        return false;
+    return result.AppendText(row, column, out);
+}
+
 double Query::ColumnSum(int column) const {
     if (state == State::Inactive || column < 0 || column >= names.size())
         return 0;

@@ -82,6 +82,8 @@ public:
     Field Fields(int index);
     // Direct access for grids: the value at a row and column of the open result.
     QVariant ValueAt(int row, int column) const;
+    // Appends the text at a row and column to out and returns true; false when it holds no text.
+    bool AppendTextAt(int row, int column, QString* out) const;
     // The sum of a column over every row of the open result, read as numbers (0 when closed).
     double ColumnSum(int column) const;
 

@@ -1,5 +1,6 @@
 #include "ResultRows.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 #include <cstdlib>
 #include <new>
@@ -148,6 +149,19 @@ QVariant ResultRows::Value(int row, int column) const {
     default:
         return QVariant();
     }
+}
+
+bool ResultRows::AppendText(int row, int column, QString* out) const {
+    const Cell& cell = At(row, column);
+    if (cell.Type != SQLITE_TEXT)
+        return false;
+    // UTF-8 never takes fewer bytes than UTF-16 units; the decoder writes into the room made.
+    const qsizetype before = out->size();
+    out->resize(before + cell.Length);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QChar* end = decoder.appendToBuffer(out->data() + before, QByteArrayView(cell.Bytes, cell.Length));
+    out->resize(end - out->constData());
+    return true;
 }
 
 std::vector<QVariant> ResultRows::Row(int row) const {

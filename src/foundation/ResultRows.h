@@ -35,6 +35,9 @@ public:
     void EndRow() { ++rows; }
 
     QVariant Value(int row, int column) const;
+    // When the cell holds a text: appends it to out and returns true, without making a QVariant
+    // or a string of its own (a filter reads every text of a large result at once).
+    bool AppendText(int row, int column, QString* out) const;
     std::vector<QVariant> Row(int row) const;
     // The sum of a column's values as numbers, row after row; nulls count for nothing.
     double Sum(int column) const;

@@ -114,6 +114,13 @@ QString QueryGridModel::DisplayText(int row, int column) const {
     return value.toString();
 }
 
+void QueryGridModel::AppendDisplayText(int row, int column, QString* out) const {
+    if (query && column >= 0 && column < static_cast<int>(fieldOfColumn.size()) && row >= 0 && row < rows &&
+        query->AppendTextAt(row, fieldOfColumn[static_cast<size_t>(column)], out))
+        return;
+    out->append(DisplayText(row, column));
+}
+
 QString QueryGridModel::PlainText(int row, int column) const {
     const QVariant value = Value(row, column);
     if (!value.isNull() && columns[static_cast<size_t>(column)].Amount && IsNumber(value))
@@ -524,7 +531,8 @@ void DataGrid::BuildRowTexts() {
     }
     rowTexts.Build(gridModel->rowCount(), [&](int row, QString* block) {
         for (const int column : columns) {
-            RowTexts::AddCell(block, gridModel->DisplayText(row, column));
+            gridModel->AppendDisplayText(row, column, block);
+            RowTexts::EndCell(block);
             if (Column(column).Amount && gridModel->Thousands())
                 RowTexts::AddCell(block, gridModel->PlainText(row, column));
         }

@@ -51,6 +51,8 @@ public:
     QString DisplayText(int row, int column) const;
     // The same without thousands separators: what a copy hands to a spreadsheet.
     QString PlainText(int row, int column) const;
+    // Appends DisplayText to out; a text is copied straight from the result.
+    void AppendDisplayText(int row, int column, QString* out) const;
     // Amounts with a comma between groups of thousands.
     void SetThousands(bool on);
     bool Thousands() const { return thousands; }

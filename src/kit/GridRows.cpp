@@ -4,6 +4,7 @@
 #include "foundation/PublicFunction.h"
 
 #include <QRegularExpression>
+#include <QStringMatcher>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -232,6 +233,10 @@ void RowTexts::Build(int rowCount, const std::function<void(int row, QString* bl
 
 void RowTexts::AddCell(QString* block, QStringView cell) {
     block->append(cell);
+    EndCell(block);
+}
+
+void RowTexts::EndCell(QString* block) {
     block->append(QChar(CellSeparator));
 }
 
@@ -250,20 +255,42 @@ QStringView RowTexts::Row(int row) const {
 }
 
 std::vector<int> RowTexts::Matching(const QStringList& words, const std::vector<int>& candidates) const {
-    std::vector<int> kept;
     if (words.isEmpty())
         return candidates;
+    std::vector<int> kept;
     kept.reserve(candidates.size() / 4);
-    for (const int row : candidates) {
-        const QStringView text = Row(row);
-        bool all = true;
-        for (const QString& word : words) {
-            if (!text.contains(word)) {
-                all = false;
-                break;
-            }
+    // A few rows left (typing on narrows them): each is looked through.
+    if (candidates.size() * 8 < static_cast<size_t>(RowCount())) {
+        for (const int row : candidates) {
+            const QStringView text = Row(row);
+            if (std::all_of(words.begin(), words.end(),
+                            [&text](const QString& word) { return text.contains(word); }))
+                kept.push_back(row);
         }
-        if (all)
+        return kept;
+    }
+    // Otherwise the whole block is searched once per word, and each hit marks its row: one
+    // search through some megabytes is far quicker than a search per row. No word holds the
+    // separator, so a hit never spans two rows.
+    const size_t rowCount = static_cast<size_t>(RowCount());
+    std::vector<int> hits(rowCount, 0); // words found in each row, in their order
+    const QStringView all(block);
+    for (int w = 0; w < words.size(); ++w) {
+        const QStringMatcher matcher(words[w]);
+        size_t row = 0;
+        qsizetype at = matcher.indexIn(all, 0);
+        while (at >= 0) {
+            while (starts[row + 1] <= at)
+                ++row;
+            // A row counts when every word before this one was found in it too.
+            if (hits[row] == w)
+                hits[row] = w + 1;
+            at = matcher.indexIn(all, starts[row + 1]);
+        }
+    }
+    const int every = static_cast<int>(words.size());
+    for (const int row : candidates) {
+        if (row >= 0 && static_cast<size_t>(row) < rowCount && hits[static_cast<size_t>(row)] == every)
             kept.push_back(row);
     }
     return kept;

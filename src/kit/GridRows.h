@@ -64,10 +64,12 @@ QStringList FilterWords(const QString& typed);
 // a few hundred thousand rows at once while the user types.
 class RowTexts {
 public:
-    // cells(row, block) adds the texts of a row's cells to block, each through AddCell: a cell
-    // ends with a separator no typed word holds, so a word never matches across two cells.
+    // cells(row, block) adds the texts of a row's cells to block, each through AddCell (or its
+    // text appended, then EndCell): a cell ends with a separator no typed word holds, so a word
+    // never matches across two cells.
     void Build(int rowCount, const std::function<void(int row, QString* block)>& cells);
     static void AddCell(QString* block, QStringView cell);
+    static void EndCell(QString* block);
     void Clear();
     bool Built() const { return !starts.empty(); }
     int RowCount() const { return starts.empty() ? 0 : static_cast<int>(starts.size()) - 1; }

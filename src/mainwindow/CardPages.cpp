@@ -253,7 +253,11 @@ void TFormMain::ShowCustomerCards() {
                   records, failure))
         return;
     page.Status->setText(Cards::PageStatusText(records, CustomerPage, page.PageSize()));
-    SetEmptyHint(page, EmptyPages::Kind::Customers, records, !SearchClause.trimmed().isEmpty());
+    const bool searching = !SearchClause.trimmed().isEmpty();
+    SetEmptyHint(page, EmptyPages::Kind::Customers, records, searching);
+    CustomerSearchNote->setText(QStringLiteral("已按条件搜索：%1 位客户").arg(records));
+    CustomerSearchNote->setVisible(searching);
+    CustomerShowAll->setVisible(searching);
     page.ShowPaging(records, CustomerPage);
     const QDate date = WorkingDate();
     FillSlots(page, [&](Query& row, int slot) {

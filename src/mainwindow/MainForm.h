@@ -147,6 +147,11 @@ public:
     bool OpenMoneyEditor(int moneyIndex); // voucher card clicked
     bool OpenCustomerCard(int customerIndex);
     void CustomerSearch(); // 客户搜索
+    // While a customer search is in force, the customer page says so beside its buttons, with
+    // 显示全部 to end it.
+    QLabel* CustomerSearchNote = nullptr;
+    QPushButton* CustomerShowAll = nullptr;
+    void CustomerShowAllClick();
 
     // ---- Result grids and accounts (MainFormReports.cpp)
     void BuildReportPages(); // the grids and buttons of pages 2 and 5

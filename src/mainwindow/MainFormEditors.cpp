@@ -1,3 +1,4 @@
+#include "CardPage.h"
 #include "MainForm.h"
 #include "customers/CustomerForm.h"
 #include "customers/CustomerForm2.h"
@@ -85,4 +86,11 @@ void TFormMain::CustomerSearch() {
         return;
     CustomerPage = 0;
     ShowCustomerCards();
+}
+
+void TFormMain::CustomerShowAllClick() {
+    SearchClause.clear();
+    CustomerPage = 0;
+    ShowCustomerCards();
+    CustomerCards->FocusCard(1);
 }

@@ -198,6 +198,7 @@ private slots:
     void salesmanSeesHisOwnRecords();
     void customerSearchMatchesTheJoinedList_data();
     void customerSearchMatchesTheJoinedList();
+    void customerSearchIsShownAndEnded();
     void failingListKeepsCardsAndDisablesButtons();
     void accountFailuresNameTheirQuery_data();
     void accountFailuresNameTheirQuery();
@@ -765,6 +766,25 @@ void TestCardPages::customerSearchMatchesTheJoinedList() {
         search + QStringLiteral(" Order By CustomerIndex Asc"));
     QCOMPARE(ShownTags(QStringLiteral("Customer")), joined);
     QCOMPARE(Text(QStringLiteral("CustomerSum")), Cards::PageStatusText(joined.size(), 0));
+    QVERIFY(cards.program.Prompts().Messages.empty());
+}
+
+void TestCardPages::customerSearchIsShownAndEnded() {
+    CardFixture cards;
+    for (const QString& name : {QStringLiteral("张三贸易"), QStringLiteral("李四"), QStringLiteral("张家")})
+        cards.Customer(name);
+    FormMain->ShowCustomerCards();
+    auto* note = FormMain->CustomerSearchNote;
+    QVERIFY(note->isHidden() && FormMain->CustomerShowAll->isHidden());
+    SearchClause = QStringLiteral(" And (InStr(CustomerName,'张') > 0)");
+    FormMain->ShowCustomerCards();
+    QVERIFY(!note->isHidden() && !FormMain->CustomerShowAll->isHidden());
+    QCOMPARE(note->text(), QStringLiteral("已按条件搜索：2 位客户"));
+    QCOMPARE(ShownTags(QStringLiteral("Customer")).size(), 2);
+    FormMain->CustomerShowAll->click();
+    QVERIFY(SearchClause.isEmpty());
+    QCOMPARE(ShownTags(QStringLiteral("Customer")).size(), 3);
+    QVERIFY(note->isHidden() && FormMain->CustomerShowAll->isHidden());
     QVERIFY(cards.program.Prompts().Messages.empty());
 }
 

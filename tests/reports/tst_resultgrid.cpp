@@ -370,6 +370,19 @@ void TestResultGrid::rowTextsFindEveryWord() {
     QCOMPARE(match("商贸1000"), std::vector<int>()); // a word never spans two cells
     QCOMPARE(match("nothing"), std::vector<int>());
     QCOMPARE(FilterWords(QStringLiteral(" A  b ")), QStringList({"a", "b"}));
+
+    // Every row searched at once, or a few candidates one by one: the same rows, in the order given.
+    RowTexts many;
+    many.Build(40, [](int row, QString* block) {
+        RowTexts::AddCell(block, QStringLiteral("行%1").arg(row));
+        RowTexts::AddCell(block, row % 3 ? QStringLiteral("甲") : QStringLiteral("乙丙"));
+    });
+    std::vector<int> everyRow(40);
+    std::iota(everyRow.begin(), everyRow.end(), 0);
+    QCOMPARE(many.Matching(FilterWords("乙 行1"), everyRow), std::vector<int>({12, 15, 18}));
+    QCOMPARE(many.Matching(FilterWords("行1 乙 乙"), everyRow), std::vector<int>({12, 15, 18}));
+    QCOMPARE(many.Matching(FilterWords("乙 行1"), {15, 3, 13, 12}), std::vector<int>({15, 12}));
+    QCOMPARE(many.Matching(FilterWords("丙甲"), everyRow), std::vector<int>());
 }
 
 void TestResultGrid::copiedTextPastesAsCells() {
