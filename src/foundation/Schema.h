@@ -10,11 +10,13 @@ namespace Schema {
 // The schema version stored in the database (PRAGMA user_version of the file; the table
 // SchemaVersion on a server). A later release raises it and adds an upgrade step from the version
 // before.
-constexpr int Version = 2;
+constexpr int Version = 3;
 
 QStringList TableNames();
 // The integer key column of a table ("" for an unknown table); names match without regard to case.
 QString KeyColumn(const QString& table);
+// The columns of a table in their declared order (none for an unknown table); any case matches.
+QStringList Columns(const QString& table);
 // The spelling of a column of any table as declared ("" when no table has it); any case matches.
 QString ColumnName(const QString& anyCase);
 

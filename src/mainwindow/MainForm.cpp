@@ -1,5 +1,6 @@
 #include "MainForm.h"
 
+#include "AutoBackups.h"
 #include "CardPage.h"
 #include "RoleViews.h"
 #include "WindowPlace.h"
@@ -224,6 +225,19 @@ void TFormMain::BuildMaintenancePage() {
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setIconSize(QSize(32, 32));
     }
+    // The automatic backups, listed when the page is shown, and written once a day while running.
+    auto* backups = new AutoBackupBox(this, TabSheet6);
+    backups->setGeometry(8, 136, 620, 300);
+    connect(PageControl1, &QTabWidget::currentChanged, backups, [this, backups](int page) {
+        if (PageControl1->widget(page) == TabSheet6)
+            backups->Refresh();
+    });
+    auto* daily = new QTimer(this);
+    connect(daily, &QTimer::timeout, this, [] {
+        if (!CurrentRole.isEmpty())
+            RunDailyAutoBackup();
+    });
+    daily->start(60 * 60 * 1000);
 }
 
 void TFormMain::BuildPageActions() {
@@ -495,6 +509,11 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     if (isVisible() && shownOnce && !CurrentRole.isEmpty())
         StorePlace();
     QMainWindow::closeEvent(event);
+    // A normal close of a signed-in session: the books are backed up after the window is gone.
+    if (event->isAccepted() && !CurrentRole.isEmpty()) {
+        hide();
+        RunAutoBackup();
+    }
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {

@@ -55,6 +55,10 @@ void TFormMain::ActionLoadExecute() {
     const QString source = Prompts::Get().OpenFileName(this, options);
     if (source.isEmpty())
         return;
+    RestoreFrom(source);
+}
+
+void TFormMain::RestoreFrom(const QString& source) {
     const BackupOutcome outcome = RestoreDatabase(ShareDataModule->ADOConnection1, source, ProgramFolder);
     if (!outcome.Ok) {
         Prompts::Get().Error(RestoreFailureText(outcome));
