@@ -64,7 +64,7 @@ const Table tables[] = {
     {"History", "HistoryIndex",
      "HistoryIndex INTEGER PRIMARY KEY AUTOINCREMENT, HistoryTime TEXT, HistoryUser TEXT COLLATE NOCASE, "
      "HistoryHost TEXT COLLATE NOCASE, HistoryTable TEXT COLLATE NOCASE, HistoryKey INTEGER DEFAULT 0, "
-     "HistoryKind TEXT COLLATE NOCASE, HistoryBefore TEXT, HistoryAfter TEXT, HistoryAction INTEGER DEFAULT "
+     "HistoryKind TEXT COLLATE NOCASE, HistoryBefore TEXT, HistoryAfter TEXT, HistoryAction BIGINT DEFAULT "
      "0, "
      "HistoryUndoes INTEGER DEFAULT 0"},
 };
