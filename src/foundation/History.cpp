@@ -112,7 +112,17 @@ bool KindOf(const QString& text, Kind* kind) {
     return false;
 }
 
+namespace {
+bool writing = true;
+} // namespace
+
+void SetWriting(bool on) {
+    writing = on;
+}
+
 bool Kept(const QString& table) {
+    if (!writing)
+        return false;
     static const QStringList kept = {QStringLiteral("Customer"),   QStringLiteral("Bill"),
                                      QStringLiteral("MoneyTable"), QStringLiteral("Account"),
                                      QStringLiteral("Power"),      QStringLiteral("Parameter")};

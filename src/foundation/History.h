@@ -23,6 +23,9 @@ QString KindText(Kind kind);
 // The kind of a text of KindText; false when it is none.
 bool KindOf(const QString& text, Kind* kind);
 
+// Whether history rows are written at all: always, but a benchmark measures a store without them.
+void SetWriting(bool on);
+
 // Whether changes of a table are kept in the history (the records a user edits; not the serial
 // counters or the print settings).
 bool Kept(const QString& table);

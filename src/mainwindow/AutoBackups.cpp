@@ -19,6 +19,12 @@
 
 namespace {
 const QString Section = QStringLiteral("Kestrel");
+
+QString SizeText(qint64 bytes) {
+    if (bytes >= 1024 * 1024)
+        return QStringLiteral("%1 MB").arg(double(bytes) / (1024 * 1024), 0, 'f', 1);
+    return QStringLiteral("%1 KB").arg((bytes + 1023) / 1024);
+}
 } // namespace
 
 QString AutoBackupFolder() {
@@ -96,12 +102,11 @@ AutoBackupBox::AutoBackupBox(TFormMain* main, QWidget* parent)
 void AutoBackupBox::Refresh() {
     std::vector<AutoBackup::Copy> copies = AutoBackup::List(AutoBackupFolder());
     List->setRowCount(static_cast<int>(copies.size()));
-    const QLocale locale;
     for (int r = 0; r < static_cast<int>(copies.size()); ++r) {
         AutoBackup::Copy& copy = copies[static_cast<size_t>(r)];
         AutoBackup::ReadFigures(&copy);
         const QString texts[4] = {
-            copy.Time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), locale.formattedDataSize(copy.Size),
+            copy.Time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), SizeText(copy.Size),
             copy.Documents < 0 ? QStringLiteral("无法读取") : QString::number(copy.Documents),
             copy.LastDocument};
         for (int c = 0; c < 4; ++c) {

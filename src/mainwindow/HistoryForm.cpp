@@ -7,10 +7,12 @@
 #include "kit/DataGrid.h"
 #include "kit/Prompts.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +35,64 @@ QString TableTitleSql() {
         sql = QStringLiteral("IIF(HistoryTable = '%1', '%2', %3)")
                   .arg(QLatin1String(t[0]), QString::fromUtf8(t[1]), sql);
     return sql;
+}
+
+// The fields as the user knows them.
+QString FieldTitle(const QString& column) {
+    static const QHash<QString, QString> titles = {
+        {"CustomerIndex", "客户编号"},
+        {"CustomerName", "客户名称"},
+        {"CustomerOwe", "期初欠款"},
+        {"CustomerPhone", "电话"},
+        {"CustomerFax", "传真"},
+        {"CustomerContact", "联系人"},
+        {"CustomerHandPhone", "手机"},
+        {"CustomerEMail", "电子邮件"},
+        {"CustomerWebsite", "网址"},
+        {"CustomerAddress", "地址"},
+        {"CustomerRemark", "备注"},
+        {"CustomerMan", "业务员"},
+        {"BillIndex", "单据编号"},
+        {"BillKind", "单据类型"},
+        {"BillSerial", "单据号"},
+        {"BillCreateTime", "开单日期"},
+        {"BillRecordTime", "录入日期"},
+        {"BillUser", "客户"},
+        {"BillSum", "金额"},
+        {"BillReason", "业务种类"},
+        {"BillState", "业务进度"},
+        {"BillRemark", "备注"},
+        {"BillMan", "业务员"},
+        {"MoneyIndex", "款项编号"},
+        {"MoneyAccount", "帐户"},
+        {"MoneyBill", "所属单据"},
+        {"MoneySerial", "单据号"},
+        {"MoneyCreateTime", "日期"},
+        {"MoneyRecordTime", "录入日期"},
+        {"MoneyUser", "客户"},
+        {"MoneyReason", "业务种类"},
+        {"MoneyType", "款项类别"},
+        {"MoneyToken", "款项凭证"},
+        {"MoneyRemark", "备注"},
+        {"MoneyMan", "经手人"},
+        {"MoneyIn", "收入"},
+        {"MoneyOut", "支出"},
+        {"MoneySum", "金额"},
+        {"AccountIndex", "帐户编号"},
+        {"AccountName", "帐户名称"},
+        {"AccountBase", "期初余额"},
+        {"AccountMan", "建立人"},
+        {"PowerIndex", "职员编号"},
+        {"PowerName", "姓名"},
+        {"PowerKey", "密码"},
+        {"PowerPicture", "照片"},
+        {"PowerRange", "权限"},
+        {"PowerRole", "角色"},
+        {"ParameterIndex", "选项编号"},
+        {"ParameterType", "选项类别"},
+        {"ParameterValue", "选项内容"},
+    };
+    return titles.value(column, column);
 }
 
 QString ValueText(const QVariant& v) {
@@ -166,6 +226,7 @@ TFormHistory::TFormHistory(QWidget* parent)
     connect(ButtonUndo, &QPushButton::clicked, this, &TFormHistory::UndoClick);
     connect(ButtonExport, &QPushButton::clicked, this, &TFormHistory::ExportClick);
     connect(ButtonClose, &QPushButton::clicked, this, &QDialog::reject);
+    Grid->SetQuery(&page);
     connect(Grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TFormHistory::ShowDetails);
 }
@@ -252,8 +313,8 @@ void TFormHistory::ShowDetails() {
     for (int r = 0; r < columns.size(); ++r) {
         const QString& c = columns[r];
         const bool mark = changed.contains(c);
-        const QString texts[3] = {mark ? QStringLiteral("● ") + c : c, ValueText(e.Before.value(c)),
-                                  ValueText(e.After.value(c))};
+        const QString texts[3] = {(mark ? QStringLiteral("● ") : QString()) + FieldTitle(c),
+                                  ValueText(e.Before.value(c)), ValueText(e.After.value(c))};
         for (int col = 0; col < 3; ++col) {
             auto* item = new QTableWidgetItem(texts[col]);
             if (mark) {
@@ -301,4 +362,21 @@ void ShowHistory(QWidget* parent, const QString& table, qint64 key) {
     form.RecordKey = key;
     form.FormShow();
     Prompts::Get().ShowModal(&form);
+}
+
+void AddRecordHistoryAction(QWidget* editor, std::function<RowImage()> image) {
+    auto* action = new QAction(QStringLiteral("本记录的修改记录"), editor);
+    action->setObjectName(QStringLiteral("ActionRecordHistory"));
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    action->setShortcutContext(Qt::WindowShortcut);
+    editor->addAction(action);
+    editor->setContextMenuPolicy(Qt::ActionsContextMenu);
+    QObject::connect(action, &QAction::triggered, editor, [editor, image] {
+        const RowImage loaded = image();
+        if (!loaded.Exists()) {
+            Prompts::Get().Information(QStringLiteral("新记录还没有修改记录"));
+            return;
+        }
+        ShowHistory(editor, loaded.Table, loaded.Key);
+    });
 }

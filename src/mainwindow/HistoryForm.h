@@ -2,8 +2,10 @@
 
 #include "foundation/History.h"
 #include "foundation/Query.h"
+#include "foundation/RowImage.h"
 
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 class DataGrid;
@@ -68,6 +70,10 @@ private:
 
 // Shows the window (for one record when table is given), as 管理员 and 总经理 may.
 void ShowHistory(QWidget* parent, const QString& table = QString(), qint64 key = 0);
+
+// Gives a record's editor the action 本记录的修改记录 (Ctrl+H, and in its context menu) for 管理员
+// and 总经理: the history of the record it has loaded (image() tells which; nothing for a new one).
+void AddRecordHistoryAction(QWidget* editor, std::function<RowImage()> image);
 
 // The titles the window shows for a table and a column.
 QString HistoryTableTitle(const QString& table);

@@ -350,6 +350,8 @@ void TFormMain::ApplyRoleView() {
         return; // the window keeps its previous view
     ShowOnlyPages(view.VisibleTabs);
     ShowPage(static_cast<Page>(view.ActivePage));
+    // An automatic backup that failed at the last close is told once, to whoever signs in first.
+    TellAutoBackupFailure();
     // Backup is the administrator's; the left bar offers it to him alone.
     ActionButtonSave2->setVisible(view.Kind == RoleKind::Administrator);
 

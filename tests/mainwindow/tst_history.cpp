@@ -2,6 +2,7 @@
 #include "documents/DocumentRules.h"
 #include "finance/AccountRules.h"
 #include "finance/VoucherRules.h"
+#include "foundation/AutoBackup.h"
 #include "foundation/Backup.h"
 #include "foundation/History.h"
 #include "foundation/HistoryUndo.h"
@@ -10,13 +11,19 @@
 #include "foundation/Query.h"
 #include "foundation/Schema.h"
 #include "foundation/ShareDM.h"
+#include "kit/DataGrid.h"
+#include "mainwindow/AutoBackups.h"
+#include "mainwindow/HistoryForm.h"
 #include "mainwindow/MainForm.h"
 #include "reports/ReportFixture.h"
 #include "signin/StaffRules.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <functional>
 
@@ -38,6 +45,7 @@ private slots:
     void undoRefused();
     void undoOfAnUndo();
     void historySurvivesRestoreOfLaterBackup();
+    void windowAndBackupList();
 
 private:
     std::unique_ptr<TestProgram> program;
@@ -490,6 +498,50 @@ void TestHistory::historySurvivesRestoreOfLaterBackup() {
     QCOMPARE(History::ReadRowText(q.Fields(0).AsString()).value(QStringLiteral("CustomerName")).toString(),
              QStringLiteral("备份前"));
     again.Close();
+}
+
+void TestHistory::windowAndBackupList() {
+    UpdateCustomer(Books(), TakeRowImage(Books(), QStringLiteral("Customer"), 2),
+                   Customer(QStringLiteral("东方商贸集团"), QStringLiteral("0571-8888")));
+    DeleteBillWithVouchers(Books(), 3);
+    // Automatic backups: two written; one asked for while another workstation holds the folder
+    // is not written.
+    const QString folder = program->Folder() + QStringLiteral("备份/");
+    const QDateTime now = QDateTime::currentDateTime();
+    QVERIFY(AutoBackup::Run(Books(), folder, now.addDays(-1)).Written);
+    {
+        QVERIFY(QDir().mkpath(folder));
+        QLockFile other(folder + QStringLiteral(".Kestrel-自动备份.lock"));
+        QVERIFY(other.tryLock(0));
+        QVERIFY(AutoBackup::Run(Books(), folder, now).Skipped);
+    }
+    const AutoBackup::Outcome written = AutoBackup::Run(Books(), folder, now);
+    QVERIFY2(written.Written, qPrintable(written.Error));
+    // A second close within the minute (another workstation) writes none.
+    QVERIFY(AutoBackup::Run(Books(), folder, now.addSecs(5)).Skipped);
+    const auto copies = AutoBackup::List(folder);
+    QCOMPARE(int(copies.size()), 2);
+
+    TFormHistory form;
+    form.FormShow();
+    form.show();
+    QCOMPARE(form.Grid->BoundQuery()->RecordCount(), 9);
+    // The newest row (the document's deletion) shown with its values before.
+    QCOMPARE(form.Details->item(0, 1)->text().isEmpty(), false);
+    form.Grid->selectRow(form.Grid->BoundQuery()->RecordCount() - 1);
+    SaveScreenshot(&form, QStringLiteral("history-window.png"));
+    form.close();
+
+    FormMain->show();
+    for (int i = 0; i < FormMain->PageControl1->count(); ++i)
+        if (FormMain->PageControl1->tabText(i) == QStringLiteral("数据维护"))
+            FormMain->PageControl1->setCurrentIndex(i);
+    auto* list = FormMain->findChild<QTableWidget*>(QStringLiteral("AutoBackupList"));
+    QVERIFY(list);
+    QCOMPARE(list->rowCount(), 2);
+    QCOMPARE(list->item(0, 2)->text(), QStringLiteral("3")); // documents 2, 4, 5
+    QCOMPARE(list->item(0, 3)->text(), QStringLiteral("2024-02-20"));
+    SaveScreenshot(FormMain, QStringLiteral("backup-list.png"));
 }
 
 QTEST_MAIN(TestHistory)
