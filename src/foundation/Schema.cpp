@@ -131,6 +131,19 @@ const Table* FindTable(const char* name) {
     return nullptr;
 }
 
+// The tables a database of that version holds: those added by a later step are made by its
+// upgrade.
+QStringList TablesOfVersion(int version) {
+    QStringList names = TableNames();
+    for (const Step& step : steps) {
+        if (step.version <= version)
+            continue;
+        for (const char* name : step.tables)
+            names.removeAll(QString::fromLatin1(name));
+    }
+    return names;
+}
+
 // On a server the history refuses every change and deletion of its rows, so that even a statement
 // of the program written wrongly cannot rewrite it (a restore of the books empties it with
 // TRUNCATE, which these row triggers do not see).
@@ -533,12 +546,13 @@ QString CheckServerDatabase(QSqlDatabase db) {
         if (!ServerTables(db, &present, &error))
             return notOurs.arg(database) + QLatin1Char('\n') + error;
     }
-    const QStringList expected = TableNames() << QStringLiteral("SchemaVersion");
-    for (const QString& table : expected) {
+    if (!present.contains(QStringLiteral("schemaversion")))
+        return notOurs.arg(database);
+    const int version = ReadVersion(db);
+    for (const QString& table : TablesOfVersion(version)) {
         if (!present.contains(table.toLower()))
             return notOurs.arg(database);
     }
-    const int version = ReadVersion(db);
     if (version > Version)
         return QStringLiteral("服务器上的数据库“%1”由更新版本的软件建立，请升级本软件后再使用。")
             .arg(database);
@@ -584,7 +598,7 @@ QString CheckDatabase(QSqlDatabase db, PageCheck pages) {
     while (query.next())
         present << query.value(0).toString().toLower();
     query.finish();
-    for (const QString& table : TableNames()) {
+    for (const QString& table : TablesOfVersion(version)) {
         if (!present.contains(table.toLower()))
             return notOurs.arg(file);
     }
