@@ -5,9 +5,11 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
     libqt6sql6-psql libpq-dev postgresql-15
+    mdbtools-dev
     qt6-charts-dev libqt6opengl6-dev qt6-pdf-dev libxlsxwriter-dev qt6-translations-l10n
     fonts-wqy-microhei
     xvfb xauth unzip
+    dpkg-dev file x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

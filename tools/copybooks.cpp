@@ -4,6 +4,7 @@
 #include "foundation/Connection.h"
 #include "foundation/FileStamp.h"
 #include "foundation/FileTargets.h"
+#include "foundation/JetConvert.h"
 #include "foundation/Leftovers.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Schema.h"
@@ -67,7 +68,8 @@ int main(int argc, char* argv[]) {
                "  each a Kestrel.mdb file, or a server: \"postgresql:\" followed by a libpq connection\n"
                "  string, such as \"postgresql:host=192.168.1.10 dbname=kestrel user=kestrel\", or a URI\n"
                "  \"postgresql://kestrel@192.168.1.10/kestrel\".\n"
-               "  A target file must not exist yet; a target server database must hold no records.\n";
+               "  A target file must not exist yet; a target server database must hold no records.\n"
+               "  The source may also be books kept in the Jet (Access) format; they are converted.\n";
         return 2;
     }
     const QString target = args[2];
@@ -81,15 +83,37 @@ int main(int argc, char* argv[]) {
         for (const QString& suffix : QStringList{QString()} + FileTargets::CompanionSuffixes())
             QFile::remove(part + suffix);
     };
+    // Books kept in the Jet format are read as they are and converted on the way.
+    std::unique_ptr<Jet::Books> jet;
+    JetConvert::Plan plan;
+    if (!IsServer(args[1]) && Jet::IsJetFile(args[1])) {
+        QString error;
+        jet = Jet::Open(args[1], &error);
+        if (jet)
+            error = JetConvert::RefusalOf(plan = JetConvert::MakePlan(*jet));
+        if (!error.isEmpty()) {
+            err << "kestrel_copybooks: " << error << "\n";
+            return 1;
+        }
+        if (const QString note = JetConvert::LeftOutNote(plan); !note.isEmpty())
+            out << note << "\n";
+    }
     DbConnection from;
     DbConnection to;
-    if (!OpenPlace(from, args[1], QString(), err) || !OpenPlace(to, target, part, err)) {
+    if ((!jet && !OpenPlace(from, args[1], QString(), err)) || !OpenPlace(to, target, part, err)) {
         to.Close();
         removePart();
         return 1;
     }
     std::vector<BookCopy::TableFigures> copied;
-    const QString problem = BookCopy::Copy(from, to, &copied);
+    QString problem;
+    if (jet) {
+        const JetConvert::Outcome outcome = JetConvert::Convert(*jet, plan, to);
+        problem = outcome.Problem;
+        copied = outcome.Figures;
+    } else {
+        problem = BookCopy::Copy(from, to, &copied);
+    }
     to.Close();
     if (!problem.isEmpty()) {
         removePart();

@@ -1,5 +1,6 @@
 #include "Forms.h"
 
+#include "GuidePages.h"
 #include "customers/CustomerForm.h"
 #include "customers/CustomerForm2.h"
 #include "customers/CustomerForm3.h"
@@ -10,6 +11,7 @@
 #include "finance/BillForm2.h"
 #include "finance/GetPayForm.h"
 #include "foundation/ShareDM.h"
+#include "kit/HelpWindow.h"
 #include "kit/Workspace.h"
 #include "mainwindow/MainForm.h"
 #include "reports/AnalysisForm.h"
@@ -72,6 +74,8 @@ void CreateForms() {
     FormCustomer3 = new TFormCustomer3(FormMain);
     FormProgress = new TFormProgress(FormMain);
     FormAnalysis = new TFormAnalysis(FormMain);
+    // F1 opens the user guide at the page of the window in front.
+    InstallHelpKey(FormMain, GuidePageFor);
 }
 
 void DestroyForms() {

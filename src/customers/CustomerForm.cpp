@@ -6,11 +6,13 @@
 #include "documents/DocumentRules.h"
 #include "finance/GetPayForm.h"
 #include "finance/VoucherRules.h"
+#include "foundation/BooksPlace.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
 #include "kit/PictureFrame.h"
 #include "kit/Prompts.h"
+#include "kit/ReadableFigure.h"
 #include "kit/Workspace.h"
 #include "mainwindow/RoleViews.h"
 
@@ -131,11 +133,12 @@ TFormCustomer::TFormCustomer(QWidget* parent)
     for (int i = 0; i < 5; ++i) {
         const int x = 12 + i * 110;
         QLabel* head = NewLabel(GroupBox2, figures[i].head, QRect(x, 26, 90, 22), Qt::AlignCenter);
-        QLabel* value = NewLabel(GroupBox2, QStringLiteral("0"), QRect(x, 54, 90, 26), Qt::AlignCenter);
+        QLabel* value = new FigureLabel(figures[i].head, QStringLiteral("0"), GroupBox2);
+        value->setGeometry(x, 54, 90, 26);
+        value->setAlignment(Qt::AlignCenter);
         value->setObjectName(QString::fromLatin1(figures[i].name));
         value->setFrameShape(QFrame::StyledPanel);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        value->setAccessibleName(figures[i].head);
         head->setBuddy(value);
         *figures[i].label = value;
         if (i < 4)
@@ -432,12 +435,15 @@ void TFormCustomer::Image1Click() {
                                    QStringLiteral("”不能用作文件夹名称，无法打开客户目录"));
         return;
     }
-    const QString folder = CustomerFolder(ProgramFolder, name);
+    const QString folder = CustomerFolder(BooksFolder, name);
     if (!QDir().mkpath(folder)) {
         Prompts::Get().Information(QStringLiteral("无法建立客户目录：") + QDir::toNativeSeparators(folder));
         return;
     }
-    Prompts::Get().OpenWithDesktop(folder);
+    // A desktop without a file manager opens nothing: the user is told where the folder is.
+    if (!Prompts::Get().OpenWithDesktop(folder))
+        Prompts::Get().Information(QStringLiteral("本机没有可以打开文件夹的程序。\n客户目录在：\n") +
+                                   QDir::toNativeSeparators(folder));
 }
 
 void TFormCustomer::HighlightFolderPicture(bool on) {

@@ -81,7 +81,8 @@ TFormCustomer3::TFormCustomer3(QWidget* parent)
     setFixedWidth(420);
 
     MakeDateEditsOneTabStop(this);
-    connect(CheckBox1, &QCheckBox::clicked, this, Guarded(this, &TFormCustomer3::CheckBox1Click));
+    // Any change of the box (mouse, Space, an assistive tool's toggle) enables the dates with it.
+    connect(CheckBox1, &QCheckBox::toggled, this, Guarded(this, &TFormCustomer3::CheckBox1Click));
     RunOnEnter(this, [this] { ActionYesExecute(); });
     connect(SpeedButton1, &QToolButton::clicked, this, Guarded(this, &TFormCustomer3::ActionYesExecute));
     connect(SpeedButton2, &QToolButton::clicked, this, Guarded(this, &TFormCustomer3::ActionCancelExecute));

@@ -64,6 +64,6 @@ QString CardMonthVouchersSql(const QString& name, bool receipts, const QDate& wo
 // Whether a customer name can be the name of its folder: not empty, not "." or "..", no path
 // separator or control character, at most 255 bytes in the file system's encoding.
 bool IsFolderName(const QString& name);
-// The folder of files kept for a customer: ProgramFolder + "客户目录/" + name.
+// The folder of files kept for a customer: BooksFolder + "客户目录/" + name.
 QString CustomerFolderRoot(const QString& programFolder);
 QString CustomerFolder(const QString& programFolder, const QString& name);

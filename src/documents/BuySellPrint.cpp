@@ -30,5 +30,5 @@ void TFormBuySell::ActionPrintExecute() {
     frReport1.Data.Add(QStringLiteral("frDBDataSet1"), &frDBDataSet1);
     frReport1.Data.Add(QStringLiteral("ADOQuery1"), &DocumentDataSet);
     frReport1.Data.Add(QStringLiteral("ADOQueryBigFont"), &BigFontDataSet);
-    PreviewReport(frReport1, ProgramFolder + BillTemplate, false, this);
+    PreviewReport(frReport1, TemplatePath(BillTemplate), false, this);
 }

@@ -30,7 +30,7 @@ void TFormGetPay::ActionPrintExecute() {
     frReport1.Data.Add(QStringLiteral("frDBDataSet1"), &voucherSet);
     frReport1.Data.Add(QStringLiteral("Account"), &AccountDataSet);
     frReport1.Variables = [this](const QString& name) { return frReport1GetValue(name); };
-    PreviewReport(frReport1, ProgramFolder + MoneyTemplate, true, this);
+    PreviewReport(frReport1, TemplatePath(MoneyTemplate), true, this);
     frReport1.Data.Clear();
 }
 

@@ -34,33 +34,60 @@ QString CopyTable(DbConnection& from, QSqlDatabase target, const QString& table)
     Query rows(&from);
     rows.Open(QStringLiteral("Select * From %1 Order By %2").arg(table, key));
     const QStringList names = rows.FieldNames();
-    QSqlQuery write(target);
+    QSqlQuery clear(target);
     // The history's rows are never deleted one by one (on a server its triggers refuse it); a
     // copy replaces the whole table.
     const bool history = table == QLatin1String("History") && target.driverName() != QLatin1String("QSQLITE");
-    if (!write.exec(QString::fromLatin1(history ? "TRUNCATE %1" : "DELETE FROM %1").arg(table)))
-        return write.lastError().text();
+    if (!clear.exec(QString::fromLatin1(history ? "TRUNCATE %1" : "DELETE FROM %1").arg(table)))
+        return clear.lastError().text();
     const int count = rows.RecordCount();
+    int next = 0;
+    return WriteRows(target, table, names, [&](QVariantList* row) {
+        if (next >= count)
+            return false;
+        row->clear();
+        for (int c = 0; c < names.size(); ++c)
+            row->append(rows.ValueAt(next, c));
+        ++next;
+        return true;
+    });
+}
+
+} // namespace
+
+QString WriteRows(QSqlDatabase target, const QString& table, const QStringList& names,
+                  const std::function<bool(QVariantList*)>& next) {
+    QSqlQuery write(target);
     int prepared = 0; // the rows of the prepared statement
-    for (int first = 0; first < count; first += BatchRows) {
-        const int batch = std::min(BatchRows, count - first);
-        if (batch != prepared) {
-            if (!write.prepare(InsertSql(table, names, batch)))
+    std::vector<QVariantList> batch;
+    batch.reserve(BatchRows);
+    QVariantList row;
+    bool more = true;
+    while (more) {
+        batch.clear();
+        while (static_cast<int>(batch.size()) < BatchRows && (more = next(&row))) {
+            if (row.size() != names.size())
+                return table + QStringLiteral(": 一行的值的个数与字段数不符");
+            batch.push_back(row);
+        }
+        if (batch.empty())
+            break;
+        const int rows = static_cast<int>(batch.size());
+        if (rows != prepared) {
+            if (!write.prepare(InsertSql(table, names, rows)))
                 return table + QStringLiteral(": ") + write.lastError().text();
-            prepared = batch;
+            prepared = rows;
         }
         int value = 0;
-        for (int r = first; r < first + batch; ++r) {
-            for (int c = 0; c < names.size(); ++c)
-                write.bindValue(value++, rows.ValueAt(r, c));
+        for (const QVariantList& values : batch) {
+            for (const QVariant& v : values)
+                write.bindValue(value++, v);
         }
         if (!write.exec())
             return table + QStringLiteral(": ") + write.lastError().text();
     }
     return QString();
 }
-
-} // namespace
 
 std::vector<TableFigures> Figures(DbConnection& connection) {
     std::vector<TableFigures> figures;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
+#include <functional>
 #include <vector>
 
 class DbConnection;
@@ -33,6 +36,11 @@ QString Copy(DbConnection& from, DbConnection& to, std::vector<TableFigures>* co
 // As Copy, but whatever the target holds is replaced (a restore of the books): all of it, or
 // nothing when anything fails or the figures differ.
 QString Replace(DbConnection& from, DbConnection& to, std::vector<TableFigures>* copied);
+
+// Writes the rows that next gives (one value per name, false at the end) into table on target, in
+// statements of many rows each. Returns "" or the engine's problem.
+QString WriteRows(QSqlDatabase target, const QString& table, const QStringList& names,
+                  const std::function<bool(QVariantList*)>& next);
 
 // A line per table for the user: rows and sums.
 QStringList Describe(const std::vector<TableFigures>& figures);

@@ -1,5 +1,6 @@
 #include "BooksFiles.h"
 
+#include "foundation/BooksPlace.h"
 #include "foundation/FileTargets.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
@@ -10,7 +11,9 @@
 
 QStringList BooksFiles() {
     QStringList files;
-    if (!ProgramFolder.isEmpty())
+    if (!BooksFolder.isEmpty())
+        files << BooksFolder + QStringLiteral("Kestrel.mdb");
+    if (!ProgramFolder.isEmpty() && ProgramFolder != BooksFolder)
         files << ProgramFolder + QStringLiteral("Kestrel.mdb");
     if (ShareDataModule != nullptr && ShareDataModule->ADOConnection1.Server.isEmpty()) {
         const QString open = DataSourceOf(ShareDataModule->ADOConnection1.ConnectionString);

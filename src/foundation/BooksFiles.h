@@ -6,7 +6,8 @@
 // The books' files as targets of what the program writes at a name the user chooses (a backup, a
 // spreadsheet, a PDF, a saved report): never one of them.
 
-// The books' database files: Kestrel.mdb beside the program and the file the connection has open.
+// The books' database files: Kestrel.mdb in the books' folder (and the empty books beside an installed
+// program) and the file the connection has open.
 QStringList BooksFiles();
 
 // The message refusing path as a file to write when it is one of BooksFiles or a file the engine or

@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
@@ -9,10 +10,12 @@ namespace {
 constexpr int StepsPerLook = 20000;
 } // namespace
 
-StatementHeartbeat::StatementHeartbeat(DbConnection& connection, std::function<void()> beat, int intervalMs)
+StatementHeartbeat::StatementHeartbeat(DbConnection& connection, std::function<void()> beat, int intervalMs,
+                                       std::function<bool()> stop)
     : connection(connection)
     , beat(std::move(beat))
-    , intervalMs(intervalMs) {
+    , intervalMs(intervalMs)
+    , stop(std::move(stop)) {
     sinceBeat.start();
     // SQLite calls back from inside the statement; a server's query is waited for by the data
     // layer, which beats while it waits.
@@ -31,9 +34,22 @@ StatementHeartbeat::~StatementHeartbeat() {
 
 int StatementHeartbeat::Tick(void* self) {
     auto* heartbeat = static_cast<StatementHeartbeat*>(self);
-    if (heartbeat->sinceBeat.elapsed() >= heartbeat->intervalMs) {
-        heartbeat->sinceBeat.restart();
-        heartbeat->beat();
+    if (heartbeat->stopped)
+        return 1; // SQLite: interrupt; the server was asked already
+    if (heartbeat->sinceBeat.elapsed() < heartbeat->intervalMs)
+        return 0;
+    heartbeat->sinceBeat.restart();
+    heartbeat->beat();
+    if (!heartbeat->stop || !heartbeat->stop())
+        return 0;
+    heartbeat->stopped = true;
+    if (heartbeat->connection.CurrentEngine() != Engine::SQLite) {
+        // The server stops the statement and answers it with an error.
+        if (PGcancel* cancel = PQgetCancel(heartbeat->connection.ServerHandle())) {
+            char error[256];
+            PQcancel(cancel, error, sizeof error);
+            PQfreeCancel(cancel);
+        }
     }
-    return 0; // never interrupts the statement
+    return 1;
 }

@@ -72,6 +72,8 @@ int QtPrompts::ShowModal(QDialog* dialog) {
 QString QtPrompts::SaveFileName(QWidget* parent, const FileDialogOptions& options) {
     QFileDialog dialog(parent, options.Title, options.Folder, options.Filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // Qt's own dialog (in Chinese, as every other window), never the desktop's.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setDefaultSuffix(options.DefaultSuffix);
     dialog.selectFile(options.FileName);
@@ -83,6 +85,8 @@ QString QtPrompts::SaveFileName(QWidget* parent, const FileDialogOptions& option
 QString QtPrompts::OpenFileName(QWidget* parent, const FileDialogOptions& options) {
     QFileDialog dialog(parent, options.Title, options.Folder, options.Filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Qt's own dialog (in Chinese, as every other window), never the desktop's.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(options.DefaultSuffix);
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()

@@ -32,7 +32,7 @@ QString AutoBackupFolder() {
     if (!chosen.isEmpty())
         return chosen;
     const QStringList books = BooksFiles();
-    return AutoBackup::DefaultFolder(books.isEmpty() ? ProgramFolder + QStringLiteral("Kestrel.mdb")
+    return AutoBackup::DefaultFolder(books.isEmpty() ? BooksFolder + QStringLiteral("Kestrel.mdb")
                                                      : books.last());
 }
 

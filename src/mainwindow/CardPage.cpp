@@ -1,14 +1,19 @@
 #include "CardPage.h"
 
+#include "CardKeys.h"
 #include "CardQueries.h"
 #include "foundation/ShareDM.h"
 
 #include <QEvent>
+#include <QFont>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStringList>
 #include <algorithm>
 
 namespace {
@@ -58,6 +63,16 @@ QPushButton* MakeButton(QWidget* sheet, const QString& name, const QString& capt
 
 } // namespace
 
+void CardPanel::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(QColor(0, 70, 160), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}
+
 CardPage::CardPage(QWidget* sheet, const CardPageNames& cardNames)
     : QObject(sheet)
     , Sheet(sheet)
@@ -77,6 +92,13 @@ CardPage::CardPage(QWidget* sheet, const CardPageNames& cardNames)
                             Qt::AlignHCenter);
     EmptyPicture->setPixmap(LoadPicture(QStringLiteral("Res/EmptyPage.bmp")));
     EmptyPicture->hide();
+    EmptyHint =
+        NewLabel(sheet, names.Prefix + QStringLiteral("EmptyHint"), QRect(8, 240, 600, 44), Qt::AlignHCenter);
+    EmptyHint->setWordWrap(true);
+    QFont hintFont = EmptyHint->font();
+    hintFont.setPointSize(hintFont.pointSize() + 3);
+    EmptyHint->setFont(hintFont);
+    EmptyHint->hide();
     sheet->setMouseTracking(true);
     sheet->installEventFilter(this);
     Arrange();
@@ -92,6 +114,8 @@ void CardPage::MakeSlot() {
     slot.Panel->setFrameShape(QFrame::StyledPanel);
     slot.Panel->setFrameShadow(QFrame::Raised);
     slot.Panel->setAutoFillBackground(true);
+    slot.Panel->setFocusPolicy(i + 1 == focusSlot ? Qt::StrongFocus : Qt::ClickFocus);
+    slot.Panel->setAccessibleDescription(QStringLiteral("回车键打开，方向键选择卡片，PageUp/PageDown 翻页"));
     slot.Image = NewLabel(slot.Panel, names.Prefix + QStringLiteral("Image") + number, QRect(8, 8, 41, 41),
                           Qt::AlignHCenter);
     if (!names.UnderName.isEmpty())
@@ -113,6 +137,9 @@ void CardPage::MakeSlot() {
     if (!Slots.empty())
         slot.Panel->setPalette(Slots.front().Panel->palette());
     slot.Panel->hide();
+    // Cards made when the window grows follow the others in the Tab order.
+    if (!Slots.empty())
+        QWidget::setTabOrder(Slots.back().Panel, slot.Panel);
     Slots.push_back(slot);
 }
 
@@ -134,6 +161,8 @@ void CardPage::Arrange() {
         w->move(w->x(), grid.ButtonTop);
     EmptyPicture->move((grid.CardsWidth - EmptyPicture->width()) / 2 + 8,
                        std::max(8, grid.ButtonTop - EmptyPicture->height() - 2));
+    EmptyHint->setGeometry(8, std::max(8, EmptyPicture->y() - EmptyHint->height() - 4), grid.CardsWidth,
+                           EmptyHint->height());
     const int oldSize = PageSize();
     columns = grid.Columns;
     rows = grid.Rows;
@@ -157,7 +186,8 @@ void CardPage::Watch(QWidget* widget, int slot) {
 bool CardPage::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseMove && type != QEvent::Resize && type != QEvent::MouseButtonPress &&
-        type != QEvent::MouseButtonRelease)
+        type != QEvent::MouseButtonRelease && type != QEvent::KeyPress && type != QEvent::FocusIn &&
+        type != QEvent::FocusOut)
         return QObject::eventFilter(watched, event);
     if (watched == Sheet && type == QEvent::Resize) {
         Arrange();
@@ -171,6 +201,17 @@ bool CardPage::eventFilter(QObject* watched, QEvent* event) {
     const QVariant slot = watched->property("CardSlot");
     if (!slot.isValid())
         return QObject::eventFilter(watched, event);
+    if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
+        if (type == QEvent::FocusIn && qobject_cast<CardPanel*>(watched) != nullptr) {
+            focusSlot = slot.toInt();
+            UpdateTabStop();
+            // The focused card is highlighted as the card under the mouse is.
+            emit CardHovered(focusSlot);
+        }
+        return false;
+    }
+    if (type == QEvent::KeyPress)
+        return CardKey(slot.toInt(), static_cast<QKeyEvent*>(event)->key());
     // Every control of a card answers like its panel; the event goes no further.
     if (type == QEvent::MouseMove)
         emit CardHovered(slot.toInt());
@@ -189,10 +230,12 @@ void CardPage::BeginRefresh() {
 void CardPage::ShowPaging(int records, int page) {
     if (records == 0) {
         EmptyPicture->show();
+        EmptyHint->setVisible(!EmptyHint->text().isEmpty());
         HideSlotsFrom(1);
         return;
     }
     EmptyPicture->hide();
+    EmptyHint->hide();
     NextButton->setEnabled(page + 1 < Cards::PageCount(records, PageSize()));
     PriorButton->setEnabled(page > 0);
 }
@@ -212,10 +255,16 @@ void CardPage::FillSlot(int slot, int tag, const QString& iconFile, const QColor
         card.Under->setText(under);
         SetTextColour(card.Under, colour);
     }
+    QStringList spoken;
     for (int line = 0; line < 3; ++line) {
         card.Values[line]->setText(values[line]);
         SetTextColour(card.Values[line], colour);
+        spoken << names.Captions[line] + values[line];
     }
+    if (card.Under)
+        spoken << under;
+    // A screen reader reads the card as one item: its figures with their captions.
+    card.Panel->setAccessibleName(spoken.join(QLatin1Char(' ')));
     card.Panel->show();
 }
 
@@ -226,6 +275,76 @@ void CardPage::HideSlot(int slot) {
 void CardPage::HideSlotsFrom(int slot) {
     for (int i = slot; i <= static_cast<int>(Slots.size()); ++i)
         HideSlot(i);
+    // Every refresh ends here: the Tab stop moves onto a card that is still shown.
+    UpdateTabStop();
+}
+
+int CardPage::ShownCount() const {
+    int shown = 0;
+    while (shown < PageSize() && shown < static_cast<int>(Slots.size()) &&
+           !Slots[size_t(shown)].Panel->isHidden())
+        ++shown;
+    return shown;
+}
+
+void CardPage::UpdateTabStop() {
+    const int shown = ShownCount();
+    focusSlot = std::clamp(focusSlot, 1, std::max(1, shown));
+    for (int i = 1; i <= static_cast<int>(Slots.size()); ++i) {
+        const Qt::FocusPolicy policy = i == focusSlot ? Qt::StrongFocus : Qt::ClickFocus;
+        if (Slots[size_t(i - 1)].Panel->focusPolicy() != policy)
+            Slots[size_t(i - 1)].Panel->setFocusPolicy(policy);
+    }
+}
+
+void CardPage::FocusCard(int slot) {
+    const int shown = ShownCount();
+    if (shown == 0)
+        return;
+    focusSlot = std::clamp(slot, 1, shown);
+    UpdateTabStop();
+    Slots[size_t(focusSlot - 1)].Panel->setFocus(Qt::OtherFocusReason);
+}
+
+bool CardPage::CardKey(int slot, int key) {
+    using Cards::CardMove;
+    auto move = [&](CardMove direction) {
+        FocusCard(Cards::MovedSlot(slot, direction, columns, ShownCount()));
+        return true;
+    };
+    // Turning the page keeps the keyboard on the cards: the first card of the new page.
+    auto turn = [&](QPushButton* button) {
+        if (button->isEnabled()) {
+            button->click();
+            FocusCard(1);
+        }
+        return true;
+    };
+    switch (key) {
+    case Qt::Key_Left:
+        return move(CardMove::Left);
+    case Qt::Key_Right:
+        return move(CardMove::Right);
+    case Qt::Key_Up:
+        return move(CardMove::Up);
+    case Qt::Key_Down:
+        return move(CardMove::Down);
+    case Qt::Key_Home:
+        return move(CardMove::First);
+    case Qt::Key_End:
+        return move(CardMove::Last);
+    case Qt::Key_PageUp:
+        return turn(PriorButton);
+    case Qt::Key_PageDown:
+        return turn(NextButton);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        emit CardClicked(slot);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CardPage::Highlight(int slot) {

@@ -14,12 +14,16 @@ class QPushButton;
 class QWidget;
 
 // The panel of one card; Tag holds the key of the record it shows.
+// The panel takes the keyboard focus and shows it with a dark frame.
 class CardPanel : public QFrame {
     Q_OBJECT
     Q_PROPERTY(int Tag MEMBER Tag)
 public:
     using QFrame::QFrame;
     int Tag = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // The controls of one card slot.
@@ -49,6 +53,8 @@ struct CardPageNames {
 // under the cards and the empty-page picture. Widgets marked as the right column (the page's
 // action buttons and boxes) keep to the sheet's right edge. It reports clicks and mouse movement
 // per slot (1..PageSize(); 0 is the page's own background).
+// Keyboard: Tab reaches one card of the page (the last one focused), the arrow keys move between
+// the cards, Enter (or Space) opens the card as a click does, PageUp / PageDown turn the page.
 class CardPage : public QObject {
     Q_OBJECT
 public:
@@ -73,6 +79,8 @@ public:
     QPushButton* NewButton;
     QPushButton* NextButton;
     QLabel* EmptyPicture;
+    // Shown with the empty-page picture: what to do first (the owner sets its text).
+    QLabel* EmptyHint;
 
     // Start of a refresh: both page buttons disabled.
     void BeginRefresh();
@@ -87,6 +95,12 @@ public:
     void HideSlotsFrom(int slot);
     // Panel `slot` hot, every other panel of the page cool; slot 0 makes them all cool.
     void Highlight(int slot);
+    // Cards shown now (slots 1..ShownCount()).
+    int ShownCount() const;
+    // Gives the keyboard focus to card `slot` (kept within the shown cards).
+    void FocusCard(int slot);
+    // The slot Tab reaches on this page.
+    int FocusSlot() const { return focusSlot; }
 
 signals:
     void CardClicked(int slot);
@@ -100,6 +114,10 @@ protected:
 private:
     void Watch(QWidget* widget, int slot);
     void MakeSlot();
+    bool CardKey(int slot, int key);
+    // Only the focus slot is a Tab stop, so Tab enters and leaves the card area in one step.
+    void UpdateTabStop();
+    int focusSlot = 1;
     CardPageNames names;
     bool refreshed = false;
     int columns = 3;

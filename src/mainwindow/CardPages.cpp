@@ -1,5 +1,6 @@
 #include "CardPage.h"
 #include "CardQueries.h"
+#include "EmptyPages.h"
 #include "MainForm.h"
 #include "customers/CustomerForm3.h"
 #include "foundation/KestrelError.h"
@@ -140,6 +141,34 @@ int Key(Query& query, const char* field) {
     return static_cast<int>(query.FieldByName(QLatin1String(field)).AsInteger());
 }
 
+// Whether a list body has any row. The advice is a side line of the page: a failed count gives no
+// message of its own (the page's own refresh reports the failure) and counts as rows, so that no
+// advice is given on a guess.
+bool HasRows(const QString& listBody) {
+    Query& query = ShareDataModule->ADOQueryTemp2;
+    try {
+        query.SQL = Cards::CountSql(listBody);
+        query.Open();
+        return query.RecordCount() > 0 && query.Fields(0).AsFloat() > 0;
+    } catch (const KestrelError&) {
+        query.Close();
+        return true;
+    }
+}
+
+// An empty page says what to do first; a page with records shows no such line.
+void SetEmptyHint(CardPage& page, EmptyPages::Kind kind, int records, bool searching = false) {
+    if (records != 0) {
+        page.EmptyHint->clear();
+        return;
+    }
+    EmptyPages::Situation situation;
+    situation.Searching = searching;
+    situation.HasCustomers = HasRows(Cards::CustomerListBody(CustomerFilter, QString()));
+    situation.HasAccounts = HasRows(Cards::AccountListBody(AccountFilter));
+    page.EmptyHint->setText(EmptyPages::Text(kind, situation));
+}
+
 } // namespace
 
 void TFormMain::BuildCardPages() {
@@ -224,6 +253,7 @@ void TFormMain::ShowCustomerCards() {
                   records, failure))
         return;
     page.Status->setText(Cards::PageStatusText(records, CustomerPage, page.PageSize()));
+    SetEmptyHint(page, EmptyPages::Kind::Customers, records, !SearchClause.trimmed().isEmpty());
     page.ShowPaging(records, CustomerPage);
     const QDate date = WorkingDate();
     FillSlots(page, [&](Query& row, int slot) {
@@ -251,6 +281,7 @@ void TFormMain::ShowBillCards() {
                                                             BillPage, page.PageSize(), records, failure))
         return;
     page.Status->setText(Cards::PageStatusText(records, BillPage, page.PageSize()));
+    SetEmptyHint(page, EmptyPages::Kind::Bills, records);
     page.ShowPaging(records, BillPage);
     FillSlots(page, [&](Query& row, int slot) {
         const int index = Key(row, "BillIndex");
@@ -277,6 +308,7 @@ void TFormMain::ShowMoneyCards() {
                   failure))
         return;
     page.Status->setText(Cards::PageStatusText(records, MoneyPage, page.PageSize()));
+    SetEmptyHint(page, EmptyPages::Kind::Vouchers, records);
     page.ShowPaging(records, MoneyPage);
     FillSlots(page, [&](Query& row, int slot) {
         const double sum = Number(row, "MoneySum");
@@ -302,6 +334,7 @@ void TFormMain::ShowAccountCards() {
     for (list.First(); !list.Eof(); list.Next())
         total += Number(list, "AccountBase") + Number(list, "TotalMoney");
     page.Status->setText(Cards::AccountSumText(total));
+    SetEmptyHint(page, EmptyPages::Kind::Accounts, records);
     page.ShowPaging(records, AccountPage);
     FillSlots(
         page,

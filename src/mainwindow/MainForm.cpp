@@ -225,9 +225,16 @@ void TFormMain::BuildMaintenancePage() {
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setIconSize(QSize(32, 32));
     }
+    // Where the books are: filled in once they are open.
+    auto* place = new QLabel(TabSheet6);
+    place->setObjectName(QStringLiteral("BooksPlaceLabel"));
+    place->setAccessibleName(QStringLiteral("帐套位置"));
+    place->setGeometry(8, 140, 740, 60);
+    place->setWordWrap(true);
+    place->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // The automatic backups, listed when the page is shown, and written once a day while running.
     auto* backups = new AutoBackupBox(this, TabSheet6);
-    backups->setGeometry(8, 136, 620, 300);
+    backups->setGeometry(8, 206, 620, 300);
     connect(PageControl1, &QTabWidget::currentChanged, backups, [this, backups](int page) {
         if (PageControl1->widget(page) == TabSheet6)
             backups->Refresh();
@@ -288,6 +295,9 @@ void TFormMain::FormShow() {
         close();
         return;
     }
+    // Where the books are, on the maintenance page.
+    if (auto* label = TabSheet6->findChild<QLabel*>(QStringLiteral("BooksPlaceLabel")))
+        label->setText(BooksPlaceText());
     SetWorkingDate(QDate::currentDate());
     if (!SignInAndSetUp())
         close();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Query.h"
+#include "kit/ShownRowsDataSet.h"
 #include "kit/Workspace.h"
 #include "kit/report/ReportEngine.h"
 
@@ -173,6 +174,8 @@ public:
     void DBGridEh1GetCellParams(int row, int column, const QString& text, QColor* colour);
     void DBGridEh2TitleClick(int column);
     void DBGridEh1TitleClick(int column);
+    // Amounts of both grids with thousands separators (the box on pages 2 and 5, kept in Kestrel.ini).
+    void ShowThousands(bool on);
     // -- end of the result grid block --
 
     // ---- Monthly reports (MainFormMonthly.cpp)
@@ -190,8 +193,9 @@ public:
     Report frReport1; // the monthly reports and the designer
     Report frReport2; // the voucher list
     Report frReport3; // the document list
-    QueryDataSet frDBDataSet2{&MReportADOQuery};
-    QueryDataSet frDBDataSet3{&BReportADOQuery};
+    // The rows the grids show, in their order (a title sort and a filter carry into the print).
+    ShownRowsDataSet frDBDataSet2{&MReportADOQuery};
+    ShownRowsDataSet frDBDataSet3{&BReportADOQuery};
     void ActionPrintBillReportExecute();
     void ActionPrintMoneyReportExecute();
     void Button15Click(); // stores the print direction of ComboBox5

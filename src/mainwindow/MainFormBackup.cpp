@@ -2,12 +2,18 @@
 #include "RoleViews.h"
 #include "foundation/Backup.h"
 #include "foundation/BooksFiles.h"
+#include "foundation/BooksPlace.h"
+#include "foundation/JetBooks.h"
+#include "foundation/JetConversion.h"
+#include "foundation/Leftovers.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/ShareDM.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
 
 #include <QAction>
+#include <QDir>
+#include <QTemporaryDir>
 
 // The data maintenance page: backup and restore of the books, in the file or on the server.
 
@@ -59,7 +65,16 @@ void TFormMain::ActionLoadExecute() {
 }
 
 void TFormMain::RestoreFrom(const QString& source) {
-    const BackupOutcome outcome = RestoreDatabase(ShareDataModule->ADOConnection1, source, ProgramFolder);
+    // Books kept in the Jet format are restored from a converted copy; the chosen file is only read.
+    const QTemporaryDir work(QDir::tempPath() + QStringLiteral("/kestrel-convert-XXXXXX"));
+    const Leftovers::Unfinished noted(work.path());
+    QString restored = source;
+    if (Jet::IsJetFile(source)) {
+        restored = ConvertJetBooksForRestore(source, work.path(), this);
+        if (restored.isEmpty())
+            return;
+    }
+    const BackupOutcome outcome = RestoreDatabase(ShareDataModule->ADOConnection1, restored, BooksFolder);
     if (!outcome.Ok) {
         Prompts::Get().Error(RestoreFailureText(outcome));
         return;

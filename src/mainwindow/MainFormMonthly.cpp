@@ -44,12 +44,20 @@ bool WriteMonthlyLines(ProgressRun& run, const std::function<std::vector<Monthly
     run.Step(50);
     try {
         // A large book keeps the bar moving while one grouped pass runs.
-        StatementHeartbeat heartbeat(connection, [] { FormProgress->Creep(100); });
-        *titles = FillReportPool(connection, compute(), Monthly::MonthTitle(workingDate), subtitle, lines);
+        // 取消 stops the statement running; the pool is written in one transaction after the
+        // figures are known, so a stopped run leaves the last report's lines as they were.
+        StatementHeartbeat heartbeat(
+            connection, [] { FormProgress->Creep(100); }, 250, [] { return FormProgress->Cancelled(); });
+        std::vector<Monthly::ReportLine> reportLines = compute();
+        if (run.Cancelled())
+            throw KestrelError(QStringLiteral("已取消"));
+        *titles = FillReportPool(connection, std::move(reportLines), Monthly::MonthTitle(workingDate),
+                                 subtitle, lines);
     } catch (const KestrelError&) {
         lines.Close();
         run.Hide();
-        Prompts::Get().Information(OpenFailed);
+        if (!run.Cancelled())
+            Prompts::Get().Information(OpenFailed);
         return false;
     }
     run.Step(100);
@@ -67,7 +75,7 @@ void TFormMain::PrintMonthlyReport(const QString& templateName, const std::map<Q
         const auto title = titles.find(name);
         return title == titles.end() ? QVariant() : QVariant(title->second);
     };
-    PreviewReport(frReport1, ProgramFolder + templateName, false, this);
+    PreviewReport(frReport1, TemplatePath(templateName), false, this);
 }
 
 void TFormMain::ConnectMonthlyReports() {

@@ -7,12 +7,16 @@
 #include "foundation/ShareDM.h"
 #include "kit/DataGrid.h"
 #include "kit/ErrorHandler.h"
+#include "kit/FieldLabel.h"
+#include "kit/GridFilterBar.h"
 #include "kit/Prompts.h"
+#include "mainwindow/PreferenceRules.h"
 #include "reports/BillReportForm.h"
 #include "reports/MoneyReportForm.h"
 #include "reports/ReportQueries.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -37,9 +41,9 @@ std::vector<GridColumn> BillColumns() {
         {QStringLiteral("BillSerial"), QStringLiteral("单据编号"), 80, 0},
         {QStringLiteral("BillKind"), QStringLiteral("单据类型"), 80, 0},
         {QStringLiteral("BillUser"), QStringLiteral("客户名称"), 120, 0},
-        {QStringLiteral("BillSum"), QStringLiteral("单据金额"), 70, 0},
-        {QStringLiteral("BillGet"), QStringLiteral("已收金额"), 70, 0},
-        {QStringLiteral("BillOwe"), QStringLiteral("未收金额"), 70, 0},
+        {QStringLiteral("BillSum"), QStringLiteral("单据金额"), 70, 0, true},
+        {QStringLiteral("BillGet"), QStringLiteral("已收金额"), 70, 0, true},
+        {QStringLiteral("BillOwe"), QStringLiteral("未收金额"), 70, 0, true},
         {QStringLiteral("BillMan"), QStringLiteral("业务员"), 60, 0},
         {QStringLiteral("BillReason"), QStringLiteral("业务种类"), 70, 0},
         {QStringLiteral("BillState"), QStringLiteral("业务进度"), 70, 0},
@@ -53,9 +57,9 @@ std::vector<GridColumn> MoneyColumns() {
         {QStringLiteral("MoneySerial"), QStringLiteral("单据编号"), 65, 0},
         {QStringLiteral("AccountName"), QStringLiteral("帐户名称"), 80, 0},
         {QStringLiteral("MoneyUser"), QStringLiteral("客户名称"), 100, 0},
-        {QStringLiteral("MoneyIn"), QStringLiteral("收入"), 65, 0},
-        {QStringLiteral("MoneyOut"), QStringLiteral("支出"), 65, 0},
-        {QStringLiteral("MoneySum"), QStringLiteral("合计"), 65, 0},
+        {QStringLiteral("MoneyIn"), QStringLiteral("收入"), 65, 0, true},
+        {QStringLiteral("MoneyOut"), QStringLiteral("支出"), 65, 0, true},
+        {QStringLiteral("MoneySum"), QStringLiteral("合计"), 65, 0, true},
         {QStringLiteral("MoneyMan"), QStringLiteral("业务员"), 50, 0},
         {QStringLiteral("MoneyReason"), QStringLiteral("收支种类"), 60, 0},
         {QStringLiteral("MoneyType"), QStringLiteral("类别"), 60, 0},
@@ -74,7 +78,7 @@ QToolButton* ActionButton(QWidget* page, QAction* action, const QString& name) {
     return button;
 }
 
-// One result page: a row of buttons with the sort box at the right, the grid below.
+// One result page: a row of buttons with the sort box at the right, the filter box, the grid.
 DataGrid* BuildResultPage(QWidget* page, const std::vector<std::pair<QAction*, QString>>& actions,
                           QComboBox* sortBox, const char* gridName) {
     auto* top = new QHBoxLayout;
@@ -82,16 +86,64 @@ DataGrid* BuildResultPage(QWidget* page, const std::vector<std::pair<QAction*, Q
     for (const auto& [action, name] : actions)
         top->addWidget(ActionButton(page, action, name));
     top->addStretch();
-    top->addWidget(new QLabel(QStringLiteral("排序方式"), page));
+    top->addWidget(NewFieldLabel(QStringLiteral("排序方式"), sortBox, page));
     top->addWidget(sortBox);
     auto* grid = new DataGrid(page);
     grid->setObjectName(QString::fromLatin1(gridName));
+    grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid->setContextMenuPolicy(Qt::DefaultContextMenu);
+    grid->SetSortable(true);
+    auto* filter = new GridFilterBar(grid, page);
+    auto* thousands = new QCheckBox(QStringLiteral("金额千位分隔"), page);
+    thousands->setObjectName(QStringLiteral("ThousandsBox"));
+    thousands->setToolTip(QStringLiteral("金额以千位分隔符显示，例如 1,234,567.00"));
+    filter->AddAtRight(thousands);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
     layout->addLayout(top);
+    layout->addWidget(filter);
     layout->addWidget(grid, 1);
     return grid;
+}
+
+// The sort box items as the grid's columns and directions: 按时间排, 按客户排 / 按帐户排, 按金额排.
+const std::vector<SortChoice> BillSortChoices = {{0, false}, {3, false}, {4, true}};
+const std::vector<SortChoice> MoneySortChoices = {{0, false}, {2, false}, {6, true}};
+
+// After a title click: the box shows the item that sorts so, or else what the grid is sorted by
+// (without running its query again).
+void ShowSortInBox(QComboBox* box, const DataGrid* grid, const std::vector<SortChoice>& choices) {
+    const QSignalBlocker quiet(box);
+    const int item = SortChoiceIndex(choices, grid->SortColumn(), grid->SortDescending());
+    if (item < 0)
+        box->setPlaceholderText(SortedByText(
+            grid->Model()->Columns()[static_cast<size_t>(grid->SortColumn())].Title, grid->SortDescending()));
+    box->setCurrentIndex(item);
+}
+
+// The box's item is the query's order: the arrow shows it on its column.
+void ShowBoxOrderInGrid(DataGrid* grid, const QComboBox* box, const std::vector<SortChoice>& choices) {
+    const int item = std::max(box->currentIndex(), 0);
+    grid->ShowQueryOrder(choices[static_cast<size_t>(item)].Column,
+                         choices[static_cast<size_t>(item)].Descending);
+}
+
+// The actions of a result row's context menu after 复制: open (as a double click), print and
+// export the rows shown.
+QList<QAction*> RowActions(QObject* owner, const std::function<void()>& open, QAction* print,
+                           QAction* exportAction) {
+    auto* openRow = new QAction(QStringLiteral("打开"), owner);
+    openRow->setObjectName(QStringLiteral("OpenRow"));
+    QObject::connect(openRow, &QAction::triggered, owner, Guarded(open));
+    auto* printRows = new QAction(QStringLiteral("打印"), owner);
+    printRows->setObjectName(QStringLiteral("PrintRows"));
+    printRows->setToolTip(QStringLiteral("打印列表：所显示的行"));
+    QObject::connect(printRows, &QAction::triggered, print, &QAction::trigger);
+    auto* exportRows = new QAction(QStringLiteral("导出Excel"), owner);
+    exportRows->setObjectName(QStringLiteral("ExportRows"));
+    QObject::connect(exportRows, &QAction::triggered, exportAction, &QAction::trigger);
+    return {openRow, printRows, exportRows};
 }
 
 QComboBox* SortBox(QWidget* page, const char* name, const QString& second) {
@@ -102,22 +154,14 @@ QComboBox* SortBox(QWidget* page, const char* name, const QString& second) {
     return box;
 }
 
-// Runs a result query into its grid and sets the footer: the count under the first column and
-// the sums under theirs. An empty or failed result leaves the footer blank. The footer cells and
-// the dates of the first column (a date may carry a time of day) widen their columns to be seen
-// whole.
-void RunIntoGrid(DataGrid* grid, Query& query, const QString& sql,
-                 const std::vector<std::pair<int, QColor>>& sums) {
+// Runs a result query into its grid. The grid keeps its title sort and its filter, and sets its
+// footer (the count under the first column, the sums under theirs) over the rows it shows; an
+// empty or failed result leaves the footer blank. The columns widen to show their texts whole
+// (dates with a time of day, serials, the largest amounts, the sums).
+void RunIntoGrid(DataGrid* grid, Query& query, const QString& sql) {
     query.SetConnection(&ShareDataModule->ADOConnection1);
     grid->Reload([&] { OpenSql(query, sql, QStringLiteral("数据库打开失败")); });
-    grid->ClearFooter();
-    if (!query.Active() || query.RecordCount() == 0)
-        return;
-    grid->SetFooterText(0,
-                        QStringLiteral("共") + QString::number(query.RecordCount()) + QStringLiteral("条"));
-    for (const auto& [column, colour] : sums)
-        grid->SetFooterSum(column, colour);
-    grid->FitColumnToRows(0);
+    grid->FitColumnsToContent();
 }
 
 // Red for an amount below 0 once rounded to a whole number; every drawn text is measured.
@@ -181,6 +225,10 @@ void TFormMain::BuildReportPages() {
     DBGridEh2->SetCellParamsHook([this](int row, int column, const QString& text, QColor* colour) {
         DBGridEh2GetCellParams(row, column, text, colour);
     });
+    DBGridEh2->SetFooterTotals(0, {{4, Qt::black}, {5, Blue}, {6, Red}});
+    DBGridEh2->SetTieBreakers({QStringLiteral("BillCreateTime"), QStringLiteral("BillIndex")});
+    DBGridEh2->SetRowActions(RowActions(
+        this, [this] { DBGridEh2DblClick(); }, ActionPrintBillReport, ActionBExecel));
 
     ComboBox9 = SortBox(TabSheet4, "ComboBox9", QStringLiteral("按帐户排"));
     DBGridEh1 = BuildResultPage(TabSheet4,
@@ -194,6 +242,28 @@ void TFormMain::BuildReportPages() {
     DBGridEh1->SetCellParamsHook([this](int row, int column, const QString& text, QColor* colour) {
         DBGridEh1GetCellParams(row, column, text, colour);
     });
+    DBGridEh1->SetFooterTotals(0, {{4, Blue}, {5, Red}, {6, Qt::black}});
+    DBGridEh1->SetTieBreakers({QStringLiteral("MoneyCreateTime"), QStringLiteral("MoneyIndex")});
+    DBGridEh1->SetRowActions(RowActions(
+        this, [this] { DBGridEh1DblClick(); }, ActionPrintMoneyReport, ActionMExcel));
+    frDBDataSet3.Follow(DBGridEh2);
+    frDBDataSet2.Follow(DBGridEh1);
+
+    // The sort box and the arrow on the titles say the same: a title click shows its order in the
+    // box, a box item puts the arrow on its column.
+    ShowBoxOrderInGrid(DBGridEh2, ComboBox2, BillSortChoices);
+    ShowBoxOrderInGrid(DBGridEh1, ComboBox9, MoneySortChoices);
+    connect(DBGridEh2, &DataGrid::SortChanged, this,
+            [this] { ShowSortInBox(ComboBox2, DBGridEh2, BillSortChoices); });
+    connect(DBGridEh1, &DataGrid::SortChanged, this,
+            [this] { ShowSortInBox(ComboBox9, DBGridEh1, MoneySortChoices); });
+    for (QWidget* page : {TabSheet2, TabSheet4}) {
+        auto* box = page->findChild<QCheckBox*>(QStringLiteral("ThousandsBox"));
+        connect(box, &QCheckBox::clicked, this, Guarded([this](bool on) {
+                    WriteThousandsPreference(IniFileName, on);
+                    ShowThousands(on);
+                }));
+    }
 
     connect(ActionBillReport, &QAction::triggered, this, Guarded(this, &TFormMain::ActionBillReportExecute));
     connect(ActionMoneyReport, &QAction::triggered, this,
@@ -252,8 +322,7 @@ void TFormMain::FillBillReport(const QString& sql) {
     if (BillReportSql.isEmpty())
         return;
     RunIntoGrid(DBGridEh2, BReportADOQuery,
-                BillReportRunText(BillReportSql, BillFilter, ComboBox2->currentIndex()),
-                {{4, Qt::black}, {5, Blue}, {6, Red}});
+                BillReportRunText(BillReportSql, BillFilter, ComboBox2->currentIndex()));
 }
 
 void TFormMain::FillMoneyReport(const QString& sql) {
@@ -262,16 +331,26 @@ void TFormMain::FillMoneyReport(const QString& sql) {
     if (MoneyReportSql.isEmpty())
         return;
     RunIntoGrid(DBGridEh1, MReportADOQuery,
-                MoneyReportRunText(MoneyReportSql, MoneyFilter, ComboBox9->currentIndex()),
-                {{4, Blue}, {5, Red}, {6, Qt::black}});
+                MoneyReportRunText(MoneyReportSql, MoneyFilter, ComboBox9->currentIndex()));
 }
 
 void TFormMain::ComboBox2Change() {
+    ShowBoxOrderInGrid(DBGridEh2, ComboBox2, BillSortChoices);
     FillBillReport(QString());
 }
 
 void TFormMain::ComboBox9Change() {
+    ShowBoxOrderInGrid(DBGridEh1, ComboBox9, MoneySortChoices);
     FillMoneyReport(QString());
+}
+
+void TFormMain::ShowThousands(bool on) {
+    for (QWidget* page : {TabSheet2, TabSheet4}) {
+        if (auto* box = page->findChild<QCheckBox*>(QStringLiteral("ThousandsBox")))
+            box->setChecked(on);
+    }
+    DBGridEh2->SetThousands(on);
+    DBGridEh1->SetThousands(on);
 }
 
 void TFormMain::DBGridEh2GetCellParams(int row, int column, const QString& text, QColor* colour) {

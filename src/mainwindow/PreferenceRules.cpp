@@ -1,5 +1,6 @@
 #include "PreferenceRules.h"
 
+#include "foundation/IniFile.h"
 #include "foundation/JetSql.h"
 
 namespace {
@@ -78,4 +79,14 @@ QString CardOrderClause(const QString& prefix, const QString& fieldText, const Q
     else
         return QString();
     return QStringLiteral(" Order By ") + order + DirectionWord(directionText);
+}
+
+bool ReadThousandsPreference(const QString& iniFileName) {
+    return ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("金额千位分隔"), QStringLiteral("0"),
+                         iniFileName) == QStringLiteral("1");
+}
+
+bool WriteThousandsPreference(const QString& iniFileName, bool on) {
+    return WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("金额千位分隔"),
+                          on ? QStringLiteral("1") : QStringLiteral("0"), iniFileName);
 }

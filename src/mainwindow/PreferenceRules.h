@@ -27,3 +27,8 @@ QString CustomerOrderText(const QString& fieldText, const QString& directionText
 QString CardDateClause(const QString& prefix, const QString& rangeText, const QDate& workingDate);
 // prefix "Bill" or "Money": the ordering of 按记录号 / 按单据号 / 按客户名 / 按日期时间 and the direction.
 QString CardOrderClause(const QString& prefix, const QString& fieldText, const QString& directionText);
+
+// The result grids' amounts with thousands separators: key "金额千位分隔" in section "Kestrel",
+// "1" or "0"; off when missing or anything else.
+bool ReadThousandsPreference(const QString& iniFileName);
+bool WriteThousandsPreference(const QString& iniFileName, bool on);

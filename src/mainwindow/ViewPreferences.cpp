@@ -85,6 +85,7 @@ void TFormMain::ReadViewPreferences() {
         // A stored text that is no item number of the box shows the box's first item.
         combo->setCurrentIndex(StoredPreferenceIndex(stored, combo->count()));
     }
+    ShowThousands(ReadThousandsPreference(IniFileName));
 }
 
 QString TFormMain::CustomerOrderClause() const {

@@ -1,12 +1,17 @@
 #include "AnalysisForm.h"
 
+#include "foundation/KestrelError.h"
 #include "foundation/ShareDM.h"
+#include "foundation/StatementHeartbeat.h"
+#include "kit/ChartPlacement.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
+#include "kit/ReadableFigure.h"
 #include "kit/Workspace.h"
 #include "mainwindow/MainForm.h"
 #include "reports/AnalysisDiagram.h"
 #include "reports/CriteriaWidgets.h"
+#include "reports/ProgressForm.h"
 #include "reports/ReportQueries.h"
 
 #include <QAction>
@@ -15,7 +20,9 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QCursor>
 #include <QDateEdit>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -26,6 +33,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <cmath>
@@ -51,12 +59,28 @@ QLabel* BuddyLabel(QWidget* parent, const QString& text, QWidget* buddy) {
     return label;
 }
 
-// The text a point shows in the legend: its value, or its share of the whole in percent.
-QString LegendEntry(const ChartPoint& point, bool percentage, qint64 total) {
-    if (!percentage)
-        return point.Label + QStringLiteral("：") + QString::number(point.Value);
-    const double share = total == 0 ? 0.0 : 100.0 * static_cast<double>(std::llabs(point.Value)) / total;
-    return point.Label + QStringLiteral("：") + QString::number(share, 'f', 1) + QLatin1Char('%');
+// From this many documents on the analysis shows the progress window.
+constexpr int AnalysisProgressRows = 20000;
+
+// How many display units (a Chinese character counts two) of a name a chart shows; the whole
+// name is in the tooltip.
+constexpr int NameUnits = 16;
+
+// The text a point shows in the legend: its shortened name and value, or its share of the
+// positive total in percent. A negative value is no share and shows its amount.
+QString LegendEntry(const ChartPoint& point, const ChartPlacement::PieSlice& slice, bool percentage) {
+    const QString name = ChartPlacement::ShortName(point.Label, NameUnits) + QStringLiteral("：");
+    if (!percentage || slice.Negative)
+        return name + QString::number(point.Value);
+    return name + QString::number(slice.Share, 'f', 1) + QLatin1Char('%');
+}
+
+// The whole name with its value (and share), for tooltips and screen readers.
+QString WholeEntry(const ChartPoint& point, const ChartPlacement::PieSlice& slice, bool percentage) {
+    QString entry = point.Label + QStringLiteral("：") + QString::number(point.Value);
+    if (percentage && !slice.Negative)
+        entry += QStringLiteral("（") + QString::number(slice.Share, 'f', 1) + QStringLiteral("%）");
+    return entry;
 }
 
 } // namespace
@@ -163,7 +187,8 @@ void TFormAnalysis::BuildDiagramPage() {
     auto* legend = new QGridLayout;
     legend->setHorizontalSpacing(18);
     for (int i = 0; i < AnalysisDiagram::Figures; ++i) {
-        auto* figure = new QLabel(QStringLiteral("0"), Image1);
+        auto* figure = new FigureLabel(AnalysisDiagram::LegendText(i).section(QStringLiteral("："), 0, 0),
+                                       QStringLiteral("0"), Image1);
         figure->setObjectName(QStringLiteral("Label%1").arg(11 + i));
         figure->setGeometry(AnalysisDiagram::FigureRect(i));
         figure->setAlignment(Qt::AlignCenter);
@@ -176,7 +201,6 @@ void TFormAnalysis::BuildDiagramPage() {
         line->setStyleSheet(QStringLiteral("color: %1").arg(AnalysisDiagram::LegendColour(i).name()));
         LegendLabels[static_cast<size_t>(i)] = line;
         legend->addWidget(line, i % 3, i / 3);
-        figure->setAccessibleName(AnalysisDiagram::LegendText(i).section(QStringLiteral("："), 0, 0));
     }
     auto* layout = new QVBoxLayout(TabSheet1);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -210,6 +234,12 @@ QChartView* TFormAnalysis::BuildChartPage(QWidget* page, const char* name, const
     view->setObjectName(QString::fromLatin1(name));
     view->setRenderHint(QPainter::Antialiasing);
     view->setAccessibleName(title);
+    // Which value labels fit depends on the room the chart has.
+    connect(chart, &QChart::plotAreaChanged, this, [this, view] {
+        for (int n = 0; n < 4; ++n)
+            if (ChartView(n) == view)
+                UpdateValueLabels(n);
+    });
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addLayout(top);
@@ -252,9 +282,36 @@ void TFormAnalysis::FormShow() {
         return;
     }
     ADOQueryReport.SetConnection(&ShareDataModule->ADOConnection1);
-    OpenSql(ADOQueryReport, AnalysisQueryText(FormMain->BillReportSql, BillFilter),
-            QStringLiteral("数据库打开失败"));
-    ComputeSummary();
+    const QString sql = AnalysisQueryText(FormMain->BillReportSql, BillFilter);
+    if (FormMain->BReportADOQuery.RecordCount() < AnalysisProgressRows || FormProgress == nullptr) {
+        OpenSql(ADOQueryReport, sql, QStringLiteral("数据库打开失败"));
+        ComputeSummary();
+        return;
+    }
+    // A long result is analysed under the progress window; 取消 closes the analysis.
+    {
+        ProgressRun run(FormProgress, parentWidget());
+        FormProgress->SetText(
+            QStringLiteral("正在分析 %1 张单据，请稍候……").arg(FormMain->BReportADOQuery.RecordCount()));
+        try {
+            StatementHeartbeat heartbeat(
+                ShareDataModule->ADOConnection1, [] { FormProgress->Creep(90); }, 250,
+                [] { return FormProgress->Cancelled(); });
+            ADOQueryReport.Open(sql);
+        } catch (const KestrelError&) {
+            ADOQueryReport.Close();
+            run.Hide();
+            if (!run.Cancelled())
+                Prompts::Get().Information(QStringLiteral("数据库打开失败"));
+        }
+        if (run.Cancelled()) {
+            ADOQueryReport.Close();
+            reject();
+            return;
+        }
+        run.Step(95);
+        ComputeSummary();
+    }
 }
 
 void TFormAnalysis::ComputeSummary() {
@@ -305,17 +362,26 @@ void TFormAnalysis::BuildChart(QChartView* view, const QString& measure, const Q
     shown = query.Active() ? ChartPoints(query, measure, grouping, DateTimePicker1->date(),
                                          DateTimePicker2->date(), view != Chart4)
                            : std::vector<ChartPoint>();
-    qint64 total = 0;
+    std::vector<qint64> values;
     for (const ChartPoint& point : shown)
-        total += std::llabs(point.Value);
+        values.push_back(point.Value);
+    const std::vector<ChartPlacement::PieSlice> slices = ChartPlacement::PieSlices(values);
     const bool percentage = view == Chart1;
 
-    QStringList entries;
+    // Whole names and values: in the tooltips and for assistive tools.
+    QStringList& whole = tips[static_cast<size_t>(n)];
+    whole.clear();
+    for (size_t i = 0; i < shown.size(); ++i)
+        whole << WholeEntry(shown[i], slices[i], percentage);
+
     if (kind == SeriesKind::Bars) {
         auto* series = new QBarSeries(this);
-        for (const ChartPoint& point : shown) {
-            auto* set = new QBarSet(point.Label, series);
-            *set << static_cast<double>(point.Value);
+        series->setBarWidth(0.9);
+        for (size_t i = 0; i < shown.size(); ++i) {
+            auto* set = new QBarSet(ChartPlacement::ShortName(shown[i].Label, NameUnits), series);
+            *set << static_cast<double>(shown[i].Value);
+            set->setColor(ChartPlacement::PaletteColour(static_cast<int>(i)));
+            set->setBorderColor(ChartPlacement::PaletteColour(static_cast<int>(i)).darker(130));
             set->setLabelColor(Qt::black);
             series->append(set);
         }
@@ -324,36 +390,113 @@ void TFormAnalysis::BuildChart(QChartView* view, const QString& measure, const Q
         series->setLabelsPrecision(15); // whole amounts in full, not as 5.75856e+06
         series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
         chart->addSeries(series);
-        // A hidden scale with room above and below the bars for their marks.
-        qint64 low = 0, high = 0;
-        for (const ChartPoint& point : shown) {
-            low = std::min(low, point.Value);
-            high = std::max(high, point.Value);
-        }
-        const double room = std::max<double>(1, static_cast<double>(high - low)) * 0.12;
+        // The amount axis, with zero inside so negative values stand below it.
+        const ChartPlacement::AxisRange range = ChartPlacement::AmountAxis(values);
         auto* scale = new QValueAxis;
-        scale->setRange(low < 0 ? low - room : 0, high > 0 ? high + room : 0);
-        scale->setVisible(false);
+        scale->setRange(range.Low, range.High);
+        scale->setTickCount(range.Ticks);
+        scale->setLabelFormat(QStringLiteral("%.0f"));
+        scale->setTitleText(measure == QStringLiteral("客户数目") || measure == QStringLiteral("订单数目")
+                                ? QStringLiteral("数目")
+                                : QStringLiteral("金额（元）"));
         chart->addAxis(scale, Qt::AlignLeft);
         series->attachAxis(scale);
+        connect(series, &QBarSeries::hovered, this, [this, n](bool status, int, QBarSet* set) {
+            ShowPointTip(n, status, set ? set->property("Point").toInt() : -1);
+        });
+        for (int i = 0; i < series->count(); ++i)
+            series->barSets().at(i)->setProperty("Point", i);
     } else {
         auto* series = new QPieSeries(this);
-        for (const ChartPoint& point : shown) {
-            // A slice's size is the amount without its sign; its mark keeps the sign.
-            QPieSlice* slice = series->append(point.Label, static_cast<double>(std::llabs(point.Value)));
-            slice->setLabel(point.Label + QLatin1Char(' ') + QString::number(point.Value));
-            slice->setLabelVisible(true);
+        for (size_t i = 0; i < shown.size(); ++i) {
+            // Only a positive value is a share of the whole; a negative one has no slice.
+            QPieSlice* slice = series->append(ChartPlacement::ShortName(shown[i].Label, NameUnits) +
+                                                  QLatin1Char(' ') + QString::number(shown[i].Value),
+                                              slices[i].Size);
+            slice->setColor(ChartPlacement::PaletteColour(static_cast<int>(i)));
+            slice->setBorderColor(Qt::white);
+            slice->setLabelVisible(slices[i].Size > 0);
+            slice->setProperty("Point", static_cast<int>(i));
         }
         chart->addSeries(series);
+        connect(series, &QPieSeries::hovered, this, [this, n](QPieSlice* slice, bool status) {
+            ShowPointTip(n, status, slice ? slice->property("Point").toInt() : -1);
+        });
     }
     const QList<QLegendMarker*> markers = chart->legend()->markers();
     for (size_t i = 0; i < shown.size() && i < static_cast<size_t>(markers.size()); ++i) {
-        const QString entry = LegendEntry(shown[i], percentage, total);
-        markers[static_cast<qsizetype>(i)]->setLabel(entry);
-        entries << entry;
+        QLegendMarker* marker = markers[static_cast<qsizetype>(i)];
+        marker->setLabel(LegendEntry(shown[i], slices[i], percentage));
+        const int point = static_cast<int>(i);
+        connect(marker, &QLegendMarker::hovered, this,
+                [this, n, point](bool status) { ShowPointTip(n, status, point); });
     }
     // The points as text, for assistive tools and for reading the chart without its picture.
-    view->setAccessibleDescription(entries.join(QLatin1Char('\n')));
+    view->setAccessibleDescription(whole.join(QLatin1Char('\n')));
+    UpdateValueLabels(n);
+}
+
+void TFormAnalysis::UpdateValueLabels(int n) {
+    QChart* chart = ChartView(n)->chart();
+    std::vector<bool>& shownLabels = labelShown[static_cast<size_t>(n)];
+    shownLabels.assign(points[static_cast<size_t>(n)].size(), false);
+    if (chart->series().isEmpty())
+        return;
+    const QRectF plot = chart->plotArea();
+    if (auto* bars = qobject_cast<QBarSeries*>(chart->series().front())) {
+        const QList<QBarSet*> sets = bars->barSets();
+        auto* axis = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+        if (sets.isEmpty() || axis == nullptr)
+            return;
+        const double low = axis->min();
+        const double high = axis->max();
+        std::vector<double> ends;
+        std::vector<bool> negative;
+        std::vector<QSizeF> sizes;
+        std::vector<qint64> values;
+        for (QBarSet* set : sets) {
+            const double v = set->at(0);
+            ends.push_back(plot.bottom() - (v - low) / std::max(1e-9, high - low) * plot.height());
+            negative.push_back(v < 0);
+            sizes.push_back(QFontMetricsF(set->labelFont()).size(0, QString::number(static_cast<qint64>(v))));
+            values.push_back(static_cast<qint64>(v));
+        }
+        const double barSpan = plot.width() * bars->barWidth();
+        const std::vector<QRectF> boxes = ChartPlacement::BarLabelBoxes(
+            plot.left() + (plot.width() - barSpan) / 2, barSpan, ends, negative, sizes);
+        shownLabels = ChartPlacement::NonOverlapping(boxes, ChartPlacement::ByMagnitude(values));
+        for (int i = 0; i < sets.size(); ++i)
+            sets[i]->setLabelColor(shownLabels[static_cast<size_t>(i)] ? QColor(Qt::black)
+                                                                       : QColor(Qt::transparent));
+    } else if (auto* pie = qobject_cast<QPieSeries*>(chart->series().front())) {
+        const QList<QPieSlice*> slices = pie->slices();
+        std::vector<double> sizes;
+        std::vector<QSizeF> labelSizes;
+        std::vector<qint64> values;
+        for (QPieSlice* slice : slices) {
+            sizes.push_back(slice->value());
+            labelSizes.push_back(QFontMetricsF(slice->labelFont()).size(0, slice->label()));
+            values.push_back(static_cast<qint64>(slice->value()));
+        }
+        const double radius = std::min(plot.width(), plot.height()) / 2 * pie->pieSize();
+        const std::vector<QRectF> boxes =
+            ChartPlacement::PieLabelBoxes(sizes, plot.center(), radius * 1.15, labelSizes);
+        std::vector<int> order = ChartPlacement::ByMagnitude(values);
+        // Only slices of a positive size have a place for a label.
+        std::erase_if(order, [&](int i) { return sizes[static_cast<size_t>(i)] <= 0; });
+        shownLabels = ChartPlacement::NonOverlapping(boxes, order);
+        for (int i = 0; i < slices.size(); ++i)
+            slices[i]->setLabelVisible(shownLabels[static_cast<size_t>(i)]);
+    }
+}
+
+void TFormAnalysis::ShowPointTip(int n, bool status, int point) {
+    const QStringList& whole = tips[static_cast<size_t>(n)];
+    if (!status || point < 0 || point >= whole.size()) {
+        QToolTip::hideText();
+        return;
+    }
+    QToolTip::showText(QCursor::pos(), whole[point], ChartView(n));
 }
 
 void TFormAnalysis::ActionCancelExecute() {

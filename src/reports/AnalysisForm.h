@@ -4,6 +4,7 @@
 #include "reports/AnalysisCharts.h"
 
 #include <QDialog>
+#include <QStringList>
 #include <array>
 #include <vector>
 
@@ -59,6 +60,14 @@ public:
     // The points each chart shows now (Chart1..Chart4 as 0..3).
     const std::vector<ChartPoint>& Points(int chart) const { return points[static_cast<size_t>(chart)]; }
     QChartView* ChartView(int chart) const;
+    // Whether the value label of point i of a chart is drawn (labels that would overlap another
+    // are left to the legend and the tooltip).
+    bool ValueLabelShown(int chart, int i) const {
+        const auto& shown = labelShown[static_cast<size_t>(chart)];
+        return i >= 0 && static_cast<size_t>(i) < shown.size() && shown[static_cast<size_t>(i)];
+    }
+    // The whole name and value of point i, as its tooltip shows it.
+    QString PointTip(int chart, int i) const { return tips[static_cast<size_t>(chart)].value(i); }
 
     // The nine figures, then every chart.
     void ComputeSummary();
@@ -87,7 +96,11 @@ private:
     void BuildDiagramPage();
     QChartView* BuildChartPage(QWidget* page, const char* name, const QString& title,
                                const std::vector<std::pair<QString, QComboBox*>>& boxes);
+    void UpdateValueLabels(int n);
+    void ShowPointTip(int n, bool status, int point);
     std::array<std::vector<ChartPoint>, 4> points;
+    std::array<QStringList, 4> tips;
+    std::array<std::vector<bool>, 4> labelShown;
 };
 
 extern TFormAnalysis* FormAnalysis;

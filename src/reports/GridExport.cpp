@@ -8,7 +8,9 @@
 #include "foundation/Query.h"
 #include "foundation/ShareDM.h"
 #include "kit/DataGrid.h"
+#include "kit/GridRows.h"
 #include "kit/Prompts.h"
+#include "reports/ProgressForm.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,18 +26,6 @@ QString ExportDateLine(const QDate& today) {
 }
 
 namespace {
-
-// The number written by count digits at from, or -1.
-int DigitsAt(const QString& text, qsizetype from, qsizetype count) {
-    int value = 0;
-    for (qsizetype i = from; i < from + count; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return -1;
-        value = value * 10 + (c - u'0');
-    }
-    return value;
-}
 
 // Whether text has the stored form "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss", with a valid date and
 // time of day: the sheet's form then differs only in its separators.
@@ -110,7 +100,8 @@ std::vector<ExportColumn> VisibleColumns(const DataGrid& grid, const Query* quer
 }
 
 // Writes the sheet; false when libxlsxwriter refused a cell (its reason in *error).
-bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QString* error) {
+bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today,
+                const std::function<bool(qint64, qint64)>& progress, QString* error) {
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     // Texts stay texts when edited: the cell's number format is text.
     lxw_format* text = workbook_add_format(book);
@@ -139,13 +130,23 @@ bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QS
     for (size_t c = 0; c < columns.size(); ++c)
         writeText(2, static_cast<lxw_col_t>(c), grid.Model()->Columns()[columns[c].GridColumn].Title);
 
-    const int rows = query && query->Active() ? query->RecordCount() : 0;
+    // The rows the grid shows, in its order: a title sort and a filter carry into the sheet.
+    // (A grid not reloaded since its query was opened shows nothing of it: then the query's rows.)
+    const bool following = query && query->Active() && grid.Model()->rowCount() == query->RecordCount();
+    const std::vector<int>& shown = grid.ShownRows();
+    const int rows =
+        !query || !query->Active() ? 0 : (following ? static_cast<int>(shown.size()) : query->RecordCount());
     for (int r = 0; r < rows && status == LXW_NO_ERROR; ++r) {
+        if (progress && r % 512 == 0 && !progress(r, rows)) {
+            *error = ExportCancelled;
+            return false;
+        }
         const auto row = static_cast<lxw_row_t>(3 + r);
+        const int record = following ? shown[static_cast<size_t>(r)] : r;
         for (size_t c = 0; c < columns.size(); ++c) {
             if (columns[c].QueryColumn < 0)
                 continue;
-            const QVariant value = query->ValueAt(r, columns[c].QueryColumn);
+            const QVariant value = query->ValueAt(record, columns[c].QueryColumn);
             const auto col = static_cast<lxw_col_t>(c);
             switch (value.typeId()) {
             case QMetaType::UnknownType:
@@ -177,7 +178,8 @@ bool WriteSheet(lxw_workbook* book, const DataGrid& grid, const QDate& today, QS
 
 } // namespace
 
-QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate& today) {
+QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate& today,
+                          const std::function<bool(qint64 done, qint64 total)>& progress) {
     const QString temporary = FileTargets::PartBeside(path, QStringLiteral("export"));
     const Leftovers::Unfinished noted(temporary);
     const QByteArray temporaryName = QFile::encodeName(temporary);
@@ -189,7 +191,7 @@ QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate
     if (!book)
         return QStringLiteral("建立Excel对象不成功，请重试!");
     QString error;
-    const bool written = WriteSheet(book, grid, today, &error);
+    const bool written = WriteSheet(book, grid, today, progress, &error);
     const lxw_error closed = workbook_close(book);
     if (written && closed != LXW_NO_ERROR)
         error = QString::fromUtf8(lxw_strerror(closed));
@@ -205,7 +207,14 @@ QString WriteGridWorkbook(const DataGrid& grid, const QString& path, const QDate
     return QString();
 }
 
+QString QueryFirstText(const QString& action) {
+    return QStringLiteral("还没有查询结果：请先点击 查找单据，再") + action;
+}
+
 namespace {
+
+// From this many rows on the export shows the progress window.
+constexpr int ExportProgressRows = 5000;
 
 // The busy cursor (an arrow with an hourglass) for as long as it lives.
 struct BusyCursor {
@@ -218,9 +227,13 @@ struct BusyCursor {
 } // namespace
 
 void TShareDataModule::ExportGridToExcel(DataGrid* grid) {
-    // Without a result there is nothing to export, and nothing is said.
-    if (!grid || !grid->BoundQuery() || !grid->BoundQuery()->Active())
+    // Without a result there is nothing to export; the user is told how to get one.
+    if (!grid)
         return;
+    if (!grid->BoundQuery() || !grid->BoundQuery()->Active()) {
+        Prompts::Get().Information(QueryFirstText(QStringLiteral("导出Excel")));
+        return;
+    }
     const QDate today = QDate::currentDate();
     FileDialogOptions options;
     options.Title = QStringLiteral("导出Excel");
@@ -238,8 +251,20 @@ void TShareDataModule::ExportGridToExcel(DataGrid* grid) {
     QString error;
     {
         const BusyCursor busy;
-        error = WriteGridWorkbook(*grid, path, today);
+        // A long result shows how far the export is and can be stopped; a short one is done at once.
+        const int rows = grid->BoundQuery()->RecordCount();
+        if (rows >= ExportProgressRows && FormProgress != nullptr) {
+            ProgressRun run(FormProgress, grid->window());
+            FormProgress->SetText(QStringLiteral("正在导出 %1 行，请稍候……").arg(rows));
+            error = WriteGridWorkbook(*grid, path, today, [](qint64 done, qint64 total) {
+                return !FormProgress->Advance(done, total);
+            });
+        } else {
+            error = WriteGridWorkbook(*grid, path, today);
+        }
     }
+    if (error == ExportCancelled)
+        return;
     if (!error.isEmpty()) {
         Prompts::Get().Error(QStringLiteral("导出失败，文件没有写成：\n") + QDir::toNativeSeparators(path) +
                              QStringLiteral("\n\n") + error);

@@ -1,7 +1,9 @@
 #include "Printing.h"
 
+#include "foundation/BooksPlace.h"
 #include "foundation/IniFile.h"
 #include "foundation/PublicFunction.h"
+#include "foundation/ShareDM.h"
 
 QString CapitalsOfAmount(double amount) {
     return AmountToCapitals(AmountToFenDigits(amount));
@@ -33,4 +35,8 @@ QString ListTemplate(bool documents, const QString& printType) {
     if (documents)
         return portrait ? QStringLiteral("Frf/BillReport.frf") : QStringLiteral("Frf/BillReport2.frf");
     return portrait ? QStringLiteral("Frf/MoneyReport.frf") : QStringLiteral("Frf/MoneyReport2.frf");
+}
+
+QString TemplatePath(const QString& relative) {
+    return BooksPlace::TemplateFile(ProgramFolder, BooksFolder, relative);
 }

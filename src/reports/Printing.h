@@ -21,6 +21,10 @@ QString ReadPrintType(const QString& iniFileName);
 // for "纵向打印", landscape for any other value.
 QString ListTemplate(bool documents, const QString& printType);
 
+// The file to print relative ("Frf/Bill.frf") with: the user's copy saved from the designer in the
+// books' folder when there is one, else the installed template beside the program.
+QString TemplatePath(const QString& relative);
+
 // The names of the templates beside the program.
 inline const QString BillTemplate = QStringLiteral("Frf/Bill.frf");
 inline const QString MoneyTemplate = QStringLiteral("Frf/Money.frf");

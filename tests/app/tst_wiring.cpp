@@ -8,15 +8,23 @@
 #include "reports/MoneyReportForm.h"
 #include "reports/ReportQueries.h"
 
+#include <QAbstractItemModel>
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <memory>
 
 // The program's wiring: the main window is the windows' workspace, the sign-in's prompt is the data
 // module's password dialog, and either can be replaced to test a window on its own.
@@ -29,6 +37,7 @@ private slots:
     void editPasswordAskedThroughTheDataModulesDialog_data();
     void editPasswordAskedThroughTheDataModulesDialog();
     void startUpSpeaksChinese();
+    void standardDialogsAndMenusSpeakChinese();
 };
 
 namespace {
@@ -151,6 +160,81 @@ void TestWiring::startUpSpeaksChinese() {
     for (QAbstractButton* button : buttons.buttons()) {
         const QString text = button->text();
         QVERIFY2(!text.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}"))), qPrintable(text));
+    }
+}
+
+void TestWiring::standardDialogsAndMenusSpeakChinese() {
+    QVERIFY(SetUpApplication());
+    // A word of Latin letters, once the accelerator markers ("(&U)", "&") are taken away.
+    const auto english = [](QString text) {
+        text.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+        text.remove(QRegularExpression(QStringLiteral("\\t.*$"))); // the shortcut shown after a tab
+        text.remove(QLatin1Char('&'));
+        return text.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}")));
+    };
+
+    // The context menu of every text field: 撤销, 剪切, 复制, 粘贴, 删除, 全选.
+    QLineEdit edit;
+    edit.setText(QStringLiteral("华东贸易"));
+    edit.selectAll();
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList items;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator())
+            continue;
+        items << action->text();
+        QVERIFY2(!english(action->text()), qPrintable(action->text()));
+    }
+    QVERIFY2(items.size() >= 6, qPrintable(items.join(QLatin1Char('|'))));
+    const QString joined = items.join(QLatin1Char('|'));
+    QVERIFY2(joined.contains(QStringLiteral("撤销")) || joined.contains(QStringLiteral("撤消")),
+             qPrintable(joined));
+    for (const QString& word :
+         {QStringLiteral("剪切"), QStringLiteral("复制"), QStringLiteral("粘贴"), QStringLiteral("全选")})
+        QVERIFY2(joined.contains(word), qPrintable(joined));
+
+    // The program's file dialogs: Qt's own window (never the desktop's), every label, button and
+    // column title in Chinese.
+    QtPrompts prompts;
+    for (bool save : {true, false}) {
+        QStringList texts;
+        bool own = false;
+        bool seen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr)
+                return;
+            seen = true;
+            own = dialog->testOption(QFileDialog::DontUseNativeDialog);
+            for (QLabel* label : dialog->findChildren<QLabel*>()) {
+                if (label->isVisible() && !label->text().isEmpty())
+                    texts << label->text();
+            }
+            for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+                if (button->isVisible() && !button->text().isEmpty())
+                    texts << button->text();
+            }
+            if (auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+                for (int column = 0; column < view->model()->columnCount(); ++column)
+                    texts << view->model()->headerData(column, Qt::Horizontal).toString();
+            }
+            SaveScreenshot(dialog,
+                           save ? QStringLiteral("save-dialog.png") : QStringLiteral("open-dialog.png"));
+            dialog->reject();
+        });
+        FileDialogOptions options;
+        options.Title = QStringLiteral("备份数据");
+        options.Folder = QDir::tempPath();
+        options.FileName = QStringLiteral("岚峰商业软件.mdb");
+        options.Filter = QStringLiteral("数据库文件 (*.mdb)");
+        const QString chosen =
+            save ? prompts.SaveFileName(nullptr, options) : prompts.OpenFileName(nullptr, options);
+        QCOMPARE(chosen, QString());
+        QVERIFY(seen);
+        QVERIFY(own);
+        QVERIFY2(texts.size() >= 6, qPrintable(texts.join(QLatin1Char('|'))));
+        for (const QString& text : texts)
+            QVERIFY2(!english(text), qPrintable(texts.join(QLatin1Char('|'))));
     }
 }
 

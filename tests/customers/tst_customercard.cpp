@@ -9,6 +9,7 @@
 #include "mainwindow/MainForm.h"
 #include "mainwindow/SignInScripts.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -41,6 +42,7 @@ private slots:
     void changeBehindTheEditPassword();
     void folder_data();
     void folder();
+    void folderWithoutFileManager();
     void folderPictureHighlight();
     void layoutWithFigures();
 };
@@ -53,6 +55,7 @@ const QDate Today(2024, 5, 15);
 struct SeenCard {
     QStringList Contact;
     QStringList Figures; // 起初欠款, 销售总额, 采购总额, 已收总额, 客户欠款
+    QStringList Spoken;  // what a screen reader reads for each figure: its name, value, description
 };
 
 ScriptedPrompts::ModalScript ReadCard(SeenCard* seen, std::function<void(TFormCustomer*)> then = {}) {
@@ -60,6 +63,15 @@ ScriptedPrompts::ModalScript ReadCard(SeenCard* seen, std::function<void(TFormCu
         seen->Contact = {card->Edit1->text(), card->Edit2->text(), card->Edit3->text(), card->Edit4->text()};
         seen->Figures = {card->LabelFirstOwe->text(), card->LabelSell->text(), card->LabelBuy->text(),
                          card->LabelGet->text(), card->LabelOwe->text()};
+        seen->Spoken.clear();
+        for (QLabel* figure :
+             {card->LabelFirstOwe, card->LabelSell, card->LabelBuy, card->LabelGet, card->LabelOwe}) {
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(figure);
+            seen->Spoken << (face ? face->text(QAccessible::Name) + QLatin1Char('|') +
+                                        face->text(QAccessible::Value) + QLatin1Char('|') +
+                                        face->text(QAccessible::Description)
+                                  : QString());
+        }
         if (then)
             then(card);
     });
@@ -132,6 +144,13 @@ void TestCustomerCard::figures() {
     QVERIFY(!FormMain->OpenCustomerCard(customer)); // closed with Cancel: no change
     QCOMPARE(seen.Contact, QStringList({name, "0571-1", "王五", "139"}));
     QCOMPARE(seen.Figures, figures);
+    // A screen reader reads each figure with its caption.
+    const QStringList heads = {"起初欠款", "销售总额", "采购总额", "已收总额", "客户欠款"};
+    QStringList spoken;
+    for (int i = 0; i < 5; ++i)
+        spoken << heads[i] + QStringLiteral("：") + figures[i] + QLatin1Char('|') + figures[i] +
+                      QLatin1Char('|') + heads[i];
+    QCOMPARE(seen.Spoken, spoken);
     QVERIFY(program.Prompts().Texts().isEmpty());
 }
 
@@ -579,6 +598,24 @@ void TestCustomerCard::folder() {
     QCOMPARE(program.Scalar(
                  QStringLiteral("Select CustomerName From Customer Where CustomerIndex = %1").arg(customer)),
              name);
+}
+
+void TestCustomerCard::folderWithoutFileManager() {
+    // A desktop that opens no folder: the folder is made all the same and its path is shown.
+    TestProgram program;
+    const int customer = AddCustomer(program, QStringLiteral("杭州 老王"));
+    program.Prompts().DesktopOpens = false;
+    program.Prompts().QueueModal(
+        On<TFormCustomer>([](TFormCustomer* card) { QTest::mouseClick(card->Image1, Qt::LeftButton); }));
+    FormMain->OpenCustomerCard(customer);
+    const QString folder = program.Folder() + QStringLiteral("客户目录/杭州 老王");
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(program.Prompts().OpenedWithDesktop, QStringList{folder});
+    QCOMPARE(program.Prompts().Texts().size(), 1);
+    QCOMPARE(program.Prompts().Messages.back().Kind, QStringLiteral("information"));
+    QVERIFY2(program.Prompts().LastText().endsWith(QDir::toNativeSeparators(folder)),
+             qPrintable(program.Prompts().LastText()));
+    QVERIFY(program.Prompts().LastText().startsWith(QStringLiteral("本机没有可以打开文件夹的程序")));
 }
 
 void TestCustomerCard::folderPictureHighlight() {

@@ -4,6 +4,7 @@
 #include "mainwindow/CardPage.h"
 #include "mainwindow/MainForm.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -20,6 +21,8 @@ private slots:
     void clause_data();
     void clause();
     void searchFromTheCustomerPage();
+    void periodBoxWithoutAMouse_data();
+    void periodBoxWithoutAMouse();
 };
 
 namespace {
@@ -182,6 +185,53 @@ void TestCustomerSearch::searchFromTheCustomerPage() {
     QCOMPARE(SearchClause, QString());
     QCOMPARE(ListedCustomers().size(), 4);
     QVERIFY(!program.Prompts().Texts().contains(QStringLiteral("刷新客户时出错")));
+}
+
+void TestCustomerSearch::periodBoxWithoutAMouse_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("mouse click") << "mouse";
+    QTest::newRow("Space key") << "space";
+    QTest::newRow("toggle action") << QAccessibleActionInterface::toggleAction();
+    QTest::newRow("press action") << QAccessibleActionInterface::pressAction();
+}
+
+void TestCustomerSearch::periodBoxWithoutAMouse() {
+    QFETCH(QString, how);
+    TestProgram program;
+    FormMain->SetWorkingDate(QDate(2024, 2, 10));
+    program.Prompts().QueueModal(On<TFormCustomer3>([&](TFormCustomer3* form) {
+        QCheckBox* box = form->CheckBox1;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QVERIFY(!box->isChecked());
+        QVERIFY(!form->DateTimePicker1->isEnabled());
+        // Each way of switching the box on, then off again, carries the dates with it.
+        for (const bool on : {true, false}) {
+            if (how == QLatin1String("mouse")) {
+                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); // on the box itself
+            } else if (how == QLatin1String("space")) {
+                box->setFocus();
+                QTest::keyClick(box, Qt::Key_Space);
+            } else {
+                QAccessibleInterface* face = QAccessible::queryAccessibleInterface(box);
+                QVERIFY(face && face->actionInterface());
+                // A check box offers toggle; press works on it as on any button.
+                QVERIFY(face->actionInterface()->actionNames().contains(
+                    QAccessibleActionInterface::toggleAction()));
+                face->actionInterface()->doAction(how);
+                // A press is a click that lands a moment later.
+                QTRY_COMPARE(box->isChecked(), on);
+            }
+            QCOMPARE(box->isChecked(), on);
+            QCOMPARE(form->DateTimePicker1->isEnabled(), on);
+            QCOMPARE(form->DateTimePicker2->isEnabled(), on);
+        }
+        form->CheckBox1->setChecked(true);
+        form->SpeedButton1->click();
+    }));
+    FormMain->CustomerSearch();
+    QCOMPARE(program.Prompts().UnexpectedModals, 0);
+    QVERIFY(SearchClause.contains(QStringLiteral("Between #2024-02-01# And #2024-02-29#")));
 }
 
 QTEST_MAIN(TestCustomerSearch)

@@ -21,6 +21,7 @@ private slots:
     void fileToServerAndBack();
     void generatedBooksThroughTheTool();
     void targetWithRecordsIsRefused();
+    void jetSourceThatIsNoBooksIsRefusedByName();
     void figuresNameEveryDifference();
     void filesAreToldFromServersByTheirForm_data();
     void filesAreToldFromServersByTheirForm();
@@ -103,6 +104,21 @@ void TestCopyBooks::generatedBooksThroughTheTool() {
                      {generated, QStringLiteral("postgresql:") + server.ConnectionString()}, &output),
              1);
     QVERIFY2(output.contains(QStringLiteral("已有业务记录")), qPrintable(output));
+}
+
+void TestCopyBooks::jetSourceThatIsNoBooksIsRefusedByName() {
+    // A Jet file is read as a source; the Jet 3 sample lacks every table of the books.
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("Kestrel.mdb"));
+    QString output;
+    QCOMPARE(RunTool(QStringLiteral("kestrel_copybooks"),
+                     {QStringLiteral(KESTREL_TESTS_DIR "/foundation/data/jet/nwind.mdb"), target}, &output),
+             1);
+    QVERIFY2(
+        output.contains(QStringLiteral("缺少的数据表或字段：Customer、Bill、MoneyTable、Account、Power")),
+        qPrintable(output));
+    QVERIFY2(output.contains(QStringLiteral("Order Details")), qPrintable(output));
+    QVERIFY(QDir(folder.path()).isEmpty());
 }
 
 void TestCopyBooks::targetWithRecordsIsRefused() {

@@ -1,3 +1,4 @@
+#include "foundation/BooksPlace.h"
 #include "foundation/FileStamp.h"
 #include "foundation/IniFile.h"
 #include "foundation/KestrelError.h"
@@ -14,9 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sqlite3.h>
@@ -40,6 +43,7 @@ private slots:
     void iniOfAnyEditorAndPathReachesTheServer();
     void programFolderAndFiles_data();
     void programFolderAndFiles();
+    void installedProgramKeepsEachUsersBooksInTheDataFolder();
     void firstShowWithNobodySigningIn();
     void pageCheckAfterCleanClose_data();
     void pageCheckAfterCleanClose();
@@ -321,19 +325,84 @@ void TestStartup::iniOfAnyEditorAndPathReachesTheServer() {
 void TestStartup::programFolderAndFiles_data() {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("without separator") << QStringLiteral("/opt/岚峰") << QStringLiteral("/opt/岚峰/");
-    QTest::newRow("with separator") << QStringLiteral("/opt/kestrel/") << QStringLiteral("/opt/kestrel/");
-    QTest::newRow("dot segments") << QStringLiteral("/opt/a/../kestrel") << QStringLiteral("/opt/kestrel/");
+    QTest::newRow("without separator") << QStringLiteral("岚峰") << QStringLiteral("岚峰/");
+    QTest::newRow("with separator") << QStringLiteral("kestrel/") << QStringLiteral("kestrel/");
+    QTest::newRow("dot segments") << QStringLiteral("a/../kestrel") << QStringLiteral("kestrel/");
 }
 
 void TestStartup::programFolderAndFiles() {
     QFETCH(QString, folder);
     QFETCH(QString, expected);
+    // A folder the program may write (the build folder, a USB stick): the books and the INI beside it.
+    QTemporaryDir base;
+    QVERIFY(QDir().mkpath(base.filePath(QStringLiteral("a"))) &&
+            QDir().mkpath(base.filePath(QStringLiteral("kestrel"))) &&
+            QDir().mkpath(base.filePath(QStringLiteral("岚峰"))));
     const QString before = ProgramFolder;
-    SetProgramFolder(folder);
-    QCOMPARE(ProgramFolder, expected);
-    QCOMPARE(IniFileName, expected + QStringLiteral("Kestrel.ini"));
+    SetProgramFolder(base.filePath(folder));
+    QCOMPARE(ProgramFolder, base.filePath(expected));
+    QCOMPARE(BooksFolder, ProgramFolder);
+    QCOMPARE(IniFileName, base.filePath(expected) + QStringLiteral("Kestrel.ini"));
     SetProgramFolder(before);
+}
+
+void TestStartup::installedProgramKeepsEachUsersBooksInTheDataFolder() {
+    TestProgram program(false);
+    // The folder as the package installs it: the empty books, the default INI, the package's mark.
+    QCOMPARE(Schema::CreateDatabase(program.DatabasePath()), QString());
+    QVERIFY(WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QStringLiteral("纵向打印"),
+                           IniFileName));
+    {
+        QFile mark(program.Folder() + BooksPlace::PackagedMark());
+        QVERIFY(mark.open(QIODevice::WriteOnly));
+    }
+    const QByteArray emptyBooks = ReadFile(program.DatabasePath());
+    const QString programFolder = program.Folder();
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    QTemporaryDir users;
+    for (const QString& user : {QStringLiteral("li"), QStringLiteral("wang")}) {
+        // Each user's first start, with the user's own data folder.
+        const QString userData = users.filePath(user + QStringLiteral("/share"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(userData));
+        SetProgramFolder(programFolder);
+        QCOMPARE(ProgramFolder, programFolder);
+        QVERIFY(BooksFolder.startsWith(userData + QLatin1Char('/')));
+        QCOMPARE(IniFileName, BooksFolder + QStringLiteral("Kestrel.ini"));
+        QVERIFY(OpenDatabase());
+        QVERIFY(program.Prompts().Messages.empty());
+        QCOMPARE(DataSourceOf(ShareDataModule->ADOConnection1.ConnectionString),
+                 BooksFolder + QStringLiteral("Kestrel.mdb"));
+        QCOMPARE(
+            ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QString(), IniFileName),
+            QStringLiteral("纵向打印"));
+        QVERIFY(
+            BooksPlaceText().contains(QDir::toNativeSeparators(BooksFolder + QStringLiteral("Kestrel.mdb"))));
+        program.Exec(QStringLiteral("Insert Into Customer (CustomerName) Values ('%1')").arg(user));
+        ShareDataModule->ADOConnection1.Close();
+        // The next start opens the same books, with what was entered (and not the other user's
+        // entry), and the user's INI.
+        QVERIFY(WriteIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"),
+                               QStringLiteral("横向打印"), IniFileName));
+        SetProgramFolder(programFolder);
+        QVERIFY(OpenDatabase());
+        QCOMPARE(program.Scalar(
+                     QStringLiteral("Select Count(*) From Customer Where CustomerName In ('li','wang')")),
+                 QStringLiteral("1"));
+        QCOMPARE(
+            ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QString(), IniFileName),
+            QStringLiteral("横向打印"));
+        ShareDataModule->ADOConnection1.Close();
+    }
+    // Neither user's entries reached the other's books nor the installed empty books.
+    QCOMPARE(ReadFile(programFolder + QStringLiteral("Kestrel.mdb")), emptyBooks);
+    QCOMPARE(ReadIniString(QStringLiteral("Kestrel"), QStringLiteral("PrintType"), QString(),
+                           programFolder + QStringLiteral("Kestrel.ini")),
+             QStringLiteral("纵向打印"));
+    if (dataHome.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", dataHome);
+    SetProgramFolder(programFolder);
 }
 
 void TestStartup::firstShowWithNobodySigningIn() {
@@ -358,6 +427,17 @@ void TestStartup::firstShowWithNobodySigningIn() {
     QVERIFY(program.Prompts().Texts().isEmpty());
     // Nothing is written to the configuration file at start-up.
     QVERIFY(!program.IniWritten());
+    // The maintenance page says where the books are.
+    auto* place = FormMain->TabSheet6->findChild<QLabel*>(QStringLiteral("BooksPlaceLabel"));
+    QVERIFY(place != nullptr);
+    QVERIFY2(place->text().contains(program.OnServer() ? QStringLiteral("PostgreSQL 服务器")
+                                                       : QDir::toNativeSeparators(program.DatabasePath())),
+             qPrintable(place->text()));
+    QVERIFY(place->text().contains(QDir::toNativeSeparators(BooksFolder)));
+    FormMain->PageControl1->setCurrentWidget(FormMain->TabSheet6);
+    FormMain->show();
+    SaveScreenshot(FormMain, QStringLiteral("maintenance-books-place.png"));
+    FormMain->hide();
 }
 
 void TestStartup::pageCheckAfterCleanClose_data() {

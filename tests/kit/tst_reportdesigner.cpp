@@ -4,6 +4,7 @@
 #include "kit/report/ReportDesignCanvas.h"
 #include "kit/report/ReportDesignModel.h"
 #include "kit/report/ReportDesigner.h"
+#include "kit/report/ReportFieldNames.h"
 #include "kit/report/ReportPreview.h"
 #include "kit/report/ReportTemplateFile.h"
 #include "mainwindow/MainForm.h"
@@ -98,6 +99,9 @@ private slots:
     void windowSelectsMovesAndEditsWithTheMouseAndPanel();
     void mainWindowOpensTheLastLoadedTemplate();
     void openDropAndPreviewWithSampleData();
+    void shownFieldNames_data();
+    void shownFieldNames();
+    void fieldsShowByTheirChineseNames();
 
 private:
     QTemporaryDir folder;
@@ -569,6 +573,77 @@ void TestReportDesigner::openDropAndPreviewWithSampleData() {
     QVERIFY(texts.contains(QStringLiteral("MoneySerial 3")));
     // The open file stays as it was until saved.
     QCOMPARE(ReadFile(billFile), ReadFile(TemplateSource(QStringLiteral("Bill.frf"))));
+}
+
+void TestReportDesigner::shownFieldNames_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QStringList>("fields");
+    QTest::newRow("a field") << "[ADOQuery1.BillSerial]"
+                             << "[单据编号]" << QStringList{"ADOQuery1.BillSerial"};
+    QTest::newRow("text around fields")
+        << "客户：[ADOQuery1.BillUser] 金额：[ADOQuery1.BillSum]元"
+        << "客户：[客户名称] 金额：[单据金额]元" << QStringList{"ADOQuery1.BillUser", "ADOQuery1.BillSum"};
+    QTest::newRow("a sum") << "[SUM(frDBDataSet1.MoneyIn)]"
+                           << "[合计(收入)]" << QStringList{"frDBDataSet1.MoneyIn"};
+    QTest::newRow("page numbers") << "第 [Page] 页 共 [TotalPages] 页"
+                                  << "第 [页码] 页 共 [总页数] 页" << QStringList{};
+    QTest::newRow("an unknown field stays") << "[Items.Nothing]"
+                                            << "[Items.Nothing]" << QStringList{"Items.Nothing"};
+    QTest::newRow("no brackets, no change") << "BillSerial 1.5"
+                                            << "BillSerial 1.5" << QStringList{};
+    QTest::newRow("a field twice") << "[ADOQuery1.BillSum]/[ADOQuery1.BillSum]"
+                                   << "[单据金额]/[单据金额]" << QStringList{"ADOQuery1.BillSum"};
+}
+
+void TestReportDesigner::shownFieldNames() {
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QFETCH(QStringList, fields);
+    const QHash<QString, QString> captions = PrintFieldCaptionsFor(QStringLiteral("Bill.frf"));
+    QCOMPARE(ReportFieldNames::Shown(text, captions), shown);
+    QCOMPARE(ReportFieldNames::FieldsIn(text), fields);
+}
+
+void TestReportDesigner::fieldsShowByTheirChineseNames() {
+    const QByteArray before = ReadFile(billFile);
+    ReportDesigner designer;
+    designer.CatalogueOf = PrintCatalogueFor;
+    designer.CaptionsOf = PrintFieldCaptionsFor;
+    designer.resize(1200, 820);
+    designer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&designer));
+    QVERIFY(designer.OpenTemplate(billFile));
+    // The list shows Chinese names; the data set and field in the tooltip; a drag carries the field.
+    QTreeWidgetItem* set =
+        designer.FieldList->findItems(QStringLiteral("ADOQuery1"), Qt::MatchExactly).value(0);
+    QVERIFY(set);
+    QTreeWidgetItem* serial = nullptr;
+    for (int i = 0; i < set->childCount(); ++i)
+        if (set->child(i)->text(0) == QStringLiteral("单据编号"))
+            serial = set->child(i);
+    QVERIFY(serial);
+    QCOMPARE(serial->toolTip(0), QStringLiteral("ADOQuery1.BillSerial"));
+    std::unique_ptr<QMimeData> data(static_cast<QAbstractItemView*>(designer.FieldList)
+                                        ->model()
+                                        ->mimeData({designer.FieldList->indexFromItem(serial)}));
+    QVERIFY(data);
+    QCOMPARE(QString::fromUtf8(data->data(FieldMimeType)), QStringLiteral("ADOQuery1.BillSerial"));
+    // The page shows the item by its Chinese name; the template keeps its text.
+    const auto item = FirstText(designer.Model->Template());
+    QVERIFY(item.Valid());
+    const QString stored = designer.Model->Item(item)->Text;
+    QVERIFY(stored.contains(QStringLiteral("[ADOQuery1.BillSerial]")));
+    const QString shown = ReportFieldNames::Shown(stored, designer.Model->FieldCaptions());
+    QCOMPARE(shown,
+             QString(stored).replace(QStringLiteral("[ADOQuery1.BillSerial]"), QStringLiteral("[单据编号]")));
+    SaveScreenshot(&designer, QStringLiteral("designer-chinese-fields.png"));
+    QVERIFY(designer.ActionSaveExecute());
+    const QString saved = QString::fromUtf8(ReadFile(billFile));
+    QVERIFY(saved.contains(QStringLiteral("[ADOQuery1.BillSerial]")));
+    QVERIFY(saved.contains(QStringLiteral("[ADOQuery1.BillUser]")));
+    QVERIFY(!saved.contains(QStringLiteral("[单据编号]")) && !saved.contains(QStringLiteral("[客户名称]")));
+    QVERIFY(before.contains("[ADOQuery1.BillSerial]"));
 }
 
 QTEST_MAIN(TestReportDesigner)

@@ -1,10 +1,12 @@
 #include "foundation/ShareDM.h"
 #include "kit/Prompts.h"
+#include "kit/ScreenFit.h"
 #include "kit/report/PageRenderer.h"
 #include "kit/report/ReportEngine.h"
 #include "kit/report/ReportOutput.h"
 #include "kit/report/ReportPreview.h"
 #include "kit/report/ReportSnapshot.h"
+#include "support/TestSupport.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -34,6 +36,11 @@ private slots:
     void printStepReportsUnusableTemplates();
     void writtenFilesAskAndSpareTheBooks_data();
     void writtenFilesAskAndSpareTheBooks();
+    void fitSize_data();
+    void fitSize();
+    void fitsASmallScreen_data();
+    void fitsASmallScreen();
+    void longLayoutCanBeStopped();
 
 private:
     std::shared_ptr<PreparedReport> ListReport(int rows);
@@ -341,6 +348,102 @@ void TestReportPreview::writtenFilesAskAndSpareTheBooks() {
     QCOMPARE(booksFile.readAll(), QByteArray("SQLite format 3 and the books"));
     QCOMPARE(QDir(dir->path()).entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden),
              QStringList());
+}
+
+void TestReportPreview::fitSize_data() {
+    QTest::addColumn<QSize>("wanted");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QSize>("expected");
+    const QSize frame(16, 40);
+    Q_UNUSED(frame);
+    QTest::newRow("large screen: as wanted")
+        << QSize(1000, 760) << QSize(600, 400) << QSize(1920, 1040) << QSize(1000, 760);
+    QTest::newRow("1366 x 768 less a panel")
+        << QSize(1000, 760) << QSize(600, 400) << QSize(1366, 728) << QSize(1000, 688);
+    QTest::newRow("1280 x 720") << QSize(1400, 760) << QSize(600, 400) << QSize(1280, 720)
+                                << QSize(1264, 680);
+    QTest::newRow("never below the minimum")
+        << QSize(1000, 760) << QSize(900, 700) << QSize(800, 600) << QSize(900, 700);
+}
+
+void TestReportPreview::fitSize() {
+    QFETCH(QSize, wanted);
+    QFETCH(QSize, minimum);
+    QFETCH(QSize, available);
+    QFETCH(QSize, expected);
+    QCOMPARE(FitSize(wanted, minimum, available, QSize(16, 40)), expected);
+}
+
+void TestReportPreview::fitsASmallScreen_data() {
+    QTest::addColumn<bool>("fileTools");
+    QTest::addColumn<QSize>("screen");
+    QTest::newRow("list, 1366 x 768") << false << QSize(1366, 768);
+    QTest::newRow("voucher, 1366 x 768") << true << QSize(1366, 768);
+    QTest::newRow("voucher, 1280 x 720") << true << QSize(1280, 720);
+    QTest::newRow("voucher, 1920 x 1080") << true << QSize(1920, 1080);
+}
+
+void TestReportPreview::fitsASmallScreen() {
+    QFETCH(bool, fileTools);
+    QFETCH(QSize, screen);
+    ReportPreview preview;
+    preview.SetFileTools(fileTools);
+    preview.SetReport(ListReport(20));
+    // Room on the screen less a title bar, borders and a panel.
+    const QSize room = screen - QSize(16, 40 + 40);
+    QVERIFY2(preview.minimumSizeHint().width() <= room.width(),
+             qPrintable(QString::number(preview.minimumSizeHint().width())));
+    QVERIFY(preview.minimumSizeHint().height() <= room.height());
+    preview.resize(preview.size().boundedTo(room));
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    // Every tool, 关闭 above all, lies inside the window.
+    for (QWidget* tool :
+         std::initializer_list<QWidget*>{preview.CloseButton, preview.PrintButton, preview.PdfButton,
+                                         preview.FindEdit, preview.FindNextButton, preview.LastButton}) {
+        const QRect area(tool->mapTo(&preview, QPoint(0, 0)), tool->size());
+        QVERIFY2(preview.rect().contains(area), qPrintable(tool->objectName()));
+    }
+    if (fileTools) {
+        const QRect help(preview.HelpButton->mapTo(&preview, QPoint(0, 0)), preview.HelpButton->size());
+        QVERIFY(preview.rect().contains(help));
+    }
+    // The find box holds a long name readably: 20 Chinese characters in view.
+    QVERIFY2(preview.FindEdit->width() >=
+                 preview.FindEdit->fontMetrics().horizontalAdvance(QString(20, QChar(0x5546))),
+             qPrintable(QString::number(preview.FindEdit->width())));
+    SaveScreenshot(&preview, QStringLiteral("preview-%1-%2x%3.png")
+                                 .arg(fileTools ? "voucher" : "list")
+                                 .arg(screen.width())
+                                 .arg(screen.height()));
+}
+
+void TestReportPreview::longLayoutCanBeStopped() {
+    for (int i = 1; i <= 20000; ++i)
+        items.AddRow({QStringLiteral("商品%1").arg(i), i * 1.25});
+    Report report;
+    report.Data.Add(QStringLiteral("Items"), &items);
+    QVERIFY(report.LoadFromFile(WriteTemplateFile(ListXml)));
+    // Told how far it is, in steps, and stopped halfway: nothing is prepared or shown.
+    QList<qint64> heard;
+    report.Progress = [&](qint64 done, qint64 total) {
+        heard << done;
+        return done < total / 2;
+    };
+    QVERIFY(!report.Prepare());
+    QVERIFY(report.Cancelled());
+    QVERIFY(heard.size() >= 2);
+    QCOMPARE(heard.front(), qint64(0));
+    QVERIFY(!PreviewReport(report, WriteTemplateFile(ListXml), false, nullptr));
+    QCOMPARE(prompts->Messages.size(), size_t(0)); // stopping is no error
+    QCOMPARE(prompts->UnexpectedModals, 0);
+    // Not stopped: the whole list.
+    report.Progress = [](qint64, qint64) { return true; };
+    const std::shared_ptr<PreparedReport> prepared = report.Prepare();
+    QVERIFY(prepared);
+    QVERIFY(!report.Cancelled());
+    QCOMPARE(prepared->PageCount(), (20000 + 8) / 9);
 }
 
 QTEST_MAIN(TestReportPreview)

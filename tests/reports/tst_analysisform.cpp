@@ -3,6 +3,7 @@
 #include "reports/AnalysisForm.h"
 #include "reports/ReportQueries.h"
 
+#include <QAccessible>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -16,6 +17,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QValueAxis>
 
 // The analysis window opened from page 2: its opening checks, the nine figures and the four charts
 // as the user's choices redraw them. Set KESTREL_SHOTS to a folder to save a picture of each page,
@@ -33,6 +35,10 @@ private slots:
     void barsAndPies();
     void emptyResultShowsZeros();
     void controlsAreReachableByTheirLabels();
+    void figuresAreReadWithTheirCaptions();
+    void negativeValuesAreNoShareOfAPie();
+    void longNamesAreShortenedAndWholeInTooltips();
+    void valueLabelsNeverOverlap();
 
 private:
     std::unique_ptr<TestProgram> program;
@@ -69,6 +75,122 @@ void TestAnalysisForm::OpenAnalysis(const std::function<void(TFormAnalysis*)>& c
     });
     FormMain->ActionAnalysis->trigger();
     QVERIFY(ran);
+}
+
+void TestAnalysisForm::figuresAreReadWithTheirCaptions() {
+    QueryWorkingMonth();
+    OpenAnalysis([](TFormAnalysis* form) {
+        const QStringList captions = {"应收款", "实收款",   "未收款",   "应付款",  "实付款",
+                                      "未付款", "现有毛利", "预算毛利", "资金增益"};
+        for (int i = 0; i < 9; ++i) {
+            QLabel* figure = form->Label(11 + i);
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(figure);
+            QVERIFY(face);
+            QCOMPARE(face->role(), QAccessible::StaticText);
+            QCOMPARE(face->text(QAccessible::Name), captions[i] + QStringLiteral("：") + figure->text());
+            QCOMPARE(face->text(QAccessible::Value), figure->text());
+            QCOMPARE(face->text(QAccessible::Description), captions[i]);
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(form->Label(13))->text(QAccessible::Name),
+                 QStringLiteral("未收款：499.75"));
+        // The charts are read as their title and their points.
+        QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(form->Chart3);
+        QCOMPARE(chart->text(QAccessible::Name), QStringLiteral("客户销售分析"));
+        QCOMPARE(chart->text(QAccessible::Description), QStringLiteral("东方商贸：200\nO'Neil 公司：-300"));
+    });
+}
+
+void TestAnalysisForm::negativeValuesAreNoShareOfAPie() {
+    QueryWorkingMonth();
+    OpenAnalysis([](TFormAnalysis* form) {
+        form->ComboBox1->setCurrentIndex(1);
+        auto* pie = qobject_cast<QPieSeries*>(form->Chart1->chart()->series().front());
+        QVERIFY(pie);
+        QCOMPARE(pie->count(), 2);
+        // 李四's -300 has no slice and no label on the pie; the legend names it with its amount.
+        QCOMPARE(pie->slices().at(0)->value(), 200.0);
+        QCOMPARE(pie->slices().at(1)->value(), 0.0);
+        QVERIFY(!pie->slices().at(1)->isLabelVisible());
+        QCOMPARE(pie->slices().at(0)->percentage(), 1.0);
+        QCOMPARE(Legend(form->Chart1), (QStringList{"张三：100.0%", "李四：-300"}));
+        QCOMPARE(form->Chart1->accessibleDescription(), QStringLiteral("张三：200（100.0%）\n李四：-300"));
+        // On bars the negative value stands below the amount axis.
+        form->ComboBox1->setCurrentIndex(0);
+        auto* axis = qobject_cast<QValueAxis*>(form->Chart1->chart()->axes(Qt::Vertical).value(0));
+        QVERIFY(axis);
+        QVERIFY(axis->isVisible());
+        QVERIFY(axis->min() < -300 && axis->max() > 200);
+        QCOMPARE(axis->labelFormat(), QStringLiteral("%.0f"));
+    });
+}
+
+void TestAnalysisForm::longNamesAreShortenedAndWholeInTooltips() {
+    const QString longName = QStringLiteral("华东地区第一机电设备进出口贸易有限责任公司");
+    program->Exec(
+        QStringLiteral("Update Bill Set BillUser = '%1' Where BillUser = '东方商贸'").arg(longName));
+    QueryWorkingMonth();
+    OpenAnalysis([&](TFormAnalysis* form) {
+        QCOMPARE(form->Points(2).front().Label, longName);
+        const QString shortName = QStringLiteral("华东地区第一机…");
+        QCOMPARE(Legend(form->Chart3).front(), shortName + QStringLiteral("：200"));
+        auto* bars = qobject_cast<QBarSeries*>(form->Chart3->chart()->series().front());
+        QCOMPARE(bars->barSets().front()->label(), shortName);
+        QCOMPARE(form->PointTip(2, 0), longName + QStringLiteral("：200"));
+        QVERIFY(form->Chart3->accessibleDescription().startsWith(longName));
+        form->ComboBox1->setCurrentIndex(1);
+        auto* pie = qobject_cast<QPieSeries*>(form->Chart3->chart()->series().front());
+        QCOMPARE(pie->slices().front()->label(), shortName + QStringLiteral(" 200"));
+    });
+}
+
+void TestAnalysisForm::valueLabelsNeverOverlap() {
+    // One large customer and nineteen small ones: short bars whose labels cannot all stand side by
+    // side, thin slices whose labels would pile up.
+    QStringList rows;
+    for (int i = 0; i < 20; ++i)
+        rows << QStringLiteral("(%1, '销售开单', 'XS2%2', '2024-02-05', '客户%3', %4, '张三')")
+                    .arg(100 + i)
+                    .arg(i, 5, 10, QLatin1Char('0'))
+                    .arg(i)
+                    .arg(i == 0 ? 123456789 : 100000 + i);
+    program->Exec(
+        QStringLiteral("Insert Into Bill (BillIndex, BillKind, BillSerial, BillCreateTime, BillUser, "
+                       "BillSum, BillMan) Values ") +
+        rows.join(QLatin1Char(',')));
+    QueryWorkingMonth();
+    OpenAnalysis([&](TFormAnalysis* form) {
+        for (int shape = 0; shape < 2; ++shape) {
+            form->ComboBox1->setCurrentIndex(shape);
+            form->PageControl1->setCurrentIndex(3);
+            QTest::qWait(20);
+            QChart* chart = form->Chart3->chart();
+            QVERIFY(chart->plotArea().width() > 100);
+            const int points = static_cast<int>(form->Points(2).size());
+            QCOMPARE(points, 20);
+            int shown = 0;
+            for (int i = 0; i < points; ++i)
+                shown += form->ValueLabelShown(2, i) ? 1 : 0;
+            // Some labels give way, the largest keeps its label; every value is in the legend.
+            QVERIFY2(shown > 0 && shown < points,
+                     qPrintable(QStringLiteral("%1 of %2, shape %3").arg(shown).arg(points).arg(shape)));
+            QVERIFY(form->ValueLabelShown(2, 0));
+            QCOMPARE(Legend(form->Chart3).size(), points);
+            if (shape == 0) {
+                auto* bars = qobject_cast<QBarSeries*>(chart->series().front());
+                for (int i = 0; i < points; ++i)
+                    QCOMPARE(bars->barSets().at(i)->labelColor() == QColor(Qt::transparent),
+                             !form->ValueLabelShown(2, i));
+                // The colours of neighbouring bars differ clearly.
+                for (int i = 1; i < points; ++i)
+                    QVERIFY(bars->barSets().at(i)->color() != bars->barSets().at(i - 1)->color());
+            } else {
+                auto* pie = qobject_cast<QPieSeries*>(chart->series().front());
+                for (int i = 0; i < points; ++i)
+                    QCOMPARE(pie->slices().at(i)->isLabelVisible(), form->ValueLabelShown(2, i));
+            }
+            SaveScreenshot(form, QStringLiteral("analysis-many-%1.png").arg(shape == 0 ? "bars" : "pie"));
+        }
+    });
 }
 
 QStringList TestAnalysisForm::Legend(QChartView* view) {
@@ -127,7 +249,8 @@ void TestAnalysisForm::opensOnTheFiguresWithTheWorkingMonth() {
         QCOMPARE(form->Chart4->accessibleDescription(), QStringLiteral("2024-2：-100"));
         // Chart1: by salesman, largest first, legend with shares.
         QCOMPARE(form->Points(0), (std::vector<ChartPoint>{{"张三", 200}, {"李四", -300}}));
-        QCOMPARE(Legend(form->Chart1), (QStringList{"张三：40.0%", "李四：60.0%"}));
+        // A negative value is no share of the whole: it shows its amount.
+        QCOMPARE(Legend(form->Chart1), (QStringList{"张三：100.0%", "李四：-300"}));
         QCOMPARE(Legend(form->Chart3), (QStringList{"东方商贸：200", "O'Neil 公司：-300"}));
     });
 }

@@ -97,7 +97,7 @@ void TestBillReport::receivedAndOpenAmountsWithFooter() {
     DataGrid* grid = FormMain->DBGridEh2;
     QCOMPARE(grid->model()->rowCount(), 4);
     QCOMPARE(grid->FooterText(0), QStringLiteral("共4条"));
-    QCOMPARE(grid->FooterText(4), QStringLiteral("150"));
+    QCOMPARE(grid->FooterText(4), QStringLiteral("150.00"));
     QCOMPARE(grid->FooterText(5), QStringLiteral("400.25"));
     QCOMPARE(grid->FooterText(6), QStringLiteral("-250.25"));
     QCOMPARE(grid->FooterColour(0), QColor(Qt::black));
@@ -338,7 +338,7 @@ void TestBillReport::refreshRerunsTheStoredQuery() {
     QCOMPARE(FormMain->BReportADOQuery.RecordCount(), 5);
     QCOMPARE(FormMain->DBGridEh2->model()->rowCount(), 5);
     QCOMPARE(FormMain->DBGridEh2->FooterText(0), QStringLiteral("共5条"));
-    QCOMPARE(FormMain->DBGridEh2->FooterText(4), QStringLiteral("249"));
+    QCOMPARE(FormMain->DBGridEh2->FooterText(4), QStringLiteral("249.00"));
 }
 
 void TestBillReport::emptyResultLeavesNoStaleFooter() {

@@ -2,6 +2,7 @@
 #include "kit/DataGrid.h"
 #include "mainwindow/MainForm.h"
 #include "reports/GridExport.h"
+#include "reports/ProgressForm.h"
 #include "reports/ReportQueries.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -33,6 +36,7 @@ private slots:
     void existingFileIsReplacedOnlyWhenConfirmed();
     void failedWriteSaysWhyAndKeepsWhatWasThere();
     void withoutAProgramTheMessageSaysWhereTheFileIs();
+    void stoppedExportLeavesNothing();
 
 private:
     std::unique_ptr<TestProgram> program;
@@ -312,9 +316,12 @@ void TestGridExport::emptyResultHasDateAndTitlesOnly() {
 }
 
 void TestGridExport::noResultExportsNothing() {
+    // Before a query nothing is asked or written, and the user is told to query first.
+    const QString queryFirst = QStringLiteral("还没有查询结果：请先点击 查找单据，再导出Excel");
     FormMain->ActionBExecel->trigger();
     FormMain->ActionMExcel->trigger();
-    QVERIFY(program->Prompts().Messages.empty());
+    QCOMPARE(program->Prompts().Texts(), QStringList({queryFirst, queryFirst}));
+    QCOMPARE(program->Prompts().Messages.size(), size_t(2)); // no file dialog
     QVERIFY(QDir(out.path()).isEmpty());
 }
 
@@ -374,6 +381,52 @@ void TestGridExport::withoutAProgramTheMessageSaysWhereTheFileIs() {
     Export(FormMain->ActionBExecel, Target());
     QVERIFY(QFileInfo::exists(Target()));
     QVERIFY(program->Prompts().LastText().contains(QDir::toNativeSeparators(Target())));
+}
+
+void TestGridExport::stoppedExportLeavesNothing() {
+    // A long result: the export shows its progress and 取消 stops it.
+    for (int batch = 0; batch < 15; ++batch) {
+        QStringList rows;
+        for (int i = 0; i < 400; ++i) {
+            const int key = 100 + batch * 400 + i;
+            rows << QStringLiteral("(%1, '销售开单', 'XS%2', '2024-02-07', '东方商贸', 10, '张三')")
+                        .arg(key)
+                        .arg(key);
+        }
+        program->Exec(
+            QStringLiteral("Insert Into Bill (BillIndex, BillKind, BillSerial, BillCreateTime, BillUser, "
+                           "BillSum, BillMan) Values ") +
+            rows.join(QLatin1Char(',')));
+    }
+    FormMain->FillBillReport(BillMonthQueryText(FormMain->WorkingDate()));
+    QVERIFY(FormMain->BReportADOQuery.RecordCount() > 6000);
+    // What the file held before stays.
+    QFile old(Target());
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("earlier export");
+    old.close();
+    bool shown = false;
+    const auto stop = connect(FormProgress->ProgressBar1, &QProgressBar::valueChanged, this, [&](int value) {
+        shown = shown || FormProgress->isVisible();
+        if (value > 0)
+            FormProgress->CancelButton->click();
+    });
+    program->Prompts().QueueAnswer(true); // replace the earlier file
+    Export(FormMain->ActionBExecel, Target());
+    disconnect(stop);
+    QVERIFY(shown);
+    QVERIFY(!FormProgress->isVisible());
+    QVERIFY(program->Prompts().OpenedWithDesktop.isEmpty());
+    QVERIFY(!program->Prompts().LastText().startsWith(QStringLiteral("导出失败")));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("earlier export"));
+    old.close();
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"导出.xlsx"});
+    // Not stopped, the same export writes the whole result.
+    program->Prompts().QueueAnswer(true);
+    Export(FormMain->ActionBExecel, Target());
+    QVERIFY(QFileInfo(Target()).size() > 10000);
 }
 
 QTEST_MAIN(TestGridExport)

@@ -74,7 +74,7 @@ void TestMoneyReport::allVouchersWithFooter() {
     DataGrid* grid = FormMain->DBGridEh1;
     QCOMPARE(grid->FooterText(0), QStringLiteral("共5条"));
     QCOMPARE(grid->FooterText(4), QStringLiteral("500.25"));
-    QCOMPARE(grid->FooterText(5), QStringLiteral("550"));
+    QCOMPARE(grid->FooterText(5), QStringLiteral("550.00"));
     QCOMPARE(grid->FooterText(6), QStringLiteral("-49.75"));
     QCOMPARE(grid->FooterColour(4), QColor(0, 0, 255));
     QCOMPARE(grid->FooterColour(5), QColor(255, 0, 0));
@@ -344,8 +344,12 @@ void TestMoneyReport::gridColumns() {
     QCOMPARE(shown, expected);
     FormMain->FillMoneyReport(MoneyQueryText(MoneyCriteria(), QString()));
     const QModelIndex cell = grid->model()->index(1, 4);
-    QCOMPARE(cell.data().toString(), QStringLiteral("300"));
-    QCOMPARE(cell.data(Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::Alignment(Qt::AlignCenter));
+    // An amount with its two decimals, right-aligned; the other cells centred.
+    QCOMPARE(cell.data().toString(), QStringLiteral("300.00"));
+    QCOMPARE(cell.data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+    QCOMPARE(grid->model()->index(1, 3).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::Alignment(Qt::AlignCenter));
     QVERIFY(!(grid->model()->flags(cell) & Qt::ItemIsEditable));
     QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
     // A title click widens a column to its widest text drawn so far; it does not sort.

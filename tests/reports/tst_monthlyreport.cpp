@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
@@ -85,6 +86,8 @@ private slots:
     void failureWhileWritingKeepsThePreviousReport();
     void progressWindowMovesAndCloses();
     void progressWindowIsCentredOnItsOwner();
+    void stoppedReportPrintsNothing_data();
+    void stoppedReportPrintsNothing();
     void heartbeatBeatsDuringALongStatement();
     void groupedFiguresEqualThePerCustomerQueries_data();
     void groupedFiguresEqualThePerCustomerQueries();
@@ -654,6 +657,40 @@ void TestMonthlyReport::missingTemplateIsReportedAndNothingShown() {
              qPrintable(program->Prompts().Texts()[0]));
     QVERIFY(shownPages.empty());
     QVERIFY(!FormProgress->isVisible());
+}
+
+void TestMonthlyReport::stoppedReportPrintsNothing_data() {
+    QTest::addColumn<bool>("customers");
+    QTest::newRow("customer report") << true;
+    QTest::newRow("account report") << false;
+}
+
+void TestMonthlyReport::stoppedReportPrintsNothing() {
+    QFETCH(bool, customers);
+    Customer("甲", 1);
+    Customer("乙", 2);
+    program->Exec("Insert Into Account (AccountName, AccountBase, AccountMan) Values ('现金', 5, '张三')");
+    // A finished report first: its lines are what the pool holds.
+    const Lines before = customers ? RunCustomerReport() : RunAccountReport();
+    QVERIFY(!before.empty());
+    program->Prompts().Clear();
+    // 取消 while the figures are computed: nothing printed, nothing said, the pool as it was.
+    const auto stop = connect(FormProgress->ProgressBar1, &QProgressBar::valueChanged, this, [](int value) {
+        if (value == 50)
+            FormProgress->CancelButton->click();
+    });
+    shownTemplate.clear();
+    program->Prompts().QueueModal([this](QDialog*) { shownTemplate = QStringLiteral("shown"); });
+    (customers ? FormMain->ActionCustomerReport : FormMain->ActionAccountReport)->trigger();
+    disconnect(stop);
+    QVERIFY(shownTemplate.isEmpty());
+    QCOMPARE(program->Prompts().Texts(), QStringList());
+    QVERIFY(!FormProgress->isVisible());
+    QCOMPARE(EnabledLines(), before);
+    program->Prompts().Clear();
+    // The next run is not stopped.
+    const Lines again = customers ? RunCustomerReport() : RunAccountReport();
+    QCOMPARE(again, before);
 }
 
 QTEST_MAIN(TestMonthlyReport)

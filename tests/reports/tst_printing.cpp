@@ -316,14 +316,18 @@ void TestPrinting::listTemplateFollowsThePrintType() {
 }
 
 void TestPrinting::listWithoutResultDoesNothing() {
+    // Before a query 打印列表 shows no preview and says how to get a result.
+    const QString queryFirst = QStringLiteral("还没有查询结果：请先点击 查找单据，再打印列表");
     QVERIFY(!FormMain->BReportADOQuery.Active());
     FormMain->ActionPrintBillReport->trigger();
     FormMain->ActionPrintMoneyReport->trigger();
-    // A query the database refused leaves the result closed: nothing either.
+    QCOMPARE(program->Prompts().Texts(), QStringList({queryFirst, queryFirst}));
+    // A query the database refused leaves the result closed: no preview either.
     FormMain->FillBillReport(QStringLiteral("Select Nonsense From Nowhere"));
     program->Prompts().Clear();
     FormMain->ActionPrintBillReport->trigger();
-    QVERIFY(program->Prompts().Messages.empty());
+    QCOMPARE(program->Prompts().Texts(), QStringList{queryFirst});
+    QCOMPARE(program->Prompts().Messages.size(), size_t(1));
     QCOMPARE(program->Prompts().UnexpectedModals, 0);
 }
 
@@ -377,13 +381,16 @@ void TestPrinting::longListRepeatsTitlesAndTotals() {
         expected << result.ValueAt(row, result.FieldIndex(QStringLiteral("BillSerial"))).toString();
     QCOMPARE(serials, expected);
     QVERIFY(pages[0].contains(QStringLiteral("共 %1 条记录").arg(result.RecordCount())));
-    // The total line under the amount columns matches the grid's footer.
+    // The total line under the amount columns matches the grid's footer (which shows the same
+    // sums with two decimals).
     const QStringList& last = pages.back();
     const qsizetype total = last.indexOf(QStringLiteral("合计"));
     QVERIFY(total >= 0);
-    QCOMPARE(last.at(total + 1), FormMain->DBGridEh2->FooterText(4));
-    QCOMPARE(last.at(total + 2), FormMain->DBGridEh2->FooterText(5));
-    QCOMPARE(last.at(total + 3), FormMain->DBGridEh2->FooterText(6));
+    for (int column = 4; column <= 6; ++column) {
+        QCOMPARE(last.at(total + column - 3), RoundAmountText(FormMain->DBGridEh2->ShownSum(column)));
+        QCOMPARE(AmountCellText(last.at(total + column - 3).toDouble(), false),
+                 FormMain->DBGridEh2->FooterText(column));
+    }
 }
 
 void TestPrinting::printDirectionIsStored() {

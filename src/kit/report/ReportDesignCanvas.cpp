@@ -1,10 +1,14 @@
 #include "ReportDesignCanvas.h"
 
+#include "ReportFieldNames.h"
+
 #include <QDragEnterEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 
 namespace {
@@ -130,6 +134,26 @@ ReportDesignModel::ItemRef ReportDesignCanvas::ItemAt(const QPoint& point) const
     return {};
 }
 
+bool ReportDesignCanvas::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    // A field item's tooltip names the data set and field it reads.
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const ReportItem* item = model->Item(ItemAt(help->pos()));
+    const QStringList fields = item ? ReportFieldNames::FieldsIn(item->Text) : QStringList();
+    if (fields.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    QStringList lines;
+    for (const QString& field : fields)
+        lines << ReportFieldNames::Caption(field.section(QLatin1Char('.'), 1), model->FieldCaptions()) +
+                     QStringLiteral("：") + field;
+    QToolTip::showText(help->globalPos(), lines.join(QLatin1Char('\n')), this);
+    return true;
+}
+
 void ReportDesignCanvas::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const ReportTemplate& t = model->Template();
@@ -176,8 +200,9 @@ void ReportDesignCanvas::paintEvent(QPaintEvent*) {
                 f.setItalic(item.Italic);
                 painter.setFont(f);
                 painter.setPen(item.Colour);
+                // Fields by their Chinese names; the template keeps its text.
                 painter.drawText(r, static_cast<int>(item.Align) | (item.WordWrap ? Qt::TextWordWrap : 0),
-                                 item.Text);
+                                 ReportFieldNames::Shown(item.Text, model->FieldCaptions()));
                 painter.setPen(QPen(Qt::black, 1));
                 if (item.Frame & FrameLeft)
                     painter.drawLine(r.topLeft(), r.bottomLeft());

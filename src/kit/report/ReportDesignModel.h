@@ -4,6 +4,7 @@
 #include "ReportTemplate.h"
 #include "ReportTemplateFile.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPointF>
 #include <QRectF>
@@ -41,6 +42,9 @@ public:
     // The data sets and fields the template may name; empty when not known (nothing is checked).
     void SetCatalogue(const DesignCatalogue& catalogue) { this->catalogue = catalogue; }
     const DesignCatalogue& Catalogue() const { return catalogue; }
+    // The Chinese names the designer shows for fields (field name → caption).
+    void SetFieldCaptions(const QHash<QString, QString>& captions) { fieldCaptions = captions; }
+    const QHash<QString, QString>& FieldCaptions() const { return fieldCaptions; }
     QUndoStack* UndoStack() { return &undo; }
     bool IsModified() const { return !undo.isClean(); }
 
@@ -86,6 +90,7 @@ private:
     ReportTemplate report;
     QString fileName;
     DesignCatalogue catalogue;
+    QHash<QString, QString> fieldCaptions;
     QUndoStack undo;
     ItemRef selected;
     int selectedBand = -1;

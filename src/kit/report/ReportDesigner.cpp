@@ -1,6 +1,7 @@
 #include "ReportDesigner.h"
 
 #include "ReportDesignCanvas.h"
+#include "ReportFieldNames.h"
 #include "ReportPreview.h"
 #include "kit/CompletingBox.h"
 #include "kit/ErrorHandler.h"
@@ -42,7 +43,8 @@ protected:
         if (items.isEmpty() || !items.first()->parent())
             return nullptr;
         auto* data = new QMimeData;
-        const QString field = items.first()->parent()->text(0) + QLatin1Char('.') + items.first()->text(0);
+        const QString field = items.first()->parent()->data(0, Qt::UserRole).toString() + QLatin1Char('.') +
+                              items.first()->data(0, Qt::UserRole).toString();
         data->setData(FieldMimeType, field.toUtf8());
         data->setText(QStringLiteral("[%1]").arg(field));
         return data;
@@ -423,9 +425,14 @@ void ReportDesigner::FillFieldList() {
     BandDataSetBox->addItem(QString());
     for (const DesignDataSet& set : Model->Catalogue()) {
         auto* top = new QTreeWidgetItem(FieldList, {set.Name});
+        top->setData(0, Qt::UserRole, set.Name);
         top->setFlags(Qt::ItemIsEnabled);
-        for (const QString& field : set.Fields)
-            new QTreeWidgetItem(top, {field});
+        // Fields by their Chinese names; the data set's own name in the tooltip.
+        for (const QString& field : set.Fields) {
+            auto* item = new QTreeWidgetItem(top, {ReportFieldNames::Caption(field, Model->FieldCaptions())});
+            item->setData(0, Qt::UserRole, field);
+            item->setToolTip(0, set.Name + QLatin1Char('.') + field);
+        }
         BandDataSetBox->addItem(set.Name);
     }
     FieldList->expandAll();
@@ -438,6 +445,7 @@ bool ReportDesigner::OpenTemplate(const QString& fileName) {
         return false;
     }
     Model->SetCatalogue(CatalogueOf ? CatalogueOf(fileName) : DesignCatalogue());
+    Model->SetFieldCaptions(CaptionsOf ? CaptionsOf(fileName) : QHash<QString, QString>());
     FillFieldList();
     ShowSelection();
     return true;
@@ -446,6 +454,7 @@ bool ReportDesigner::OpenTemplate(const QString& fileName) {
 void ReportDesigner::Clear() {
     Model->SetTemplate(ReportTemplate(), QString());
     Model->SetCatalogue({});
+    Model->SetFieldCaptions({});
     FillFieldList();
     ShowSelection();
 }
@@ -464,8 +473,15 @@ void ReportDesigner::ActionOpenExecute() {
 bool ReportDesigner::ActionSaveExecute() {
     if (Model->FileName().isEmpty())
         return false;
+    const QString target = SavePathOf ? SavePathOf(Model->FileName()) : Model->FileName();
     ReportError error;
-    if (!Model->Save(Model->FileName(), &error)) {
+    if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
+        Prompts::Get().Error(QStringLiteral("模板没有保存。\n无法创建文件夹：") +
+                                 QDir::toNativeSeparators(QFileInfo(target).absolutePath()),
+                             Title);
+        return false;
+    }
+    if (!Model->Save(target, &error)) {
         Prompts::Get().Error(QStringLiteral("模板没有保存。\n") + error.Text(), Title);
         return false;
     }

@@ -28,8 +28,14 @@ public:
 
     // The folder the open dialog starts in.
     QString TemplateFolder;
+    // Where a template opened from a file is saved; not set: the file it came from. The folder is
+    // created when it is missing.
+    std::function<QString(const QString& fileName)> SavePathOf;
     // The data sets and fields of a template file's print path; none known: nothing offered.
     std::function<DesignCatalogue(const QString& fileName)> CatalogueOf;
+    // The Chinese names of a template file's fields (field → caption); fields without one show
+    // their own name.
+    std::function<QHash<QString, QString>(const QString& fileName)> CaptionsOf;
 
     // Opens a template file; a message and false when it cannot be read.
     bool OpenTemplate(const QString& fileName);
@@ -76,7 +82,7 @@ public:
 
 public slots:
     void ActionOpenExecute();
-    // Saves to the file it came from; false after a message.
+    // Saves to the file it came from (or where SavePathOf sends it); false after a message.
     bool ActionSaveExecute();
     void ActionAddTextExecute();
     void ActionAddLineExecute();

@@ -190,17 +190,20 @@ const QImage& PreparedReport::Picture(const ReportItem& item) const {
 class ReportLayout {
 public:
     ReportLayout(const ReportTemplate& report, const ReportData& data, const ReportVariables& variables,
-                 const QDateTime& preparedAt)
+                 const QDateTime& preparedAt, const ReportProgress& progress)
         : data(data)
         , variables(variables)
+        , progress(progress)
         , result(std::make_shared<PreparedReport>()) {
         result->report = std::make_shared<const ReportTemplate>(report);
         result->preparedAt = preparedAt.isValid() ? preparedAt : QDateTime::currentDateTime();
     }
 
+    // Nothing when the progress stopped the layout.
     std::shared_ptr<PreparedReport> Run() {
         Compile();
-        Place();
+        if (!Place())
+            return nullptr;
         return result;
     }
 
@@ -345,7 +348,8 @@ private:
         return found;
     }
 
-    void Place() {
+    // False when the progress stopped it.
+    bool Place() {
         double footer = 0;
         for (int band : BandsOf(ReportBand::Kind::PageFooter))
             footer += BandHeight(band);
@@ -366,8 +370,11 @@ private:
                 Room(BandHeight(i));
                 Put(i, 0);
             }
+            if (stopped)
+                return false;
         }
         EndPage();
+        return true;
     }
 
     // A master band with the header before it and the footer right after it (both only when it has
@@ -387,6 +394,10 @@ private:
                 repeatHeader = header;
             }
             for (int row = 0; row < rows; ++row) {
+                if (progress && row % 4096 == 0 && !progress(row, rows)) {
+                    stopped = true;
+                    return master;
+                }
                 Room(rowHeight);
                 Put(master, row);
             }
@@ -401,6 +412,8 @@ private:
 
     const ReportData& data;
     const ReportVariables& variables;
+    const ReportProgress& progress;
+    bool stopped = false;
     std::shared_ptr<PreparedReport> result;
     std::map<QString, double> sums;
     double y = 0;
@@ -411,12 +424,16 @@ private:
 
 std::shared_ptr<PreparedReport> PrepareReport(const ReportTemplate& report, const ReportData& data,
                                               const ReportVariables& variables, ReportError* error,
-                                              const QDateTime& preparedAt) {
+                                              const QDateTime& preparedAt, const ReportProgress& progress) {
     if (const auto problem = CheckTemplate(report, data)) {
         *error = *problem;
         return nullptr;
     }
-    return ReportLayout(report, data, variables, preparedAt).Run();
+    std::shared_ptr<PreparedReport> prepared =
+        ReportLayout(report, data, variables, preparedAt, progress).Run();
+    if (!prepared)
+        *error = ReportError{report.FileName, 0, ReportCancelled};
+    return prepared;
 }
 
 bool Report::LoadFromFile(const QString& fileName) {
@@ -440,5 +457,6 @@ std::shared_ptr<PreparedReport> Report::Prepare() {
         lastError = ReportError{QString(), 0, QStringLiteral("没有载入报表模板")};
         return nullptr;
     }
-    return PrepareReport(*report, Data, Variables, &lastError);
+    lastError = ReportError();
+    return PrepareReport(*report, Data, Variables, &lastError, QDateTime(), Progress);
 }

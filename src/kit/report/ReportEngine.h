@@ -35,6 +35,12 @@ using ReportAnswers = std::map<QString, QVariant>;
 // invalid QVariant means no answer (the variable then prints as nothing).
 using ReportVariables = std::function<QVariant(const QString& name)>;
 
+// Hears now and then how many rows of the longest data set are laid out of how many; returning
+// false stops the layout (nothing is prepared).
+using ReportProgress = std::function<bool(qint64 done, qint64 total)>;
+// The message of a layout stopped by its progress.
+inline const QString ReportCancelled = QStringLiteral("报表准备已取消");
+
 // A value as an item's display format shows it: "amount" (rounded to 4 decimals, no trailing
 // zeros), "amount:abs" (the same without sign), "fixed:N" (N decimals), "date:PATTERN" (a date or date text
 // in a QDate pattern), or "" (numbers with up to 15 significant digits, anything else as text).
@@ -118,7 +124,8 @@ private:
 // preparedAt: the moment [Date] and [Time] show (now when not given).
 std::shared_ptr<PreparedReport> PrepareReport(const ReportTemplate& report, const ReportData& data,
                                               const ReportVariables& variables, ReportError* error,
-                                              const QDateTime& preparedAt = QDateTime());
+                                              const QDateTime& preparedAt = QDateTime(),
+                                              const ReportProgress& progress = {});
 
 // A report object of the program: the template last loaded into it, the data sets it reads and the
 // host's answer for variables. The template stays until the next successful load.
@@ -126,6 +133,9 @@ class Report {
 public:
     ReportData Data;
     ReportVariables Variables;
+    // Told how far a Prepare is; may stop it (then Prepare returns nothing and Cancelled() is true).
+    ReportProgress Progress;
+    bool Cancelled() const { return lastError.Message == ReportCancelled; }
 
     // Reads and checks a template file; on failure the previous template stays and LastError says why.
     bool LoadFromFile(const QString& fileName);

@@ -7,6 +7,7 @@
 #include "foundation/BooksFiles.h"
 #include "kit/ErrorHandler.h"
 #include "kit/Prompts.h"
+#include "kit/ScreenFit.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -52,7 +53,6 @@ ReportPreview::ReportPreview(QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(QStringLiteral("打印预览"));
-    resize(1000, 760);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
 
     Pages = new PreviewPages(this);
@@ -72,7 +72,9 @@ ReportPreview::ReportPreview(QWidget* parent)
     LastButton = ToolButton(this, "LastButton", QStringLiteral("末页"));
     FindEdit = new QLineEdit(this);
     FindEdit->setObjectName(QStringLiteral("FindEdit"));
-    FindEdit->setMaximumWidth(140);
+    // Wide enough to read a customer's name or a serial while typing it.
+    FindEdit->setMinimumWidth(240);
+    FindEdit->setPlaceholderText(QStringLiteral("输入要查找的文字，按回车"));
     FindPriorButton = ToolButton(this, "FindPriorButton", QStringLiteral("上一个"));
     FindNextButton = ToolButton(this, "FindNextButton", QStringLiteral("下一个"));
     FindLabel = new QLabel(this);
@@ -84,6 +86,8 @@ ReportPreview::ReportPreview(QWidget* parent)
     HelpButton = ToolButton(this, "HelpButton", QStringLiteral("帮助"));
     CloseButton = ToolButton(this, "CloseButton", QStringLiteral("关闭"));
 
+    // Two rows of tools, so the window (with the voucher's open, save and help) fits a small
+    // screen: paging and the commands above, finding below.
     auto* tools = new QHBoxLayout;
     tools->setSpacing(4);
     tools->addWidget(BuddyLabel(this, QStringLiteral("缩放"), ZoomBox));
@@ -96,19 +100,22 @@ ReportPreview::ReportPreview(QWidget* parent)
     tools->addWidget(PageCountLabel);
     tools->addWidget(NextButton);
     tools->addWidget(LastButton);
-    tools->addSpacing(8);
-    tools->addWidget(BuddyLabel(this, QStringLiteral("查找"), FindEdit));
-    tools->addWidget(FindEdit);
-    tools->addWidget(FindPriorButton);
-    tools->addWidget(FindNextButton);
-    tools->addWidget(FindLabel);
     tools->addStretch(1);
     for (QPushButton* button : {PrintButton, PdfButton, LoadButton, SaveButton, HelpButton, CloseButton})
         tools->addWidget(button);
+    auto* finding = new QHBoxLayout;
+    finding->setSpacing(4);
+    finding->addWidget(BuddyLabel(this, QStringLiteral("查找"), FindEdit));
+    finding->addWidget(FindEdit, 1);
+    finding->addWidget(FindPriorButton);
+    finding->addWidget(FindNextButton);
+    finding->addWidget(FindLabel, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(tools);
+    layout->addLayout(finding);
     layout->addWidget(Pages, 1);
+    resize(FitToScreen(QSize(1000, 760), this));
     SetFileTools(false);
 
     connect(ZoomBox, &QComboBox::currentIndexChanged, this, Guarded(this, &ReportPreview::ZoomBoxChange));
@@ -321,7 +328,9 @@ bool PreviewReport(Report& report, const QString& templateFile, bool fileTools, 
     }
     std::shared_ptr<PreparedReport> prepared = report.Prepare();
     if (!prepared) {
-        Prompts::Get().Error(report.LastError().Text());
+        // Stopped by the user: nothing to show and nothing to say.
+        if (!report.Cancelled())
+            Prompts::Get().Error(report.LastError().Text());
         return false;
     }
     ReportPreview preview(parent);
