@@ -211,6 +211,10 @@ Plan MakePlan(const Jet::Books& books) {
     const QStringList jetTables = books.TableNames();
     QStringList matched;
     for (const QString& table : Schema::TableNames()) {
+        // The change history is this program's own: books kept in the Jet format never had it, and
+        // the converted books start with an empty one.
+        if (table == QLatin1String("History"))
+            continue;
         QString source;
         for (const QString& name : jetTables) {
             if (name.compare(table, Qt::CaseInsensitive) == 0)
