@@ -343,17 +343,6 @@ QStringList ColumnsOfType(const QString& table, QLatin1String type) {
 
 } // namespace
 
-QStringList Columns(const QString& table) {
-    QStringList names;
-    for (const Table& t : tables) {
-        if (table.compare(QLatin1String(t.name), Qt::CaseInsensitive) != 0)
-            continue;
-        for (const QString& column : QString::fromLatin1(t.columns).split(QLatin1Char(',')))
-            names << column.trimmed().section(QLatin1Char(' '), 0, 0);
-    }
-    return names;
-}
-
 QString DeclaredType(const QString& table, const QString& column) {
     for (const Table& t : tables) {
         if (table.compare(QLatin1String(t.name), Qt::CaseInsensitive) != 0)

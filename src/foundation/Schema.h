@@ -20,9 +20,8 @@ QStringList Columns(const QString& table);
 // The spelling of a column of any table as declared ("" when no table has it); any case matches.
 QString ColumnName(const QString& anyCase);
 
-// The columns of a table in their order, and the type a column is declared with ("INTEGER", "REAL",
-// "TEXT", "BOOLEAN"; "" for an unknown column). Names match without regard to case.
-QStringList Columns(const QString& table);
+// The type a column is declared with ("INTEGER", "REAL", "TEXT", "BOOLEAN"; "" for an unknown
+// column). Names match without regard to case.
 QString DeclaredType(const QString& table, const QString& column);
 
 // Whether a table has a column of that name (any case).

@@ -5,6 +5,7 @@
 #include "RoleViews.h"
 #include "foundation/AutoBackup.h"
 #include "foundation/BooksFiles.h"
+#include "foundation/BooksPlace.h"
 #include "foundation/IniFile.h"
 #include "foundation/ShareDM.h"
 #include "kit/Prompts.h"
