@@ -36,6 +36,36 @@ void KeepNewestOfPeriods(const std::vector<QDateTime>& newestFirst, int count, K
     }
 }
 
+// A session lock on the server held while one workstation writes its automatic backup; always held
+// on a file (where the folder's lock file does the same).
+class ServerLock {
+public:
+    explicit ServerLock(DbConnection& connection)
+        : connection(connection) {
+        if (connection.CurrentEngine() != Engine::PostgreSql)
+            return;
+        QSqlQuery q(connection.Database());
+        held = q.exec(QStringLiteral("SELECT pg_try_advisory_lock(%1)").arg(LockKey)) && q.next() &&
+               q.value(0).toBool();
+        taken = held;
+    }
+    ~ServerLock() {
+        if (!taken)
+            return;
+        QSqlQuery q(connection.Database());
+        q.exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(LockKey));
+    }
+    ServerLock(const ServerLock&) = delete;
+    ServerLock& operator=(const ServerLock&) = delete;
+    bool Held() const { return held; }
+
+private:
+    static constexpr qint64 LockKey = ServerLockKey;
+    DbConnection& connection;
+    bool held = true;
+    bool taken = false;
+};
+
 } // namespace
 
 QString FileName(const QDateTime& when) {
@@ -130,6 +160,13 @@ Outcome Run(DbConnection& connection, const QString& folder, const QDateTime& no
     QLockFile lock(QDir(folder).filePath(QStringLiteral(".Kestrel-自动备份.lock")));
     lock.setStaleLockTime(10 * 60 * 1000);
     if (!lock.tryLock(0)) {
+        outcome.Skipped = true;
+        return outcome;
+    }
+    // On a server, every workstation closing at this moment shares the books but perhaps not the
+    // folder: the server's lock lets one of them write and the others leave it.
+    ServerLock serverLock(connection);
+    if (!serverLock.Held()) {
         outcome.Skipped = true;
         return outcome;
     }

@@ -46,9 +46,13 @@ struct Outcome {
     QString Path;
     QString Error;
 };
+// The server's advisory lock held by the workstation writing an automatic backup (the schema
+// upgrade uses another key).
+constexpr qint64 ServerLockKey = 0x4b657374726c4142; // "KestrlAB"
+
 // Writes a backup of the books open on connection into folder (made when missing) and thins out
-// the older ones. Two workstations at once: the second finds the folder's lock taken and writes
-// none (the first one's backup stands for both).
+// the older ones. Two workstations at once: the second finds the folder's lock (or, on a server,
+// the server's lock) taken and writes none (the first one's backup stands for both).
 Outcome Run(DbConnection& connection, const QString& folder, const QDateTime& now,
             const QStringList& booksFiles = QStringList());
 

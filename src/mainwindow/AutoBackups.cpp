@@ -10,12 +10,16 @@
 #include "foundation/ShareDM.h"
 #include "kit/Prompts.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTemporaryFile>
 #include <QVBoxLayout>
 
 namespace {
@@ -28,13 +32,15 @@ QString SizeText(qint64 bytes) {
 }
 } // namespace
 
-QString AutoBackupFolder() {
-    const QString chosen = ReadIniString(Section, AutoBackupFolderKey, QString(), IniFileName).trimmed();
-    if (!chosen.isEmpty())
-        return chosen;
+QString DefaultAutoBackupFolder() {
     const QStringList books = BooksFiles();
     return AutoBackup::DefaultFolder(books.isEmpty() ? BooksFolder + QStringLiteral("Kestrel.mdb")
                                                      : books.last());
+}
+
+QString AutoBackupFolder() {
+    const QString chosen = ReadIniString(Section, AutoBackupFolderKey, QString(), IniFileName).trimmed();
+    return chosen.isEmpty() ? DefaultAutoBackupFolder() : chosen;
 }
 
 bool AutoBackupOn() {
@@ -136,4 +142,85 @@ void AutoBackupBox::RestoreClick() {
 
 void AutoBackupBox::HistoryClick() {
     ShowHistory(window());
+}
+
+QString CheckBackupFolder(const QString& folder) {
+    const QString shown = QDir::toNativeSeparators(folder);
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("无法建立备份位置：") + shown;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("Kestrel-写入检查-XXXXXX")));
+    if (!probe.open())
+        return QStringLiteral("备份位置不能写入：") + shown;
+    return QString();
+}
+
+AutoBackupSettingsBox::AutoBackupSettingsBox(QWidget* parent)
+    : QGroupBox(QStringLiteral("自动备份"), parent) {
+    // Laid out as the other boxes of the settings page, with 确定 at the bottom right.
+    setObjectName(QStringLiteral("GroupAutoBackupSettings"));
+    CheckOn = new QCheckBox(QStringLiteral("退出程序时自动备份"), this);
+    CheckOn->setObjectName(QStringLiteral("CheckAutoBackup"));
+    CheckOn->setToolTip(QStringLiteral("保留最近 7 天、4 周和 12 个月的备份"));
+    CheckOn->setGeometry(12, 20, 176, 20);
+    auto* label = new QLabel(QStringLiteral("位置(&W)"), this);
+    label->setGeometry(12, 44, 44, 22);
+    EditFolder = new QLineEdit(this);
+    EditFolder->setObjectName(QStringLiteral("EditAutoBackupFolder"));
+    EditFolder->setAccessibleName(QStringLiteral("备份位置"));
+    EditFolder->setGeometry(56, 44, 104, 22);
+    label->setBuddy(EditFolder);
+    ButtonChoose = new QPushButton(QStringLiteral("…"), this);
+    ButtonChoose->setObjectName(QStringLiteral("ButtonChooseAutoBackupFolder"));
+    ButtonChoose->setAccessibleName(QStringLiteral("选择备份位置"));
+    ButtonChoose->setToolTip(QStringLiteral("选择备份位置"));
+    ButtonChoose->setGeometry(162, 44, 26, 22);
+    ButtonApply = new QPushButton(QStringLiteral("确定"), this);
+    ButtonApply->setObjectName(QStringLiteral("ButtonApplyAutoBackupFolder"));
+    ButtonApply->setGeometry(108, 70, 80, 24);
+    connect(CheckOn, &QCheckBox::toggled, this, &AutoBackupSettingsBox::OnToggled);
+    connect(ButtonChoose, &QPushButton::clicked, this, &AutoBackupSettingsBox::ChooseClick);
+    connect(ButtonApply, &QPushButton::clicked, this, &AutoBackupSettingsBox::ApplyClick);
+    connect(EditFolder, &QLineEdit::returnPressed, this, &AutoBackupSettingsBox::ApplyClick);
+}
+
+void AutoBackupSettingsBox::Load() {
+    const QSignalBlocker quiet(CheckOn);
+    CheckOn->setChecked(AutoBackupOn());
+    EditFolder->setText(ReadIniString(Section, AutoBackupFolderKey, QString(), IniFileName).trimmed());
+    EditFolder->setPlaceholderText(QDir::toNativeSeparators(DefaultAutoBackupFolder()));
+    EditFolder->setToolTip(QStringLiteral("留空为默认位置：") + EditFolder->placeholderText());
+}
+
+void AutoBackupSettingsBox::showEvent(QShowEvent* event) {
+    Load();
+    QGroupBox::showEvent(event);
+}
+
+void AutoBackupSettingsBox::OnToggled(bool on) {
+    WriteIniString(Section, AutoBackupKey, on ? QStringLiteral("1") : QStringLiteral("0"), IniFileName);
+}
+
+void AutoBackupSettingsBox::ChooseClick() {
+    FileDialogOptions options;
+    options.Title = QStringLiteral("选择自动备份的位置");
+    options.Folder = AutoBackupFolder();
+    const QString chosen = Prompts::Get().FolderName(this, options);
+    if (chosen.isEmpty())
+        return;
+    EditFolder->setText(QDir::toNativeSeparators(chosen));
+    ApplyClick();
+}
+
+void AutoBackupSettingsBox::ApplyClick() {
+    const QString folder = QDir::fromNativeSeparators(EditFolder->text().trimmed());
+    const QString error = CheckBackupFolder(folder.isEmpty() ? DefaultAutoBackupFolder() : folder);
+    if (!error.isEmpty()) {
+        Prompts::Get().Error(error);
+        EditFolder->setFocus();
+        return;
+    }
+    WriteIniString(Section, AutoBackupFolderKey, folder, IniFileName);
+    Prompts::Get().Information(folder.isEmpty()
+                                   ? QStringLiteral("自动备份将写入默认位置")
+                                   : QStringLiteral("自动备份将写入：") + QDir::toNativeSeparators(folder));
 }

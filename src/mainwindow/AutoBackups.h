@@ -3,6 +3,8 @@
 #include <QGroupBox>
 #include <QString>
 
+class QCheckBox;
+class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class TFormMain;
@@ -40,4 +42,31 @@ public slots:
 
 private:
     TFormMain* main;
+};
+
+// Checks that the folder can hold the automatic backups (made when missing, a file can be written
+// in it); returns an error text in Chinese, or "".
+QString CheckBackupFolder(const QString& folder);
+
+// The settings page's box of the automatic backups (the page is the administrator's): whether they
+// are written, and where. The check box takes effect at once; a folder typed takes effect with
+// 确定 (or Enter), a folder chosen in the dialog at once; an empty folder is the default. Shows
+// the stored settings whenever it is shown.
+class AutoBackupSettingsBox : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit AutoBackupSettingsBox(QWidget* parent);
+    QCheckBox* CheckOn;
+    QLineEdit* EditFolder;
+    QPushButton* ButtonChoose;
+    QPushButton* ButtonApply;
+public slots:
+    // Shows the settings as stored.
+    void Load();
+    void OnToggled(bool on);
+    void ChooseClick();
+    void ApplyClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };

@@ -18,8 +18,12 @@
 #include "reports/ReportFixture.h"
 #include "signin/StaffRules.h"
 
+#include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QLineEdit>
 #include <QLockFile>
+#include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTabWidget>
@@ -46,6 +50,7 @@ private slots:
     void undoOfAnUndo();
     void historySurvivesRestoreOfLaterBackup();
     void windowAndBackupList();
+    void backupSettings();
 
 private:
     std::unique_ptr<TestProgram> program;
@@ -515,6 +520,16 @@ void TestHistory::windowAndBackupList() {
         QVERIFY(other.tryLock(0));
         QVERIFY(AutoBackup::Run(Books(), folder, now).Skipped);
     }
+    if (Books().CurrentEngine() == Engine::PostgreSql) {
+        // Another workstation writing its backup into its own folder holds the server's lock.
+        DbConnection other;
+        QVERIFY(program->OpenOtherWorkstation(other));
+        QSqlQuery lock(other.Database());
+        QVERIFY(lock.exec(QStringLiteral("SELECT pg_advisory_lock(%1)").arg(AutoBackup::ServerLockKey)));
+        QVERIFY(AutoBackup::Run(Books(), folder, now).Skipped);
+        QVERIFY(lock.exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(AutoBackup::ServerLockKey)));
+        other.Close();
+    }
     const AutoBackup::Outcome written = AutoBackup::Run(Books(), folder, now);
     QVERIFY2(written.Written, qPrintable(written.Error));
     // A second close within the minute (another workstation) writes none.
@@ -542,6 +557,51 @@ void TestHistory::windowAndBackupList() {
     QCOMPARE(list->item(0, 2)->text(), QStringLiteral("3")); // documents 2, 4, 5
     QCOMPARE(list->item(0, 3)->text(), QStringLiteral("2024-02-20"));
     SaveScreenshot(FormMain, QStringLiteral("backup-list.png"));
+}
+
+void TestHistory::backupSettings() {
+    FormMain->show();
+    for (int i = 0; i < FormMain->PageControl1->count(); ++i)
+        if (FormMain->PageControl1->tabText(i) == QStringLiteral("软件设置"))
+            FormMain->PageControl1->setCurrentIndex(i);
+    auto* box = FormMain->findChild<AutoBackupSettingsBox*>();
+    QVERIFY(box && box->isVisible());
+    const QString defaultFolder = QDir::cleanPath(program->Folder() + QStringLiteral("备份"));
+    QVERIFY(box->CheckOn->isChecked());
+    QCOMPARE(QDir::cleanPath(box->EditFolder->placeholderText()), defaultFolder);
+
+    // Turned off: closing writes nothing; on again.
+    box->CheckOn->click();
+    QVERIFY(!AutoBackupOn());
+    RunAutoBackup();
+    QVERIFY(AutoBackup::List(defaultFolder).empty());
+    box->CheckOn->click();
+    QVERIFY(AutoBackupOn());
+
+    // A folder chosen in the dialog takes effect at once, and the next backup goes there.
+    const QString chosen = program->Folder() + QStringLiteral("别处/自动备份");
+    program->Prompts().QueueFileName(chosen);
+    box->ButtonChoose->click();
+    QCOMPARE(QDir::cleanPath(AutoBackupFolder()), QDir::cleanPath(chosen));
+    RunAutoBackup();
+    QCOMPARE(int(AutoBackup::List(chosen).size()), 1);
+    QVERIFY(AutoBackup::List(defaultFolder).empty());
+
+    // A folder that cannot be made (under a file) is refused and the setting kept.
+    QFile file(program->Folder() + QStringLiteral("一个文件"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    box->EditFolder->setText(file.fileName() + QStringLiteral("/备份"));
+    QTest::keyClick(box->EditFolder, Qt::Key_Return);
+    QVERIFY2(program->Prompts().LastText().startsWith(QStringLiteral("无法建立备份位置")),
+             qPrintable(program->Prompts().LastText()));
+    QCOMPARE(QDir::cleanPath(AutoBackupFolder()), QDir::cleanPath(chosen));
+
+    // Emptied: the default again.
+    box->EditFolder->clear();
+    box->ButtonApply->click();
+    QCOMPARE(QDir::cleanPath(AutoBackupFolder()), defaultFolder);
+    SaveScreenshot(FormMain, QStringLiteral("backup-settings.png"));
 }
 
 QTEST_MAIN(TestHistory)
