@@ -7,6 +7,7 @@
 #include "kit/ErrorHandler.h"
 #include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
+#include "mainwindow/HistoryForm.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -28,6 +29,7 @@ QLineEdit* NewEdit(QWidget* parent, const char* name) {
 
 TFormCustomer2::TFormCustomer2(QWidget* parent)
     : QDialog(parent) {
+    AddRecordHistoryAction(this, [this] { return Loaded; });
     setObjectName(QStringLiteral("FormCustomer2"));
     setWindowTitle(QStringLiteral("客户资料输入"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

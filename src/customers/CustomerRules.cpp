@@ -1,6 +1,7 @@
 #include "CustomerRules.h"
 
 #include "foundation/Connection.h"
+#include "foundation/History.h"
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
@@ -67,10 +68,10 @@ bool UpdateCustomer(DbConnection& connection, const RowImage& loaded, const Cust
     if (query.RecordCount() == 0)
         return false;
     if (fields.Name != oldName) {
-        query.ExecSql(QStringLiteral("Update Bill Set BillUser = ") + SqlText(fields.Name) +
-                      QStringLiteral(" Where BillUser = ") + SqlText(oldName));
-        query.ExecSql(QStringLiteral("Update MoneyTable Set MoneyUser = ") + SqlText(fields.Name) +
-                      QStringLiteral(" Where MoneyUser = ") + SqlText(oldName));
+        History::MoveRows(connection, QStringLiteral("Bill"), QStringLiteral("BillUser"), oldName,
+                          fields.Name, History::Kind::Renamed);
+        History::MoveRows(connection, QStringLiteral("MoneyTable"), QStringLiteral("MoneyUser"), oldName,
+                          fields.Name, History::Kind::Renamed);
         query.Open(CustomerByIndexSql(index));
     }
     query.Edit();

@@ -14,6 +14,7 @@
 #include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 #include "kit/Workspace.h"
+#include "mainwindow/HistoryForm.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -130,6 +131,7 @@ void SetUpGrid(QTableWidget* grid, bool footer) {
 
 TFormBuySell::TFormBuySell(QWidget* parent)
     : QDialog(parent) {
+    AddRecordHistoryAction(this, [this] { return LoadedBill; });
     setObjectName(QStringLiteral("FormBuySell"));
     setWindowTitle(QStringLiteral("FormBuySell"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -1,6 +1,7 @@
 #include "DocumentRules.h"
 
 #include "foundation/Connection.h"
+#include "foundation/History.h"
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
@@ -153,8 +154,9 @@ void DeleteBillWithVouchers(DbConnection& connection, qint64 billIndex) {
     if (billIndex <= 1) // the reserved row is never a document
         return;
     Transaction tx(connection);
-    Query query(&connection);
-    query.ExecSql(QStringLiteral("Delete From MoneyTable Where MoneyBill = ") + SqlNumber(billIndex));
-    query.ExecSql(QStringLiteral("Delete From Bill Where BillIndex = ") + SqlNumber(billIndex));
+    History::DeleteRows(connection, QStringLiteral("MoneyTable"),
+                        QStringLiteral("MoneyBill = ") + SqlNumber(billIndex));
+    History::DeleteRows(connection, QStringLiteral("Bill"),
+                        QStringLiteral("BillIndex = ") + SqlNumber(billIndex));
     tx.Commit();
 }

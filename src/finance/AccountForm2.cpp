@@ -6,6 +6,7 @@
 #include "kit/ErrorHandler.h"
 #include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
+#include "mainwindow/HistoryForm.h"
 
 #include <QAction>
 #include <QFormLayout>
@@ -19,6 +20,7 @@ TFormAccount2* FormAccount2 = nullptr;
 
 TFormAccount2::TFormAccount2(QWidget* parent)
     : QDialog(parent) {
+    AddRecordHistoryAction(this, [this] { return Loaded; });
     setObjectName(QStringLiteral("FormAccount2"));
     setModal(true);
     Edit1 = new QLineEdit(this);

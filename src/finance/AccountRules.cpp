@@ -1,6 +1,7 @@
 #include "AccountRules.h"
 
 #include "foundation/Connection.h"
+#include "foundation/History.h"
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/RowImage.h"
@@ -59,10 +60,11 @@ void DeleteAccountWithVouchers(DbConnection& connection, const RowImage& loaded)
         return; // the reserved row is never deleted
     Transaction tx(connection);
     RequireUnchanged(connection, loaded);
-    Query query(&connection);
-    query.ExecSql(QStringLiteral("Delete From Account Where AccountIndex = ") + SqlNumber(accountIndex));
-    query.ExecSql(QStringLiteral("Delete From MoneyTable Where (MoneyAccount = ") + SqlNumber(accountIndex) +
-                  QStringLiteral(") And (MoneyIndex > 1)"));
+    History::DeleteRows(connection, QStringLiteral("Account"),
+                        QStringLiteral("AccountIndex = ") + SqlNumber(accountIndex));
+    History::DeleteRows(connection, QStringLiteral("MoneyTable"),
+                        QStringLiteral("(MoneyAccount = ") + SqlNumber(accountIndex) +
+                            QStringLiteral(") And (MoneyIndex > 1)"));
     tx.Commit();
 }
 

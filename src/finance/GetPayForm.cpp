@@ -12,6 +12,7 @@
 #include "kit/FieldLabel.h"
 #include "kit/Prompts.h"
 #include "kit/Workspace.h"
+#include "mainwindow/HistoryForm.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -56,6 +57,7 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption
 
 TFormGetPay::TFormGetPay(QWidget* parent)
     : QDialog(parent) {
+    AddRecordHistoryAction(this, [this] { return Loaded; });
     setObjectName(QStringLiteral("FormGetPay"));
     setWindowTitle(QStringLiteral("FormGetPay"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

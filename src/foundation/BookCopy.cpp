@@ -35,7 +35,10 @@ QString CopyTable(DbConnection& from, QSqlDatabase target, const QString& table)
     rows.Open(QStringLiteral("Select * From %1 Order By %2").arg(table, key));
     const QStringList names = rows.FieldNames();
     QSqlQuery clear(target);
-    if (!clear.exec(QStringLiteral("DELETE FROM %1").arg(table)))
+    // The history's rows are never deleted one by one (on a server its triggers refuse it); a
+    // copy replaces the whole table.
+    const bool history = table == QLatin1String("History") && target.driverName() != QLatin1String("QSQLITE");
+    if (!clear.exec(QString::fromLatin1(history ? "TRUNCATE %1" : "DELETE FROM %1").arg(table)))
         return clear.lastError().text();
     const int count = rows.RecordCount();
     int next = 0;

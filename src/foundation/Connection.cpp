@@ -10,6 +10,7 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -204,15 +205,21 @@ QSqlDatabase DbConnection::Database() const {
 }
 
 Transaction::Transaction(DbConnection& connection)
-    : db(connection.Database()) {
+    : connection(&connection)
+    , db(connection.Database()) {
     open = db.transaction();
     if (!open)
         throw KestrelError(QStringLiteral("无法开始数据库事务：") + db.lastError().text());
+    // The history rows written in this transaction are one action, undone together.
+    connection.HistoryAction = static_cast<qint64>(QRandomGenerator::global()->generate64() >> 2) + 1;
+    connection.HistoryUndoes = 0;
 }
 
 Transaction::~Transaction() {
     if (open)
         db.rollback();
+    connection->HistoryAction = 0;
+    connection->HistoryUndoes = 0;
 }
 
 void Transaction::Commit() {

@@ -49,6 +49,11 @@ public:
     // empty when nobody waits for it.
     std::function<void()> ServerBeat;
 
+    // The change history's marks of the transaction under way: the action its history rows
+    // belong to (one per transaction), and the history row an undo is reversing (0: none).
+    qint64 HistoryAction = 0;
+    qint64 HistoryUndoes = 0;
+
 private:
     bool OpenServer();
     // The Qt connection of this object with the given driver, made anew when the driver differs.
@@ -71,6 +76,7 @@ public:
     void Commit();
 
 private:
+    DbConnection* connection;
     QSqlDatabase db;
     bool open = false;
 };

@@ -17,6 +17,7 @@
 #include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -211,6 +212,10 @@ Plan MakePlan(const Jet::Books& books) {
     const QStringList jetTables = books.TableNames();
     QStringList matched;
     for (const QString& table : Schema::TableNames()) {
+        // The change history is this program's own: books kept in the Jet format never had it, and
+        // the converted books start with an empty one.
+        if (table == QLatin1String("History"))
+            continue;
         QString source;
         for (const QString& name : jetTables) {
             if (name.compare(table, Qt::CaseInsensitive) == 0)
@@ -397,6 +402,15 @@ Outcome Convert(Jet::Books& books, const Plan& plan, DbConnection& to, const Pro
         }
         if (const QString error = Schema::AdvanceKeys(to.Database()); !error.isEmpty())
             return Failed(unchanged + error);
+        // The converted books start with an empty change history, in its place among the tables.
+        const QStringList tables = Schema::TableNames();
+        if (const qsizetype at = tables.indexOf(QLatin1String("History")); at >= 0) {
+            BookCopy::TableFigures none;
+            none.Table = tables[at];
+            none.AmountColumns = Schema::AmountColumns(none.Table);
+            none.Sums.assign(static_cast<size_t>(none.AmountColumns.size()), 0.0);
+            source.insert(source.begin() + std::min<qsizetype>(at, qsizetype(source.size())), none);
+        }
         Outcome outcome;
         outcome.Figures = BookCopy::Figures(to);
         const QStringList differences = BookCopy::Differences(source, outcome.Figures);

@@ -1,9 +1,11 @@
 #include "Query.h"
 
 #include "Connection.h"
+#include "History.h"
 #include "JetSql.h"
 #include "KestrelError.h"
 #include "PgBackend.h"
+#include "RowImage.h"
 #include "Schema.h"
 
 #include <QRegularExpression>
@@ -12,6 +14,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -401,6 +404,30 @@ QString Query::TableOf(const QString& sql) {
     return m.captured(1);
 }
 
+namespace {
+
+// The whole stored row of a result row, for the change history: from the result when it holds
+// every column of the table, otherwise read from the table.
+QVariantMap WholeRow(DbConnection& connection, const QString& table, const QStringList& names,
+                     const ResultRows& result, int row, qint64 key) {
+    const QStringList columns = Schema::Columns(table);
+    QVariantMap map;
+    for (int i = 0; i < names.size(); ++i) {
+        const QString name = Schema::ColumnName(names[i]);
+        if (columns.contains(name))
+            map.insert(name, result.Value(row, i));
+    }
+    if (map.size() == columns.size())
+        return map;
+    const RowImage image = TakeRowImage(connection, table, key);
+    map.clear();
+    for (int i = 0; i < image.Names.size(); ++i)
+        map.insert(Schema::ColumnName(image.Names[i]), image.Values.value(i));
+    return map;
+}
+
+} // namespace
+
 void Query::WriteTable(QString* table, QString* key) const {
     *table = TableOf(SQL);
     *key = Schema::KeyColumn(*table);
@@ -449,6 +476,12 @@ void Query::Post() {
     WriteTable(&table, &key);
     const int keyColumn = FieldIndex(key);
     QSqlDatabase db = DatabaseOf(connection);
+    // A kept table's change and its history row are stored together: in the caller's
+    // transaction, or in one of their own.
+    const bool kept = History::Kept(table);
+    std::optional<Transaction> own;
+    if (kept && !History::InTransaction(*connection))
+        own.emplace(*connection);
     QSqlQuery query(db);
     QStringList columns;
     QVariantList values;
@@ -490,7 +523,16 @@ void Query::Post() {
                 const int at = record.indexOf(names[i]);
                 row[i] = at >= 0 ? reread.value(at) : pending[i];
             }
+            if (kept) {
+                QVariantMap after;
+                for (int i = 0; i < record.count(); ++i)
+                    after.insert(Schema::ColumnName(record.fieldName(i)), reread.value(i));
+                History::Write(*connection, table, newKey.toLongLong(), History::Kind::Added, QVariantMap(),
+                               after);
+            }
         } else {
+            if (kept)
+                throw KestrelError(QStringLiteral("保存数据失败：无法读回新记录"));
             row = pending;
             if (keyColumn >= 0)
                 row[keyColumn] = newKey;
@@ -504,6 +546,10 @@ void Query::Post() {
             QStringList sets;
             for (const QString& c : columns)
                 sets << c + QStringLiteral(" = ?");
+            // The row as it was, read before it is changed.
+            const qint64 keyValue = keyColumn >= 0 ? result.Value(editRow, keyColumn).toLongLong() : 0;
+            const QVariantMap before =
+                kept ? WholeRow(*connection, table, names, result, editRow, keyValue) : QVariantMap();
             const StaleGuard guard(connection, table, names);
             query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
                               .arg(table, sets.join(QStringLiteral(", ")), key, guard.Condition()));
@@ -514,10 +560,24 @@ void Query::Post() {
             if (!query.exec())
                 Fail(connection, query, QStringLiteral("保存数据失败："));
             guard.Check(query);
+            if (kept) {
+                // The row as stored now (the engine's own form of every value written).
+                QVariantMap after;
+                const RowImage stored = TakeRowImage(*connection, table, keyValue);
+                for (int i = 0; i < stored.Names.size(); ++i)
+                    after.insert(Schema::ColumnName(stored.Names[i]), stored.Values.value(i));
+                const QString name = History::NameColumn(table);
+                const bool renamed = !name.isEmpty() && !SameValue(before.value(name), after.value(name));
+                if (!History::ChangedColumns(before, after).isEmpty())
+                    History::Write(*connection, table, keyValue,
+                                   renamed ? History::Kind::Renamed : History::Kind::Changed, before, after);
+            }
             for (int i = 0; i < names.size(); ++i)
                 result.SetValue(editRow, i, pending[i]);
         }
     }
+    if (own)
+        own->Commit();
     state = State::Browse;
     pending.clear();
     changed.clear();
@@ -539,6 +599,13 @@ void Query::Delete() {
     const int keyColumn = FieldIndex(key);
     if (keyColumn < 0)
         throw KestrelError(QStringLiteral("查询结果中没有关键字段 %1，不能删除").arg(key));
+    const bool kept = History::Kept(table);
+    std::optional<Transaction> own;
+    if (kept && !History::InTransaction(*connection))
+        own.emplace(*connection);
+    const qint64 keyValue = result.Value(current, keyColumn).toLongLong();
+    const QVariantMap before =
+        kept ? WholeRow(*connection, table, names, result, current, keyValue) : QVariantMap();
     QSqlQuery query(DatabaseOf(connection));
     const StaleGuard guard(connection, table, names);
     query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?%3").arg(table, key, guard.Condition()));
@@ -547,6 +614,11 @@ void Query::Delete() {
     if (!query.exec())
         Fail(connection, query, QStringLiteral("删除数据失败："));
     guard.Check(query);
+    if (kept) {
+        History::Write(*connection, table, keyValue, History::Kind::Deleted, before, QVariantMap());
+        if (own)
+            own->Commit();
+    }
     result.EraseRow(current);
     const int rows = result.RowCount();
     if (rows == 0) {

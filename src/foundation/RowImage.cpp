@@ -1,6 +1,7 @@
 #include "RowImage.h"
 
 #include "Connection.h"
+#include "History.h"
 #include "JetSql.h"
 #include "Query.h"
 #include "RowLock.h"
@@ -171,8 +172,7 @@ void DeleteLoadedRow(DbConnection& connection, const RowImage& loaded, const Row
     Transaction tx(connection);
     RequireUnchanged(connection, loaded);
     RequireUnchanged(connection, belonging);
-    Query query(&connection);
-    query.ExecSql(QStringLiteral("Delete From %1 Where %2 = %3")
-                      .arg(loaded.Table, KeyColumnOf(loaded.Table), SqlNumber(loaded.Key)));
+    History::DeleteRows(connection, loaded.Table,
+                        QStringLiteral("%1 = %2").arg(KeyColumnOf(loaded.Table), SqlNumber(loaded.Key)));
     tx.Commit();
 }

@@ -60,6 +60,13 @@ const Table tables[] = {
      "ReportGrid7 TEXT, ReportGrid8 TEXT, ReportGrid9 TEXT"},
     {"PrintList", "ListIndex", "ListIndex INTEGER PRIMARY KEY, ListValue TEXT"},
     {"PrintBigFont", "BigFontIndex", "BigFontIndex INTEGER PRIMARY KEY AUTOINCREMENT, BigFontValue TEXT"},
+    // The change history: rows are only ever added. The images are JSON objects of the whole row.
+    {"History", "HistoryIndex",
+     "HistoryIndex INTEGER PRIMARY KEY AUTOINCREMENT, HistoryTime TEXT, HistoryUser TEXT COLLATE NOCASE, "
+     "HistoryHost TEXT COLLATE NOCASE, HistoryTable TEXT COLLATE NOCASE, HistoryKey INTEGER DEFAULT 0, "
+     "HistoryKind TEXT COLLATE NOCASE, HistoryBefore TEXT, HistoryAfter TEXT, HistoryAction BIGINT DEFAULT "
+     "0, "
+     "HistoryUndoes INTEGER DEFAULT 0"},
 };
 
 struct Index {
@@ -87,16 +94,24 @@ const Index indexes[] = {
     {"IX_AccountMan", "Account", "AccountMan"},
     {"IX_PowerName", "Power", "PowerName"},
     {"IX_ParameterType", "Parameter", "ParameterType, ParameterValue"},
+    // A record's history, newest first, and the later changes an undo looks for.
+    {"IX_HistoryRecord", "History", "HistoryTable, HistoryKey, HistoryIndex"},
+    {"IX_HistoryTime", "History", "HistoryTime"},
+    {"IX_HistoryUser", "History", "HistoryUser, HistoryIndex"},
+    {"IX_HistoryAction", "History", "HistoryAction"},
 };
 
 // What each schema version changed from the one before, as the names of the indexes above that
-// it added or rebuilt. An upgrade runs every step above the file's version.
+// it added or rebuilt and of the tables it added. An upgrade runs every step above the file's
+// version.
 struct Step {
     int version;
     std::initializer_list<const char*> indexes;
+    std::initializer_list<const char*> tables = {};
 };
 constexpr Step steps[] = {
     {2, {"IX_MoneyBill"}}, // now carries MoneySum
+    {3, {"IX_HistoryRecord", "IX_HistoryTime", "IX_HistoryUser", "IX_HistoryAction"}, {"History"}},
 };
 static_assert(std::data(steps)[std::size(steps) - 1].version == Version, "every version has its step");
 
@@ -107,6 +122,37 @@ const Index* FindIndex(const char* name) {
     }
     return nullptr;
 }
+
+const Table* FindTable(const char* name) {
+    for (const Table& t : tables) {
+        if (qstrcmp(t.name, name) == 0)
+            return &t;
+    }
+    return nullptr;
+}
+
+// The tables a database of that version holds: those added by a later step are made by its
+// upgrade.
+QStringList TablesOfVersion(int version) {
+    QStringList names = TableNames();
+    for (const Step& step : steps) {
+        if (step.version <= version)
+            continue;
+        for (const char* name : step.tables)
+            names.removeAll(QString::fromLatin1(name));
+    }
+    return names;
+}
+
+// On a server the history refuses every change and deletion of its rows, so that even a statement
+// of the program written wrongly cannot rewrite it (a restore of the books empties it with
+// TRUNCATE, which these row triggers do not see).
+const char* const serverHistoryGuard[] = {
+    "CREATE OR REPLACE FUNCTION kestrel_history_fixed() RETURNS trigger LANGUAGE plpgsql AS "
+    "$$ BEGIN RAISE EXCEPTION 'History rows are never changed or deleted'; END $$",
+    "CREATE OR REPLACE TRIGGER History_Fixed BEFORE UPDATE OR DELETE ON History FOR EACH ROW "
+    "EXECUTE FUNCTION kestrel_history_fixed()",
+};
 
 QString CreateIndexSql(const Index& index) {
     return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
@@ -267,6 +313,17 @@ bool HasColumn(const QString& table, const QString& column) {
     return false;
 }
 
+QStringList Columns(const QString& table) {
+    QStringList names;
+    for (const Table& t : tables) {
+        if (table.compare(QLatin1String(t.name), Qt::CaseInsensitive) != 0)
+            continue;
+        for (const QString& column : QString::fromLatin1(t.columns).split(QLatin1Char(',')))
+            names << column.trimmed().section(QLatin1Char(' '), 0, 0);
+    }
+    return names;
+}
+
 namespace {
 
 // The columns of a table declared with that type, in their order.
@@ -285,17 +342,6 @@ QStringList ColumnsOfType(const QString& table, QLatin1String type) {
 }
 
 } // namespace
-
-QStringList Columns(const QString& table) {
-    QStringList names;
-    for (const Table& t : tables) {
-        if (table.compare(QLatin1String(t.name), Qt::CaseInsensitive) != 0)
-            continue;
-        for (const QString& column : QString::fromLatin1(t.columns).split(QLatin1Char(',')))
-            names << column.trimmed().section(QLatin1Char(' '), 0, 0);
-    }
-    return names;
-}
 
 QString DeclaredType(const QString& table, const QString& column) {
     for (const Table& t : tables) {
@@ -351,6 +397,8 @@ QString CreateSchema(QSqlDatabase db) {
         ok = ok && Exec(query, TableSql(t, engine), &error);
     for (const Index& index : indexes)
         ok = ok && Exec(query, CreateIndexSql(index), &error);
+    for (const char* sql : serverHistoryGuard)
+        ok = ok && (engine != Engine::PostgreSql || Exec(query, QString::fromLatin1(sql), &error));
     for (int slot = 1; slot <= 16 && ok; ++slot) {
         ok = Exec(
             query,
@@ -408,8 +456,8 @@ QString UpgradeDatabase(QSqlDatabase db) {
         return QStringLiteral("无法读取数据库的版本");
     if (ReadVersion(db) >= Version)
         return QString();
-    // One transaction: the file is upgraded whole or stays as it was. Only indexes change, so
-    // every row stays. The version is read again inside it: on a server another workstation may
+    // One transaction: the file is upgraded whole or stays as it was. Only indexes and new tables
+    // change, so every row stays. The version is read again inside it: on a server another workstation may
     // have upgraded meanwhile, and its row lock keeps two upgrades apart.
     if (!query.exec(QLatin1String(engine == Engine::PostgreSql ? "BEGIN" : "BEGIN IMMEDIATE")))
         return query.lastError().text();
@@ -420,6 +468,21 @@ QString UpgradeDatabase(QSqlDatabase db) {
     for (const Step& step : steps) {
         if (step.version <= version)
             continue;
+        for (const char* name : step.tables) {
+            const Table* table = FindTable(name);
+            // A file marked older by hand may hold the table already.
+            ok = ok && table &&
+                 Exec(query,
+                      TableSql(*table, engine)
+                          .replace(QStringLiteral("CREATE TABLE "),
+                                   QStringLiteral("CREATE TABLE IF NOT EXISTS ")),
+                      &error);
+            if (qstrcmp(name, "History") == 0) {
+                for (const char* sql : serverHistoryGuard)
+                    ok =
+                        ok && (engine != Engine::PostgreSql || Exec(query, QString::fromLatin1(sql), &error));
+            }
+        }
         for (const char* name : step.indexes) {
             const Index* index = FindIndex(name);
             ok = ok && index &&
@@ -440,6 +503,7 @@ QStringList TablesCheckedAtEveryOpening() {
     QStringList names = TableNames();
     names.removeAll(QStringLiteral("Bill"));
     names.removeAll(QStringLiteral("MoneyTable"));
+    names.removeAll(QStringLiteral("History"));
     return names;
 }
 
@@ -495,12 +559,13 @@ QString CheckServerDatabase(QSqlDatabase db) {
         if (!ServerTables(db, &present, &error))
             return notOurs.arg(database) + QLatin1Char('\n') + error;
     }
-    const QStringList expected = TableNames() << QStringLiteral("SchemaVersion");
-    for (const QString& table : expected) {
+    if (!present.contains(QStringLiteral("schemaversion")))
+        return notOurs.arg(database);
+    const int version = ReadVersion(db);
+    for (const QString& table : TablesOfVersion(version)) {
         if (!present.contains(table.toLower()))
             return notOurs.arg(database);
     }
-    const int version = ReadVersion(db);
     if (version > Version)
         return QStringLiteral("服务器上的数据库“%1”由更新版本的软件建立，请升级本软件后再使用。")
             .arg(database);
@@ -546,7 +611,7 @@ QString CheckDatabase(QSqlDatabase db, PageCheck pages) {
     while (query.next())
         present << query.value(0).toString().toLower();
     query.finish();
-    for (const QString& table : TableNames()) {
+    for (const QString& table : TablesOfVersion(version)) {
         if (!present.contains(table.toLower()))
             return notOurs.arg(file);
     }

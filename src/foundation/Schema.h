@@ -10,17 +10,18 @@ namespace Schema {
 // The schema version stored in the database (PRAGMA user_version of the file; the table
 // SchemaVersion on a server). A later release raises it and adds an upgrade step from the version
 // before.
-constexpr int Version = 2;
+constexpr int Version = 3;
 
 QStringList TableNames();
 // The integer key column of a table ("" for an unknown table); names match without regard to case.
 QString KeyColumn(const QString& table);
+// The columns of a table in their declared order (none for an unknown table); any case matches.
+QStringList Columns(const QString& table);
 // The spelling of a column of any table as declared ("" when no table has it); any case matches.
 QString ColumnName(const QString& anyCase);
 
-// The columns of a table in their order, and the type a column is declared with ("INTEGER", "REAL",
-// "TEXT", "BOOLEAN"; "" for an unknown column). Names match without regard to case.
-QStringList Columns(const QString& table);
+// The type a column is declared with ("INTEGER", "REAL", "TEXT", "BOOLEAN"; "" for an unknown
+// column). Names match without regard to case.
 QString DeclaredType(const QString& table, const QString& column);
 
 // Whether a table has a column of that name (any case).

@@ -1,5 +1,6 @@
 #include "ShareDM.h"
 
+#include "foundation/History.h"
 #include "foundation/JetSql.h"
 #include "foundation/KestrelError.h"
 #include "foundation/PublicFunction.h"
@@ -25,6 +26,8 @@ TShareDataModule::TShareDataModule(QObject* parent)
     , ADOQueryTemp(&ADOConnection1)
     , ADOQueryTemp2(&ADOConnection1) {
     setObjectName(QStringLiteral("ShareDataModule"));
+    // The change history names the signed-in user.
+    History::SetUserSource([] { return CurrentUser; });
 }
 
 bool TShareDataModule::AskEditPassword() {

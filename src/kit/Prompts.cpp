@@ -94,6 +94,16 @@ QString QtPrompts::OpenFileName(QWidget* parent, const FileDialogOptions& option
                : QString();
 }
 
+QString QtPrompts::FolderName(QWidget* parent, const FileDialogOptions& options) {
+    QFileDialog dialog(parent, options.Title, options.Folder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+               ? dialog.selectedFiles().first()
+               : QString();
+}
+
 bool QtPrompts::OpenWithDesktop(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
@@ -149,9 +159,10 @@ int ScriptedPrompts::ShowModal(QDialog* dialog) {
     return dialog->result();
 }
 
-QString ScriptedPrompts::SaveFileName(QWidget*, const FileDialogOptions& options) {
+QString ScriptedPrompts::NextFileName(const QString& kind, const QString& text,
+                                      const FileDialogOptions& options) {
     LastFileDialog = options;
-    Messages.push_back({QStringLiteral("save"), options.FileName, options.Title});
+    Messages.push_back({kind, text, options.Title});
     if (fileNames.empty())
         return QString();
     const QString name = fileNames.front();
@@ -159,14 +170,16 @@ QString ScriptedPrompts::SaveFileName(QWidget*, const FileDialogOptions& options
     return name;
 }
 
+QString ScriptedPrompts::SaveFileName(QWidget*, const FileDialogOptions& options) {
+    return NextFileName(QStringLiteral("save"), options.FileName, options);
+}
+
 QString ScriptedPrompts::OpenFileName(QWidget*, const FileDialogOptions& options) {
-    LastFileDialog = options;
-    Messages.push_back({QStringLiteral("open"), options.FileName, options.Title});
-    if (fileNames.empty())
-        return QString();
-    const QString name = fileNames.front();
-    fileNames.pop_front();
-    return name;
+    return NextFileName(QStringLiteral("open"), options.FileName, options);
+}
+
+QString ScriptedPrompts::FolderName(QWidget*, const FileDialogOptions& options) {
+    return NextFileName(QStringLiteral("folder"), options.Folder, options);
 }
 
 bool ScriptedPrompts::OpenWithDesktop(const QString& path) {

@@ -39,6 +39,8 @@ public:
     // The chosen file, or "" when cancelled.
     virtual QString SaveFileName(QWidget* parent, const FileDialogOptions& options) = 0;
     virtual QString OpenFileName(QWidget* parent, const FileDialogOptions& options) = 0;
+    // The chosen folder (options' Title and Folder), or "" when cancelled.
+    virtual QString FolderName(QWidget* parent, const FileDialogOptions& options) = 0;
     // Opens a folder or file with the desktop's program for it.
     virtual bool OpenWithDesktop(const QString& path) = 0;
 
@@ -57,6 +59,7 @@ public:
     int ShowModal(QDialog* dialog) override;
     QString SaveFileName(QWidget* parent, const FileDialogOptions& options) override;
     QString OpenFileName(QWidget* parent, const FileDialogOptions& options) override;
+    QString FolderName(QWidget* parent, const FileDialogOptions& options) override;
     bool OpenWithDesktop(const QString& path) override;
 };
 
@@ -66,7 +69,8 @@ public:
 class ScriptedPrompts : public Prompts {
 public:
     struct Message {
-        // "information", "error", "question", "savechanges", "save", "open", "desktop", "modal"
+        // "information", "error", "question", "savechanges", "save", "open", "folder", "desktop",
+        // "modal"
         QString Kind;
         QString Text;
         QString Title;
@@ -80,6 +84,7 @@ public:
     int ShowModal(QDialog* dialog) override;
     QString SaveFileName(QWidget* parent, const FileDialogOptions& options) override;
     QString OpenFileName(QWidget* parent, const FileDialogOptions& options) override;
+    QString FolderName(QWidget* parent, const FileDialogOptions& options) override;
     bool OpenWithDesktop(const QString& path) override;
 
     void QueueAnswer(bool yes) { answers.push_back(yes); }
@@ -87,6 +92,7 @@ public:
     void QueueSaveAnswer(SaveAnswer answer) { saveAnswers.push_back(answer); }
     // How many times "是否保存修改？" was asked.
     int SaveQuestions() const;
+    // Answers to SaveFileName, OpenFileName and FolderName.
     void QueueFileName(const QString& name) { fileNames.push_back(name); }
     void QueueModal(ModalScript script) { scripts.push_back(std::move(script)); }
 
@@ -103,6 +109,8 @@ public:
     void Clear();
 
 private:
+    // Records a file dialog and answers it from the queue.
+    QString NextFileName(const QString& kind, const QString& text, const FileDialogOptions& options);
     std::deque<bool> answers;
     std::deque<SaveAnswer> saveAnswers;
     std::deque<QString> fileNames;

@@ -1,5 +1,6 @@
 #include "MainForm.h"
 
+#include "AutoBackups.h"
 #include "CardPage.h"
 #include "RoleViews.h"
 #include "WindowPlace.h"
@@ -231,6 +232,19 @@ void TFormMain::BuildMaintenancePage() {
     place->setGeometry(8, 140, 740, 60);
     place->setWordWrap(true);
     place->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The automatic backups, listed when the page is shown, and written once a day while running.
+    auto* backups = new AutoBackupBox(this, TabSheet6);
+    backups->setGeometry(8, 206, 620, 300);
+    connect(PageControl1, &QTabWidget::currentChanged, backups, [this, backups](int page) {
+        if (PageControl1->widget(page) == TabSheet6)
+            backups->Refresh();
+    });
+    auto* daily = new QTimer(this);
+    connect(daily, &QTimer::timeout, this, [] {
+        if (!CurrentRole.isEmpty())
+            RunDailyAutoBackup();
+    });
+    daily->start(60 * 60 * 1000);
 }
 
 void TFormMain::BuildPageActions() {
@@ -360,6 +374,8 @@ void TFormMain::ApplyRoleView() {
         return; // the window keeps its previous view
     ShowOnlyPages(view.VisibleTabs);
     ShowPage(static_cast<Page>(view.ActivePage));
+    // An automatic backup that failed at the last close is told once, to whoever signs in first.
+    TellAutoBackupFailure();
     // Backup is the administrator's; the left bar offers it to him alone.
     ActionButtonSave2->setVisible(view.Kind == RoleKind::Administrator);
 
@@ -519,6 +535,11 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     if (isVisible() && shownOnce && !CurrentRole.isEmpty())
         StorePlace();
     QMainWindow::closeEvent(event);
+    // A normal close of a signed-in session: the books are backed up after the window is gone.
+    if (event->isAccepted() && !CurrentRole.isEmpty()) {
+        hide();
+        RunAutoBackup();
+    }
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {

@@ -260,6 +260,8 @@ public:
     // Backup and restore (MainFormBackup.cpp).
     void ActionSaveExecute();
     void ActionLoadExecute();
+    // The checked restore of 恢复数据 from a chosen file (asked about already).
+    void RestoreFrom(const QString& source);
 
 public slots:
     void FormShow();

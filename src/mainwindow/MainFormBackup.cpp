@@ -61,6 +61,10 @@ void TFormMain::ActionLoadExecute() {
     const QString source = Prompts::Get().OpenFileName(this, options);
     if (source.isEmpty())
         return;
+    RestoreFrom(source);
+}
+
+void TFormMain::RestoreFrom(const QString& source) {
     // Books kept in the Jet format are restored from a converted copy; the chosen file is only read.
     const QTemporaryDir work(QDir::tempPath() + QStringLiteral("/kestrel-convert-XXXXXX"));
     const Leftovers::Unfinished noted(work.path());

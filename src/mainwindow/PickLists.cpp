@@ -1,3 +1,4 @@
+#include "AutoBackups.h"
 #include "MainForm.h"
 #include "PickListRules.h"
 #include "RoleViews.h"
@@ -91,6 +92,10 @@ void TFormMain::BuildSettingsPage() {
     DesignButton->setDefaultAction(ActionDesign);
     DesignButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     DesignButton->setGeometry(12, 26, 176, 40);
+
+    // Under 单据模板, the last box of the left column.
+    auto* autoBackup = new AutoBackupSettingsBox(page);
+    autoBackup->setGeometry(8, 404, 200, 100);
 
     // The pick lists: 业务种类 left, 业务进度 middle, 款项类别 and 款项凭证 on the right.
     GroupBox4 = new QGroupBox(AskCaption, page);

@@ -1,6 +1,7 @@
 #include "StaffRules.h"
 
 #include "foundation/Connection.h"
+#include "foundation/History.h"
 #include "foundation/JetSql.h"
 #include "foundation/Query.h"
 #include "foundation/RowImage.h"
@@ -83,14 +84,11 @@ bool StoreSlot(DbConnection& connection, const RowImage& loaded, const SlotField
 
 void HandOverSalesman(DbConnection& connection, const QString& oldName, const QString& newName) {
     Transaction tx(connection);
-    Query query(&connection);
-    const QString to = SqlText(newName);
-    const QString from = SqlText(oldName);
-    query.ExecSql(QStringLiteral("Update Customer Set CustomerMan = ") + to +
-                  QStringLiteral(" Where CustomerMan = ") + from);
-    query.ExecSql(QStringLiteral("Update Bill Set BillMan = ") + to + QStringLiteral(" Where BillMan = ") +
-                  from);
-    query.ExecSql(QStringLiteral("Update MoneyTable Set MoneyMan = ") + to +
-                  QStringLiteral(" Where MoneyMan = ") + from);
+    History::MoveRows(connection, QStringLiteral("Customer"), QStringLiteral("CustomerMan"), oldName, newName,
+                      History::Kind::Changed);
+    History::MoveRows(connection, QStringLiteral("Bill"), QStringLiteral("BillMan"), oldName, newName,
+                      History::Kind::Changed);
+    History::MoveRows(connection, QStringLiteral("MoneyTable"), QStringLiteral("MoneyMan"), oldName, newName,
+                      History::Kind::Changed);
     tx.Commit();
 }

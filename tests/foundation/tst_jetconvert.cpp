@@ -323,8 +323,11 @@ void TestJetConvert::sampleFileIsRefusedNamingTheMissingTables() {
     const QString target = folder.filePath(QStringLiteral("Kestrel.mdb"));
     const JetConvert::Outcome outcome = JetConvert::ConvertToFile(Fixture("nwind.mdb"), target);
     QVERIFY(!outcome.Ok);
-    for (const QString& table : Schema::TableNames())
-        QVERIFY2(outcome.Problem.contains(table), qPrintable(table + QLatin1Char(' ') + outcome.Problem));
+    // Every table of the books but the change history, which the program keeps on its own.
+    for (const QString& table : Schema::TableNames()) {
+        if (table != QLatin1String("History"))
+            QVERIFY2(outcome.Problem.contains(table), qPrintable(table + QLatin1Char(' ') + outcome.Problem));
+    }
     QVERIFY2(outcome.Problem.contains(QStringLiteral("不认识的数据表或字段：Order Details、Orders")),
              qPrintable(outcome.Problem));
     QVERIFY(outcome.Problem.contains(QStringLiteral("Umsätze")));

@@ -917,9 +917,9 @@ void TestQuery::schemaTablesAndInitialRows() {
         return;
     QCOMPARE(Scalar(QStringLiteral("PRAGMA user_version")), QString::number(Schema::Version));
     const QStringList tables = Schema::TableNames();
-    QCOMPARE(tables.size(), 10);
+    QCOMPARE(tables.size(), 11);
     for (const char* name : {"Customer", "Bill", "MoneyTable", "Account", "Power", "Parameter", "Setting",
-                             "PrintReport", "PrintList", "PrintBigFont"}) {
+                             "PrintReport", "PrintList", "PrintBigFont", "History"}) {
         const QString table = QString::fromLatin1(name);
         QVERIFY2(tables.contains(table), qPrintable(table));
         QCOMPARE(
