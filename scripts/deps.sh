@@ -2,7 +2,7 @@
 # Installs the Debian packages Kestrel needs to build, run and test. Run as root.
 set -euo pipefail
 packages=(
-    g++ cmake ninja-build pkg-config
+    g++ cmake ninja-build pkg-config lld
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
     libqt6sql6-psql libpq-dev postgresql-15
     mdbtools-dev

@@ -61,6 +61,7 @@ QString GuidePageFor(QWidget* window) {
         {"FormMoneyReport", "07-reports.md"},
         {"FormAnalysis", "07-reports.md"},
         {"FormProgress", "07-reports.md"},
+        {"FormHistory", "08-backup.md"},
     };
     for (const auto& p : pages) {
         if (name == QLatin1String(p.window))

@@ -614,11 +614,18 @@ void DataGrid::ShowFooterTotals() {
 double DataGrid::ShownSum(int column) const {
     if (!Filtered())
         return ColumnSum(column);
-    // In the order of the result, as the sum of every row is taken.
-    std::vector<int> rows = rowsModel->Rows();
-    std::sort(rows.begin(), rows.end());
+    // In the order of the result, as the sum of every row is taken: the shown rows are marked,
+    // then the marked ones added up in order (no sort for each keystroke).
+    const int rowCount = gridModel->rowCount();
+    std::vector<char> shown(static_cast<size_t>(rowCount), 0);
+    for (const int row : rowsModel->Rows()) {
+        if (row >= 0 && row < rowCount)
+            shown[static_cast<size_t>(row)] = 1;
+    }
     double sum = 0;
-    for (const int row : rows) {
+    for (int row = 0; row < rowCount; ++row) {
+        if (!shown[static_cast<size_t>(row)])
+            continue;
         const QVariant value = gridModel->Value(row, column);
         if (!value.isNull())
             sum += value.toDouble();

@@ -353,7 +353,7 @@ void TFormHistory::ExportClick() {
 }
 
 void ShowHistory(QWidget* parent, const QString& table, qint64 key) {
-    if (CurrentRole != QLatin1String("管理员") && CurrentRole != QLatin1String("总经理")) {
+    if (CurrentRole != QStringLiteral("管理员") && CurrentRole != QStringLiteral("总经理")) {
         Prompts::Get().Information(QStringLiteral("只有管理员和总经理可以查看修改记录"));
         return;
     }

@@ -16,6 +16,7 @@
 #include "kit/Workspace.h"
 #include "kit/report/ReportDesigner.h"
 #include "kit/report/ReportPreview.h"
+#include "mainwindow/HistoryForm.h"
 #include "mainwindow/MainForm.h"
 #include "reports/AnalysisForm.h"
 #include "reports/BillReportForm.h"
@@ -294,6 +295,8 @@ void TestGuidePictures::tourMakesEveryPictureOfTheGuide() {
     // The designer, as the administrator, on the template of the last monthly report.
     CurrentRole = QStringLiteral("管理员");
     tour.Modal<ReportDesigner>([] { FormMain->ActionDesign->trigger(); }, QStringLiteral("designer.png"));
+    // The day's changes in the change history, as the data maintenance page opens it.
+    tour.Modal<TFormHistory>([] { ShowHistory(FormMain); }, QStringLiteral("history.png"));
 
     // The guide itself, as F1 shows it.
     program.Prompts().Clear();

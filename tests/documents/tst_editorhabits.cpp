@@ -374,7 +374,7 @@ void TestEditorHabits::firstFocus() {
         program.Prompts().QueueModal(On<TFormBuySell>([&](TFormBuySell* form) { focused = FocusOf(form); }));
         FormBuySell->OpenMode = mode;
         FormBuySell->OpenKind = QStringLiteral("销售开单");
-        FormBuySell->OpenBillIndex = mode == QLatin1String("新增") ? 1 : f.bill;
+        FormBuySell->OpenBillIndex = mode == QStringLiteral("新增") ? 1 : f.bill;
         FormBuySell->OpenCustomerIndex = f.customer;
         FormBuySell->CustomerFixed = customerFixed;
         Prompts::Get().ShowModal(FormBuySell);

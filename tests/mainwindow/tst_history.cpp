@@ -1,5 +1,6 @@
 #include "customers/CustomerRules.h"
 #include "documents/DocumentRules.h"
+#include "documents/EditorScripts.h"
 #include "finance/AccountRules.h"
 #include "finance/VoucherRules.h"
 #include "foundation/AutoBackup.h"
@@ -51,6 +52,8 @@ private slots:
     void historySurvivesRestoreOfLaterBackup();
     void windowAndBackupList();
     void backupSettings();
+    void windowOpensForItsRoles_data();
+    void windowOpensForItsRoles();
 
 private:
     std::unique_ptr<TestProgram> program;
@@ -602,6 +605,34 @@ void TestHistory::backupSettings() {
     box->ButtonApply->click();
     QCOMPARE(QDir::cleanPath(AutoBackupFolder()), defaultFolder);
     SaveScreenshot(FormMain, QStringLiteral("backup-settings.png"));
+}
+
+void TestHistory::windowOpensForItsRoles_data() {
+    QTest::addColumn<QString>("role");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("administrator") << "管理员" << true;
+    QTest::newRow("general manager") << "总经理" << true;
+    QTest::newRow("finance supervisor") << "财务主管" << false;
+    QTest::newRow("salesman") << "业务员" << false;
+}
+
+void TestHistory::windowOpensForItsRoles() {
+    QFETCH(QString, role);
+    QFETCH(bool, opens);
+    UpdateCustomer(Books(), TakeRowImage(Books(), QStringLiteral("Customer"), 2),
+                   Customer(QStringLiteral("东方商贸集团"), QStringLiteral("0571-8888")));
+    CurrentRole = role;
+    bool shown = false;
+    program->Prompts().QueueModal(On<TFormHistory>([&](TFormHistory* form) {
+        shown = true;
+        QVERIFY(form->Grid->BoundQuery()->RecordCount() > 0);
+    }));
+    FormMain->findChild<AutoBackupBox*>()->ButtonHistory->click();
+    QCOMPARE(shown, opens);
+    if (!opens) {
+        QCOMPARE(program->Prompts().LastText(), QStringLiteral("只有管理员和总经理可以查看修改记录"));
+        program->Prompts().Clear();
+    }
 }
 
 QTEST_MAIN(TestHistory)
