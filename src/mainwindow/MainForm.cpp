@@ -269,13 +269,13 @@ void TFormMain::BuildPageActions() {
     }
     CustomerSearchNote = new QLabel(TabSheet8);
     CustomerSearchNote->setObjectName(QStringLiteral("CustomerSearchNote"));
-    CustomerSearchNote->setGeometry(672, 96, 90, 40);
+    CustomerSearchNote->setGeometry(672, 180, 90, 40);
     CustomerSearchNote->setWordWrap(true);
     CustomerSearchNote->setStyleSheet(QStringLiteral("color: #8a4b00;"));
     CustomerShowAll = new QPushButton(QStringLiteral("显示全部"), TabSheet8);
     CustomerShowAll->setObjectName(QStringLiteral("CustomerShowAll"));
     CustomerShowAll->setToolTip(QStringLiteral("结束客户搜索，显示全部客户"));
-    CustomerShowAll->setGeometry(672, 138, 90, 26);
+    CustomerShowAll->setGeometry(672, 222, 90, 26);
     for (QWidget* w : {static_cast<QWidget*>(CustomerSearchNote), static_cast<QWidget*>(CustomerShowAll)}) {
         CardPage::MarkRightColumn(w);
         w->hide();

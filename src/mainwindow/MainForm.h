@@ -147,7 +147,7 @@ public:
     bool OpenMoneyEditor(int moneyIndex); // voucher card clicked
     bool OpenCustomerCard(int customerIndex);
     void CustomerSearch(); // 客户搜索
-    // While a customer search is in force, the customer page says so beside its buttons, with
+    // While a customer search is in force, the customer page says so under its sort boxes, with
     // 显示全部 to end it.
     QLabel* CustomerSearchNote = nullptr;
     QPushButton* CustomerShowAll = nullptr;

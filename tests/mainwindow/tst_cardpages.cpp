@@ -781,6 +781,9 @@ void TestCardPages::customerSearchIsShownAndEnded() {
     QVERIFY(!note->isHidden() && !FormMain->CustomerShowAll->isHidden());
     QCOMPARE(note->text(), QStringLiteral("已按条件搜索：2 位客户"));
     QCOMPARE(ShownTags(QStringLiteral("Customer")).size(), 2);
+    FormMain->show();
+    FormMain->PageControl1->setCurrentWidget(FormMain->TabSheet8);
+    SaveScreenshot(FormMain, QStringLiteral("customer-search.png"));
     FormMain->CustomerShowAll->click();
     QVERIFY(SearchClause.isEmpty());
     QCOMPARE(ShownTags(QStringLiteral("Customer")).size(), 3);
