@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <cmath>
 #include <sqlite3.h>
+#include <string_view>
 
 QString SqlText(const QString& value) {
     QString quoted = value;
@@ -126,6 +127,56 @@ int JetInStr(const QString& haystack, const QString& needle, int start) {
     return at < 0 ? 0 : at + 1;
 }
 
+int Utf8InStr(QByteArrayView haystack, QByteArrayView needle) {
+    const qsizetype n = needle.size();
+    if (n == 0)
+        return 1;
+    bool letters[3] = {false, false, false}; // the needle holds k, s, i (any case)
+    char lower[256];
+    if (n > qsizetype(sizeof lower))
+        return -1;
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(needle[i]);
+        if (c >= 0x80)
+            return -1;
+        lower[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        letters[0] |= lower[i] == 'k';
+        letters[1] |= lower[i] == 's';
+        letters[2] |= lower[i] == 'i';
+    }
+    // Three characters beyond ASCII that case folding may turn into k, s or i: the Kelvin sign,
+    // the long s and the dotted capital I. Where one stands in the text, QString decides.
+    static constexpr std::string_view Foreign[3] = {"\xE2\x84\xAA", "\xC5\xBF", "\xC4\xB0"};
+    const std::string_view text(haystack.data(), static_cast<size_t>(haystack.size()));
+    for (int i = 0; i < 3; ++i) {
+        if (letters[i] && text.find(Foreign[i]) != std::string_view::npos)
+            return -1;
+    }
+    const auto fold = [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    };
+    const qsizetype last = haystack.size() - n;
+    for (qsizetype at = 0; at <= last; ++at) {
+        if (fold(static_cast<unsigned char>(haystack[at])) != lower[0])
+            continue;
+        qsizetype i = 1;
+        while (i < n && fold(static_cast<unsigned char>(haystack[at + i])) == lower[i])
+            ++i;
+        if (i < n)
+            continue;
+        // The position counts UTF-16 units, as QString does: one per character, two for a
+        // character beyond the basic plane (a four-byte one).
+        int position = 1;
+        for (qsizetype b = 0; b < at; ++b) {
+            const unsigned char c = static_cast<unsigned char>(haystack[b]);
+            if ((c & 0xC0) != 0x80)
+                position += c >= 0xF0 ? 2 : 1;
+        }
+        return position;
+    }
+    return 0;
+}
+
 namespace {
 
 QString ArgText(sqlite3_value* v) {
@@ -152,6 +203,17 @@ void InStrFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         }
     }
     const int start = argc == 3 ? sqlite3_value_int(argv[0]) : 1;
+    if (start == 1) {
+        const auto bytes = [](sqlite3_value* v) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            return QByteArrayView(text, sqlite3_value_bytes(v));
+        };
+        const int found = Utf8InStr(bytes(argv[first]), bytes(argv[first + 1]));
+        if (found >= 0) {
+            sqlite3_result_int(ctx, found);
+            return;
+        }
+    }
     sqlite3_result_int(ctx, JetInStr(ArgText(argv[first]), ArgText(argv[first + 1]), start));
 }
 

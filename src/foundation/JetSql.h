@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -33,6 +34,10 @@ QDateTime ParseStoredDate(const QString& text);
 double JetRound(double value, int decimals);
 // Jet's InStr: 1-based position of needle in haystack ignoring letter case, 0 when absent.
 int JetInStr(const QString& haystack, const QString& needle, int start = 1);
+// The same for UTF-8 texts, from the start, on their bytes where that gives JetInStr's answer (a
+// needle of ASCII characters: letters then only meet their other case), or -1 where it cannot
+// tell. A search through many rows is several times faster so.
+int Utf8InStr(QByteArrayView haystack, QByteArrayView needle);
 
 // Registers Round and InStr with Jet semantics on an open SQLite handle (IIF is built in).
 bool RegisterJetFunctions(sqlite3* db);

@@ -2,6 +2,7 @@
 
 #include <QTest>
 #include <cmath>
+#include <sqlite3.h>
 
 // The Jet dialect adapter: spliced values, date literals and Jet's Round and InStr.
 class TestJetSql : public QObject {
@@ -21,6 +22,8 @@ private slots:
     void jetRound();
     void jetInStr_data();
     void jetInStr();
+    void utf8InStrAgreesWithJetInStr_data();
+    void utf8InStrAgreesWithJetInStr();
 };
 
 void TestJetSql::sqlText_data() {
@@ -203,6 +206,52 @@ void TestJetSql::jetInStr() {
     QFETCH(int, start);
     QFETCH(int, expected);
     QCOMPARE(JetInStr(haystack, needle, start), expected);
+}
+
+void TestJetSql::utf8InStrAgreesWithJetInStr_data() {
+    QTest::addColumn<QString>("haystack");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<bool>("byBytes"); // whether the bytes alone answer
+    QTest::newRow("serial in a row image")
+        << QStringLiteral("{\"BillSerial\":\"XS1000007\",\"BillUser\":\"客户9\"}") << "xs1000007" << true;
+    QTest::newRow("other case") << QStringLiteral("华东贸易 Acme Ltd") << "ACME" << true;
+    QTest::newRow("after chinese") << QStringLiteral("中文ABC") << "abc" << true;
+    QTest::newRow("after a character beyond the basic plane") << QStringLiteral("𠀋x𠀋abc") << "ABC" << true;
+    QTest::newRow("absent") << QStringLiteral("华东贸易") << "abc" << true;
+    QTest::newRow("needle longer") << QStringLiteral("ab") << "abc" << true;
+    QTest::newRow("at the very end") << QStringLiteral("客户976") << "976" << true;
+    QTest::newRow("empty haystack") << QString() << "a" << true;
+    QTest::newRow("partial first") << QStringLiteral("aab aabc") << "aabc" << true;
+    QTest::newRow("kelvin sign") << QStringLiteral("5 \u212A 公斤") << "k" << false;
+    QTest::newRow("kelvin sign, needle without k") << QStringLiteral("5 \u212A 公斤 ab") << "ab" << true;
+    QTest::newRow("long s") << QStringLiteral("Cla\u017Fs") << "ss" << false;
+    QTest::newRow("dotted capital i") << QStringLiteral("\u0130stanbul") << "istanbul" << false;
+    QTest::newRow("chinese needle") << QStringLiteral("业务管理；财务管理；") << QStringLiteral("财务")
+                                    << false;
+}
+
+void TestJetSql::utf8InStrAgreesWithJetInStr() {
+    QFETCH(QString, haystack);
+    QFETCH(QString, needle);
+    QFETCH(bool, byBytes);
+    const int expected = JetInStr(haystack, needle);
+    const int bytes = Utf8InStr(haystack.toUtf8(), needle.toUtf8());
+    QCOMPARE(bytes >= 0, byBytes);
+    if (byBytes)
+        QCOMPARE(bytes, expected);
+    // Through the engine, either way, the answer is JetInStr's.
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(":memory:", &db), SQLITE_OK);
+    QVERIFY(RegisterJetFunctions(db));
+    sqlite3_stmt* statement = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(db, "SELECT InStr(?1, ?2)", -1, &statement, nullptr), SQLITE_OK);
+    const QByteArray h = haystack.toUtf8(), n = needle.toUtf8();
+    sqlite3_bind_text(statement, 1, h.constData(), int(h.size()), SQLITE_STATIC);
+    sqlite3_bind_text(statement, 2, n.constData(), int(n.size()), SQLITE_STATIC);
+    QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+    QCOMPARE(sqlite3_column_int(statement, 0), expected);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
 }
 
 QTEST_GUILESS_MAIN(TestJetSql)
