@@ -217,7 +217,7 @@ TFormHistory::TFormHistory(QWidget* parent)
                       {QStringLiteral("TableTitle"), QStringLiteral("资料"), 60},
                       {QStringLiteral("HistoryKey"), QStringLiteral("编号"), 60},
                       {QStringLiteral("HistoryKind"), QStringLiteral("操作"), 60},
-                      {QStringLiteral("HistoryUndoes"), QStringLiteral("撤销的记录"), 80},
+                      {QStringLiteral("UndoneIndex"), QStringLiteral("撤销的记录"), 80},
                       {QStringLiteral("HistoryIndex"), QStringLiteral("记录号"), 70}});
 
     connect(ButtonFind, &QPushButton::clicked, this, &TFormHistory::FindClick);
@@ -259,8 +259,11 @@ void TFormHistory::FormShow() {
 
 void TFormHistory::OpenPage(qint64 before) {
     QString sql = History::PageSql(CurrentFilter(), before, PageRows);
-    sql.replace(QStringLiteral("Select HistoryIndex,"),
-                QStringLiteral("Select %1 As TableTitle, HistoryIndex,").arg(TableTitleSql()));
+    // The table's title, and the undone row's number only where the row is an undo.
+    sql.replace(
+        QStringLiteral("Select HistoryIndex,"),
+        QStringLiteral("Select %1 As TableTitle, NullIf(HistoryUndoes, 0) As UndoneIndex, HistoryIndex,")
+            .arg(TableTitleSql()));
     Grid->Reload([&] { page.Open(sql + QStringLiteral(" LIMIT %1").arg(PageRows)); });
     const int rows = page.RecordCount();
     lastOfPage =
