@@ -131,6 +131,9 @@ int Utf8InStr(QByteArrayView haystack, QByteArrayView needle) {
     const qsizetype n = needle.size();
     if (n == 0)
         return 1;
+    const auto fold = [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    };
     bool letters[3] = {false, false, false}; // the needle holds k, s, i (any case)
     char lower[256];
     if (n > qsizetype(sizeof lower))
@@ -139,7 +142,7 @@ int Utf8InStr(QByteArrayView haystack, QByteArrayView needle) {
         const unsigned char c = static_cast<unsigned char>(needle[i]);
         if (c >= 0x80)
             return -1;
-        lower[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        lower[i] = fold(c);
         letters[0] |= lower[i] == 'k';
         letters[1] |= lower[i] == 's';
         letters[2] |= lower[i] == 'i';
@@ -152,9 +155,6 @@ int Utf8InStr(QByteArrayView haystack, QByteArrayView needle) {
         if (letters[i] && text.find(Foreign[i]) != std::string_view::npos)
             return -1;
     }
-    const auto fold = [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-    };
     const qsizetype last = haystack.size() - n;
     for (qsizetype at = 0; at <= last; ++at) {
         if (fold(static_cast<unsigned char>(haystack[at])) != lower[0])
