@@ -259,8 +259,7 @@ int DeleteRows(DbConnection& connection, const QString& table, const QString& wh
     return count;
 }
 
-QString PageSql(const Filter& filter, qint64 before, int rows) {
-    Q_UNUSED(rows);
+QString PageSql(const Filter& filter, qint64 before, const QString& extraColumns) {
     QStringList where;
     if (before > 0)
         where << QStringLiteral("HistoryIndex < ") + SqlNumber(before);
@@ -281,14 +280,16 @@ QString PageSql(const Filter& filter, qint64 before, int rows) {
     if (!filter.Text.isEmpty())
         where << QStringLiteral("(InStr(HistoryBefore, %1) > 0 Or InStr(HistoryAfter, %1) > 0)")
                      .arg(SqlText(filter.Text));
-    QString sql = QStringLiteral("Select %1 From History").arg(QLatin1String(EntryColumns));
+    QString sql = QStringLiteral("Select %1%2 From History")
+                      .arg(extraColumns.isEmpty() ? QString() : extraColumns + QStringLiteral(", "),
+                           QLatin1String(EntryColumns));
     if (!where.isEmpty())
         sql += QStringLiteral(" Where (") + where.join(QStringLiteral(") And (")) + QLatin1Char(')');
     return sql + QStringLiteral(" Order By HistoryIndex Desc");
 }
 
 std::vector<Entry> ReadPage(DbConnection& connection, const Filter& filter, qint64 before, int rows) {
-    return ReadEntries(connection, PageSql(filter, before, rows), QStringLiteral(" LIMIT %1").arg(rows));
+    return ReadEntries(connection, PageSql(filter, before), QStringLiteral(" LIMIT %1").arg(rows));
 }
 
 Entry ReadEntry(DbConnection& connection, qint64 index) {

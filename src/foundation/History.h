@@ -91,10 +91,11 @@ struct Filter {
     qint64 Key = 0; // with Table: one record's history
 };
 
-// The statement (Jet dialect) of one page of history rows, newest first: rows with an index below
-// before (0: from the newest), at most rows of them. It walks the table's key backwards, so the
-// newest page of a million rows is read at once.
-QString PageSql(const Filter& filter, qint64 before, int rows);
+// The statement (Jet dialect) of the history rows, newest first, with an index below before (0:
+// from the newest); the caller limits it to a page. It walks the table's key backwards, so the
+// newest page of a million rows is read at once. extraColumns: more columns read before the
+// entry's own (a window's computed texts).
+QString PageSql(const Filter& filter, qint64 before, const QString& extraColumns = QString());
 std::vector<Entry> ReadPage(DbConnection& connection, const Filter& filter, qint64 before, int rows);
 // One history row; Index 0 when there is none.
 Entry ReadEntry(DbConnection& connection, qint64 index);

@@ -258,12 +258,10 @@ void TFormHistory::FormShow() {
 }
 
 void TFormHistory::OpenPage(qint64 before) {
-    QString sql = History::PageSql(CurrentFilter(), before, PageRows);
     // The table's title, and the undone row's number only where the row is an undo.
-    sql.replace(
-        QStringLiteral("Select HistoryIndex,"),
-        QStringLiteral("Select %1 As TableTitle, NullIf(HistoryUndoes, 0) As UndoneIndex, HistoryIndex,")
-            .arg(TableTitleSql()));
+    const QString sql = History::PageSql(
+        CurrentFilter(), before,
+        QStringLiteral("%1 As TableTitle, NullIf(HistoryUndoes, 0) As UndoneIndex").arg(TableTitleSql()));
     Grid->Reload([&] { page.Open(sql + QStringLiteral(" LIMIT %1").arg(PageRows)); });
     const int rows = page.RecordCount();
     lastOfPage =
