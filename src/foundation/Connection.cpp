@@ -184,6 +184,7 @@ sqlite3* DbConnection::Handle() const {
 }
 
 void DbConnection::Close() {
+    keptStatements.clear();
     if (QSqlDatabase::contains(name)) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isOpen())
@@ -192,6 +193,19 @@ void DbConnection::Close() {
     if (!openPath.isEmpty() && !damageSeen)
         FileStamp::Remember(openPath);
     openPath.clear();
+}
+
+QSqlQuery& DbConnection::KeptStatement(const QString& engineSql) {
+    std::shared_ptr<QSqlQuery>& kept = keptStatements[engineSql];
+    if (!kept) {
+        kept = std::make_shared<QSqlQuery>(Database());
+        if (!kept->prepare(engineSql)) {
+            const QString error = kept->lastError().text();
+            keptStatements.remove(engineSql);
+            throw KestrelError(QStringLiteral("准备语句失败：") + error);
+        }
+    }
+    return *kept;
 }
 
 bool DbConnection::Connected() const {

@@ -2,10 +2,13 @@
 
 #include "Engine.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <memory>
 
+class QSqlQuery;
 struct sqlite3;
 struct pg_conn;
 
@@ -53,6 +56,10 @@ public:
     // belong to (one per transaction), and the history row an undo is reversing (0: none).
     qint64 HistoryAction = 0;
     qint64 HistoryUndoes = 0;
+    // A statement prepared once on this opening and kept for the next calls with the same text
+    // (written many times, as the history's insert); bind every value by position before exec.
+    // Kept statements are dropped when the connection closes.
+    QSqlQuery& KeptStatement(const QString& engineSql);
 
 private:
     bool OpenServer();
@@ -64,6 +71,7 @@ private:
     QString lastError;
     QString openPath; // the file of the open connection
     bool damageSeen = false;
+    QHash<QString, std::shared_ptr<QSqlQuery>> keptStatements;
 };
 
 // A transaction on a connection: commit explicitly; leaving the scope otherwise rolls it back.

@@ -200,21 +200,23 @@ void Write(DbConnection& connection, const QString& table, qint64 key, Kind kind
            QVariantMap after) {
     const QString declared = DeclaredTable(table);
     MaskPasswords(declared, &before, &after);
-    QSqlQuery q(connection.Database());
-    q.prepare(QStringLiteral("INSERT INTO History (HistoryTime, HistoryUser, HistoryHost, HistoryTable, "
-                             "HistoryKey, HistoryKind, HistoryBefore, HistoryAfter, HistoryAction, "
-                             "HistoryUndoes) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    // Prepared once per connection: a store writes one of these with every change.
+    QSqlQuery& q = connection.KeptStatement(QStringLiteral(
+        "INSERT INTO History (HistoryTime, HistoryUser, HistoryHost, HistoryTable, HistoryKey, "
+        "HistoryKind, HistoryBefore, HistoryAfter, HistoryAction, HistoryUndoes) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     const qint64 action = connection.HistoryAction != 0 ? connection.HistoryAction : -key;
-    q.addBindValue(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-    q.addBindValue(CurrentUserName().isNull() ? QStringLiteral("") : CurrentUserName());
-    q.addBindValue(HostName());
-    q.addBindValue(declared);
-    q.addBindValue(key);
-    q.addBindValue(KindText(kind));
-    q.addBindValue(RowText(before));
-    q.addBindValue(RowText(after));
-    q.addBindValue(action);
-    q.addBindValue(connection.HistoryUndoes);
+    const QString user = CurrentUserName();
+    q.bindValue(0, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    q.bindValue(1, user.isNull() ? QStringLiteral("") : user);
+    q.bindValue(2, HostName());
+    q.bindValue(3, declared);
+    q.bindValue(4, key);
+    q.bindValue(5, KindText(kind));
+    q.bindValue(6, RowText(before));
+    q.bindValue(7, RowText(after));
+    q.bindValue(8, action);
+    q.bindValue(9, connection.HistoryUndoes);
     if (!q.exec())
         throw KestrelError(QStringLiteral("写入修改记录失败：") + q.lastError().text());
 }

@@ -94,24 +94,27 @@ const Index indexes[] = {
     {"IX_AccountMan", "Account", "AccountMan"},
     {"IX_PowerName", "Power", "PowerName"},
     {"IX_ParameterType", "Parameter", "ParameterType, ParameterValue"},
-    // A record's history, newest first, and the later changes an undo looks for.
+    // A record's history, newest first, and the later changes an undo looks for; the rows an undo
+    // puts back together. The window's other filters walk the history from its newest row: every
+    // index more would be written with every change the program stores.
     {"IX_HistoryRecord", "History", "HistoryTable, HistoryKey, HistoryIndex"},
-    {"IX_HistoryTime", "History", "HistoryTime"},
-    {"IX_HistoryUser", "History", "HistoryUser, HistoryIndex"},
     {"IX_HistoryAction", "History", "HistoryAction"},
 };
 
 // What each schema version changed from the one before, as the names of the indexes above that
-// it added or rebuilt and of the tables it added. An upgrade runs every step above the file's
-// version.
+// it added or rebuilt, of the tables it added and of the indexes it dropped. An upgrade runs every
+// step above the file's version.
 struct Step {
     int version;
     std::initializer_list<const char*> indexes;
     std::initializer_list<const char*> tables = {};
+    std::initializer_list<const char*> dropped = {};
 };
 constexpr Step steps[] = {
     {2, {"IX_MoneyBill"}}, // now carries MoneySum
-    {3, {"IX_HistoryRecord", "IX_HistoryTime", "IX_HistoryUser", "IX_HistoryAction"}, {"History"}},
+    {3, {"IX_HistoryRecord", "IX_HistoryAction"}, {"History"}},
+    // Version 3 also indexed the history's time and user; storing a change wrote both.
+    {4, {}, {}, {"IX_HistoryTime", "IX_HistoryUser"}},
 };
 static_assert(std::data(steps)[std::size(steps) - 1].version == Version, "every version has its step");
 
@@ -489,6 +492,9 @@ QString UpgradeDatabase(QSqlDatabase db) {
                  Exec(query, QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(name)), &error) &&
                  Exec(query, CreateIndexSql(*index), &error);
         }
+        for (const char* name : step.dropped)
+            ok =
+                ok && Exec(query, QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(name)), &error);
     }
     ok = ok && Exec(query, WriteVersionSql(engine, std::max(version, Version)), &error) &&
          Exec(query, QStringLiteral("COMMIT"), &error);

@@ -10,7 +10,7 @@ namespace Schema {
 // The schema version stored in the database (PRAGMA user_version of the file; the table
 // SchemaVersion on a server). A later release raises it and adds an upgrade step from the version
 // before.
-constexpr int Version = 3;
+constexpr int Version = 4;
 
 QStringList TableNames();
 // The integer key column of a table ("" for an unknown table); names match without regard to case.
