@@ -36,7 +36,9 @@ ServerDatabase::ServerDatabase(const QString& options) {
         return;
     }
     name = QStringLiteral("kestrel_") + QUuid::createUuid().toString(QUuid::Id128);
-    problem = Administer(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 %2")
+    // A copy of the template's files: quicker for a database this small than writing it through
+    // the server's log, and every test begins with a new database.
+    problem = Administer(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 STRATEGY FILE_COPY %2")
                              .arg(name, options.contains(QLatin1String("ENCODING"), Qt::CaseInsensitive)
                                             ? options
                                             : QStringLiteral("ENCODING 'UTF8' ") + options));
