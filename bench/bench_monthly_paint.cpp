@@ -188,11 +188,11 @@ int RunAsProgram(int argc, char* argv[], const QString& folder) {
 
 // ---- The measuring process
 
-// The figures of a result rounded to the cent, in a digest: statements summing the same amounts in
-// another order (or in parallel, on a server) give the same figures.
+// The figures of a result in a digest, rounded to a millionth: the amounts have four decimals, so
+// statements summing them in another order (or in parallel, on a server) give the same figures.
 struct Figures {
     Digest digest;
-    void Number(double value) { digest.Number(std::round(value * 100) / 100); }
+    void Number(double value) { digest.Number(std::round(value * 1e6) / 1e6); }
 };
 
 quint64 SqliteFigures(const QString& path, const QString& jetSql) {
@@ -230,6 +230,8 @@ quint64 ServerFigures(PGconn* connection, const QString& sql) {
                     figures.digest.Text(PQgetvalue(result, r, c), PQgetlength(result, r, c));
             }
         }
+    } else {
+        out << "    " << QString::fromUtf8(PQresultErrorMessage(result)).trimmed() << "\n";
     }
     PQclear(result);
     return figures.digest.hash;
