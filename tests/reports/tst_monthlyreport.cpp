@@ -79,6 +79,7 @@ private slots:
     void everyCustomerOfALargeListIsPrinted();
     void poolHoldsExactlyTheLines_data();
     void poolHoldsExactlyTheLines();
+    void fileKeepsItsPageCacheAfterTheReports();
     void monthTitle_data();
     void monthTitle();
     void titlesWritten();
@@ -403,6 +404,28 @@ void TestMonthlyReport::poolHoldsExactlyTheLines() {
              QString::number(lines));
     QCOMPARE(program->Scalar("Select Count(*) From PrintReport"),
              QString::number(std::max(before, lines) + 1));
+}
+
+// The reports' passes run with SQLite's default page cache; the connection's own is set back after
+// them, so the lists and grids that follow keep theirs.
+void TestMonthlyReport::fileKeepsItsPageCacheAfterTheReports() {
+    DbConnection& connection = ShareDataModule->ADOConnection1;
+    if (connection.CurrentEngine() != Engine::SQLite)
+        QSKIP("a setting of the SQLite file's connection");
+    const auto cacheSize = [&] {
+        QSqlQuery pragma(connection.Database());
+        return pragma.exec(QStringLiteral("PRAGMA cache_size")) && pragma.next()
+                   ? pragma.value(0).toLongLong()
+                   : 0;
+    };
+    const qint64 own = cacheSize();
+    QVERIFY(own != -2000); // otherwise nothing here could tell
+    Customer(QStringLiteral("甲"), 1);
+    Voucher(QStringLiteral("甲"), 5, Month);
+    QCOMPARE(Figures(RunCustomerReport()).size(), 2);
+    QCOMPARE(cacheSize(), own);
+    QCOMPARE(Figures(RunAccountReport()).size(), 2);
+    QCOMPARE(cacheSize(), own);
 }
 
 void TestMonthlyReport::monthTitle_data() {
