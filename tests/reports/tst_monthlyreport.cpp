@@ -79,7 +79,7 @@ private slots:
     void everyCustomerOfALargeListIsPrinted();
     void poolHoldsExactlyTheLines_data();
     void poolHoldsExactlyTheLines();
-    void fileKeepsItsPageCacheAfterTheReports();
+    void connectionKeepsItsSettingsAfterTheReports();
     void monthTitle_data();
     void monthTitle();
     void titlesWritten();
@@ -406,26 +406,38 @@ void TestMonthlyReport::poolHoldsExactlyTheLines() {
              QString::number(std::max(before, lines) + 1));
 }
 
-// The reports' passes run with SQLite's default page cache; the connection's own is set back after
-// them, so the lists and grids that follow keep theirs.
-void TestMonthlyReport::fileKeepsItsPageCacheAfterTheReports() {
+// The reports' passes run with settings of their own (SQLite's default page cache; on a server
+// neither compiled nor parallel); the connection's own are set back after them, so the lists and
+// grids that follow keep theirs.
+void TestMonthlyReport::connectionKeepsItsSettingsAfterTheReports() {
     DbConnection& connection = ShareDataModule->ADOConnection1;
-    if (connection.CurrentEngine() != Engine::SQLite)
-        QSKIP("a setting of the SQLite file's connection");
-    const auto cacheSize = [&] {
-        QSqlQuery pragma(connection.Database());
-        return pragma.exec(QStringLiteral("PRAGMA cache_size")) && pragma.next()
-                   ? pragma.value(0).toLongLong()
-                   : 0;
+    const bool file = connection.CurrentEngine() == Engine::SQLite;
+    const QStringList reads = file ? QStringList{QStringLiteral("PRAGMA cache_size")}
+                                   : QStringList{QStringLiteral("SHOW jit"),
+                                                 QStringLiteral("SHOW max_parallel_workers_per_gather")};
+    if (!file) {
+        // Settings other than the passes' own, so that a value left behind shows.
+        QSqlQuery(connection.Database()).exec(QStringLiteral("SET jit = on"));
+        QSqlQuery(connection.Database()).exec(QStringLiteral("SET max_parallel_workers_per_gather = 3"));
+    }
+    const auto settings = [&] {
+        QStringList values;
+        for (const QString& read : reads) {
+            QSqlQuery query(connection.Database());
+            values << (query.exec(read) && query.next() ? query.value(0).toString() : QStringLiteral("?"));
+        }
+        return values;
     };
-    const qint64 own = cacheSize();
-    QVERIFY(own != -2000); // otherwise nothing here could tell
+    const QStringList own = settings();
+    const QStringList expected =
+        file ? QStringList{QStringLiteral("-16384")} : QStringList{QStringLiteral("on"), QStringLiteral("3")};
+    QCOMPARE(own, expected);
     Customer(QStringLiteral("甲"), 1);
     Voucher(QStringLiteral("甲"), 5, Month);
     QCOMPARE(Figures(RunCustomerReport()).size(), 2);
-    QCOMPARE(cacheSize(), own);
+    QCOMPARE(settings(), own);
     QCOMPARE(Figures(RunAccountReport()).size(), 2);
-    QCOMPARE(cacheSize(), own);
+    QCOMPARE(settings(), own);
 }
 
 void TestMonthlyReport::monthTitle_data() {
