@@ -199,16 +199,18 @@ int main(int argc, char* argv[]) {
     QStringList args = app.arguments();
     Sizes sizes;
     sizes.dateOrder = args.removeAll(QStringLiteral("--date-order")) > 0;
-    if (args.size() != 2 && args.size() != 5) {
+    if (args.size() != 2 && args.size() != 5 && args.size() != 6) {
         QTextStream(stderr) << "usage: kestrel_makebenchdb [--date-order] PATH-OF-NEW-Kestrel.mdb "
-                               "[CUSTOMERS DOCUMENTS VOUCHERS]\n";
+                               "[CUSTOMERS DOCUMENTS VOUCHERS [ACCOUNTS]]\n";
         return 2;
     }
-    if (args.size() == 5) {
+    if (args.size() >= 5) {
         sizes.customers = args[2].toInt();
         sizes.bills = args[3].toInt();
         sizes.vouchers = args[4].toInt();
-        if (sizes.customers < 1 || sizes.bills < 1 || sizes.vouchers < 0) {
+        if (args.size() == 6)
+            sizes.accounts = args[5].toInt();
+        if (sizes.customers < 1 || sizes.bills < 1 || sizes.vouchers < 0 || sizes.accounts < 1) {
             QTextStream(stderr) << "kestrel_makebenchdb: the counts must be positive numbers\n";
             return 2;
         }

@@ -1,5 +1,6 @@
 #include "MonthlyFigures.h"
 
+#include "foundation/Connection.h"
 #include "foundation/JetSql.h"
 #include "foundation/PublicFunction.h"
 #include "foundation/Query.h"
@@ -7,7 +8,11 @@
 #include "reports/ReportQueries.h"
 
 #include <QHash>
+#include <QSqlQuery>
+#include <QVariant>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace Monthly {
 
@@ -34,6 +39,56 @@ QHash<Key, Row> ReadPass(DbConnection& connection, const QString& sql, ReadKey r
         rows.insert(readKey(pass, row), readRow(pass, row));
     return rows;
 }
+
+// Settings of the connection while the passes run, each set back after (the engine's value taken
+// first). SQLite sorts the rows of a pass grouped in memory in runs as large as the connection's
+// page cache; the program's cache, sized for browsing, makes each run outgrow the processor's caches
+// and the pass about half as slow again, so the passes run with SQLite's default cache. A server
+// would compile each pass and start parallel workers for it: for passes of well under a second
+// both cost more than they save (twice the CPU time on a busy machine), so neither is done.
+class PassSettings {
+public:
+    explicit PassSettings(DbConnection& connection)
+        : db(connection.Database()) {
+        if (connection.CurrentEngine() == Engine::SQLite)
+            Set(QStringLiteral("cache_size"), QStringLiteral("-2000"));
+        else {
+            Set(QStringLiteral("jit"), QStringLiteral("off"));
+            Set(QStringLiteral("max_parallel_workers_per_gather"), QStringLiteral("0"));
+        }
+    }
+    ~PassSettings() {
+        for (auto it = kept.rbegin(); it != kept.rend(); ++it)
+            Apply(it->first, it->second);
+    }
+    PassSettings(const PassSettings&) = delete;
+    PassSettings& operator=(const PassSettings&) = delete;
+
+private:
+    bool IsSqlite() const { return EngineOf(db) == Engine::SQLite; }
+
+    // A setting that cannot be read or set is left as it is: it changes only the speed.
+    void Set(const QString& name, const QString& value) {
+        QSqlQuery query(db);
+        const QString read =
+            IsSqlite() ? QStringLiteral("PRAGMA %1").arg(name) : QStringLiteral("SHOW %1").arg(name);
+        if (!query.exec(read) || !query.next())
+            return;
+        const QString current = query.value(0).toString();
+        if (current == value || !Apply(name, value))
+            return;
+        kept.emplace_back(name, current);
+    }
+    bool Apply(const QString& name, const QString& value) {
+        // Names and values are this class's own or the engine's own answers, never the user's.
+        const QString sql = IsSqlite() ? QStringLiteral("PRAGMA %1 = %2").arg(name, value)
+                                       : QStringLiteral("SET %1 = '%2'").arg(name, value);
+        return QSqlQuery(db).exec(sql);
+    }
+
+    QSqlDatabase db;
+    std::vector<std::pair<QString, QString>> kept;
+};
 
 // Both bounds of the working month, as the SQL literals the passes compare with.
 struct MonthBounds {
@@ -138,6 +193,7 @@ std::vector<CustomerMonth> CustomerMonthFigures(DbConnection& connection,
         double Before = 0, InMonth = 0;
     };
     const auto nameOf = [](const Query& pass, int row) { return NameKey(pass.ValueAt(row, 0).toString()); };
+    const PassSettings settings(connection);
     const QHash<QString, BillSums> bills = ReadPass<QString, BillSums>(
         connection, CustomerBillPassSql(workingDate), nameOf, [](const Query& pass, int row) {
             return BillSums{NumberAt(pass, row, 1), NumberAt(pass, row, 2), NumberAt(pass, row, 3)};
@@ -205,6 +261,7 @@ std::vector<AccountMonth> AccountMonthFigures(DbConnection& connection, const st
     struct MoneySums {
         double Before = 0, Income = 0, Expense = 0;
     };
+    const PassSettings settings(connection);
     const QHash<qint64, MoneySums> money = ReadPass<qint64, MoneySums>(
         connection, AccountMoneyPassSql(workingDate),
         [](const Query& pass, int row) { return pass.ValueAt(row, 0).toLongLong(); },

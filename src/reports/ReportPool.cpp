@@ -8,8 +8,12 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <algorithm>
 
 namespace {
+
+// Rows of the pool written by one statement (ten values each, well within either engine's limit).
+constexpr size_t PoolRowsPerStatement = 200;
 
 void Run(QSqlQuery& statement) {
     if (!statement.exec())
@@ -29,6 +33,21 @@ void WriteTitle(QSqlDatabase db, int listIndex, const QString& value) {
     Run(title);
 }
 
+// The lines of `rows` PrintReport rows in one statement: each row's key and its nine cells as values
+// joined to the table by key (both engines name a VALUES list's columns column1, column2, ...).
+QString PoolLinesUpdateSql(size_t rows) {
+    QString sql = QStringLiteral(
+        "Update PrintReport Set ReportEnable = 1, ReportGrid1 = V.column2, ReportGrid2 = V.column3, "
+        "ReportGrid3 = V.column4, ReportGrid4 = V.column5, ReportGrid5 = V.column6, ReportGrid6 = V.column7, "
+        "ReportGrid7 = V.column8, ReportGrid8 = V.column9, ReportGrid9 = V.column10 From (Values ");
+    for (size_t i = 0; i < rows; ++i) {
+        if (i > 0)
+            sql += QStringLiteral(", ");
+        sql += QStringLiteral("(Cast(? As Integer), ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    }
+    return sql + QStringLiteral(") As V Where ReportIndex = V.column1");
+}
+
 // The pool written inside the caller's transaction, which holds the pool's lock.
 void WritePool(DbConnection& connection, const std::vector<Monthly::ReportLine>& lines,
                const QString& monthTitle, const QString& subtitle) {
@@ -44,9 +63,6 @@ void WritePool(DbConnection& connection, const std::vector<Monthly::ReportLine>&
     for (; rows < wanted; ++rows)
         Run(query);
 
-    Prepare(query, QStringLiteral("Update PrintReport Set ReportEnable = 0 Where ReportEnable <> 0"));
-    Run(query);
-
     std::vector<qint64> keys;
     keys.reserve(lines.size());
     Prepare(query, QStringLiteral("Select ReportIndex From PrintReport Order By ReportIndex Limit ?"));
@@ -57,17 +73,28 @@ void WritePool(DbConnection& connection, const std::vector<Monthly::ReportLine>&
     if (keys.size() != lines.size())
         throw KestrelError(QStringLiteral("报表数据写入失败：报表行数不足"));
 
+    // The lines take the first rows in key order; every later row is disabled.
     Prepare(query,
-            QStringLiteral("Update PrintReport Set ReportEnable = 1, ReportGrid1 = ?, ReportGrid2 = ?, "
-                           "ReportGrid3 = ?, ReportGrid4 = ?, ReportGrid5 = ?, ReportGrid6 = ?, "
-                           "ReportGrid7 = ?, ReportGrid8 = ?, ReportGrid9 = ? Where ReportIndex = ?"));
-    for (size_t i = 0; i < lines.size(); ++i) {
-        for (int cell = 0; cell < 9; ++cell) {
-            // An empty cell is stored as empty text, not as null.
-            const QString& text = lines[i][cell];
-            query.bindValue(cell, text.isNull() ? QStringLiteral("") : text);
+            QStringLiteral(
+                "Update PrintReport Set ReportEnable = 0 Where ReportEnable <> 0 And ReportIndex > ?"));
+    query.addBindValue(keys.empty() ? qint64(0) : keys.back());
+    Run(query);
+
+    // Many rows per statement: each statement costs a trip to the server and a pass through the
+    // driver, its rows little.
+    for (size_t first = 0; first < lines.size(); first += PoolRowsPerStatement) {
+        const size_t count = std::min(PoolRowsPerStatement, lines.size() - first);
+        if (first == 0 || count != PoolRowsPerStatement)
+            Prepare(query, PoolLinesUpdateSql(count));
+        int parameter = 0;
+        for (size_t i = first; i < first + count; ++i) {
+            query.bindValue(parameter++, keys[i]);
+            for (int cell = 0; cell < 9; ++cell) {
+                // An empty cell is stored as empty text, not as null.
+                const QString& text = lines[i][cell];
+                query.bindValue(parameter++, text.isNull() ? QStringLiteral("") : text);
+            }
         }
-        query.bindValue(9, keys[i]);
         Run(query);
     }
 

@@ -77,6 +77,9 @@ private slots:
     void salesmansAccountList();
     void secondRunWithFewerCustomersEnablesOnlyItsLines();
     void everyCustomerOfALargeListIsPrinted();
+    void poolHoldsExactlyTheLines_data();
+    void poolHoldsExactlyTheLines();
+    void connectionKeepsItsSettingsAfterTheReports();
     void monthTitle_data();
     void monthTitle();
     void titlesWritten();
@@ -354,6 +357,87 @@ void TestMonthlyReport::everyCustomerOfALargeListIsPrinted() {
     for (int i = 0; i < 1101; ++i)
         QCOMPARE(printedNames[i], lines[i][0]);
     QVERIFY(shownPages.size() > 1);
+}
+
+// The pool is written many lines per statement: whatever the counts, before and now, the enabled
+// rows are the lines in order, cell for cell (an empty cell as empty text), and nothing else.
+void TestMonthlyReport::poolHoldsExactlyTheLines_data() {
+    QTest::addColumn<int>("before"); // lines of the previous report (0: none)
+    QTest::addColumn<int>("lines");
+    QTest::newRow("one line on a fresh pool") << 0 << 1;
+    QTest::newRow("one short of a statement") << 0 << 199;
+    QTest::newRow("a statement exactly") << 0 << 200;
+    QTest::newRow("one over a statement") << 0 << 201;
+    QTest::newRow("two statements and one over") << 0 << 401;
+    QTest::newRow("fewer than before") << 450 << 201;
+    QTest::newRow("one after many") << 450 << 1;
+    QTest::newRow("more than before") << 199 << 400;
+}
+
+void TestMonthlyReport::poolHoldsExactlyTheLines() {
+    QFETCH(int, before);
+    QFETCH(int, lines);
+    DbConnection& connection = ShareDataModule->ADOConnection1;
+    const auto make = [](int count, const QString& tag) {
+        std::vector<Monthly::ReportLine> made(static_cast<size_t>(count));
+        for (int row = 0; row < count; ++row)
+            for (int cell = 0; cell < 9; ++cell)
+                made[static_cast<size_t>(row)][static_cast<size_t>(cell)] =
+                    cell == 6 ? QString() : QStringLiteral("%1'%2-%3").arg(tag).arg(row).arg(cell);
+        return made;
+    };
+    Query shown(&connection);
+    if (before > 0)
+        FillReportPool(connection, make(before, QStringLiteral("旧")), QStringLiteral("2024年5月份"),
+                       QString(), shown);
+    const std::vector<Monthly::ReportLine> now = make(lines, QStringLiteral("新"));
+    const std::map<QString, QString> titles =
+        FillReportPool(connection, now, QStringLiteral("2024年6月份"), QString(), shown);
+    QCOMPARE(titles.at(MonthTitleVariable), QStringLiteral("2024年6月份"));
+    QCOMPARE(shown.RecordCount(), lines);
+    QCOMPARE(EnabledLines(), ToLines(now));
+    QCOMPARE(program->Scalar("Select Count(*) From PrintReport Where ReportEnable = True And "
+                             "(ReportGrid7 Is Null Or ReportGrid7 <> '')"),
+             QStringLiteral("0"));
+    // The lines are the pool's first rows; the pool keeps one spare row and whatever it had.
+    QCOMPARE(program->Scalar("Select Max(ReportIndex) From PrintReport Where ReportEnable = True"),
+             QString::number(lines));
+    QCOMPARE(program->Scalar("Select Count(*) From PrintReport"),
+             QString::number(std::max(before, lines) + 1));
+}
+
+// The reports' passes run with settings of their own (SQLite's default page cache; on a server
+// neither compiled nor parallel); the connection's own are set back after them, so the lists and
+// grids that follow keep theirs.
+void TestMonthlyReport::connectionKeepsItsSettingsAfterTheReports() {
+    DbConnection& connection = ShareDataModule->ADOConnection1;
+    const bool file = connection.CurrentEngine() == Engine::SQLite;
+    const QStringList reads = file ? QStringList{QStringLiteral("PRAGMA cache_size")}
+                                   : QStringList{QStringLiteral("SHOW jit"),
+                                                 QStringLiteral("SHOW max_parallel_workers_per_gather")};
+    if (!file) {
+        // Settings other than the passes' own, so that a value left behind shows.
+        QSqlQuery(connection.Database()).exec(QStringLiteral("SET jit = on"));
+        QSqlQuery(connection.Database()).exec(QStringLiteral("SET max_parallel_workers_per_gather = 3"));
+    }
+    const auto settings = [&] {
+        QStringList values;
+        for (const QString& read : reads) {
+            QSqlQuery query(connection.Database());
+            values << (query.exec(read) && query.next() ? query.value(0).toString() : QStringLiteral("?"));
+        }
+        return values;
+    };
+    const QStringList own = settings();
+    const QStringList expected =
+        file ? QStringList{QStringLiteral("-16384")} : QStringList{QStringLiteral("on"), QStringLiteral("3")};
+    QCOMPARE(own, expected);
+    Customer(QStringLiteral("甲"), 1);
+    Voucher(QStringLiteral("甲"), 5, Month);
+    QCOMPARE(Figures(RunCustomerReport()).size(), 2);
+    QCOMPARE(settings(), own);
+    QCOMPARE(Figures(RunAccountReport()).size(), 2);
+    QCOMPARE(settings(), own);
 }
 
 void TestMonthlyReport::monthTitle_data() {
