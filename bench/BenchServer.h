@@ -168,16 +168,25 @@ inline PGconn* ConnectServer(const QString& server, QTextStream& out) {
 
 // The server at its best for the result of the first candidate (the program's statement in the
 // server's dialect): each candidate giving the same rows, under each setting, with each index.
-// The bound's digest stays 0 when the server cannot be reached.
+// The bound's digest stays 0 when the server cannot be reached. resultDigest, when given, is how
+// two results are found the same (e.g. figures to a tolerance, for sums the server may add up in
+// another order); otherwise every value must be equal.
 inline ServerBound BestOfServer(const QString& server, const std::vector<Candidate>& candidates,
                                 const std::vector<ServerSetting>& settings,
-                                const std::vector<ExtraIndex>& indexes, QTextStream& out) {
+                                const std::vector<ExtraIndex>& indexes, QTextStream& out,
+                                const std::function<quint64(PGconn*, const QString&)>& resultDigest = {}) {
     ServerBound best;
     best.fetch.Cpu = 1e12;
     PGconn* admin = ConnectServer(server, out);
     if (!admin)
         return best;
-    best.rows = FetchAll(admin, candidates[0].sql, &best.digest);
+    const auto fetchDigest = [&](const QString& sql, quint64* digest) {
+        const int rows = FetchAll(admin, sql, digest);
+        if (resultDigest)
+            *digest = resultDigest(admin, sql);
+        return rows;
+    };
+    best.rows = fetchDigest(candidates[0].sql, &best.digest);
     out << "  the server at its best, libpq receiving the whole result and reading every value:\n";
     for (const ExtraIndex& index : indexes) {
         if (!index.create.isEmpty() &&
@@ -185,7 +194,7 @@ inline ServerBound BestOfServer(const QString& server, const std::vector<Candida
             continue;
         for (const Candidate& candidate : candidates) {
             quint64 digest = 0;
-            if (FetchAll(admin, candidate.sql, &digest) < 0 || digest != best.digest) {
+            if (fetchDigest(candidate.sql, &digest) < 0 || digest != best.digest) {
                 out << "    " << candidate.what << ": a different result, not counted\n";
                 continue;
             }

@@ -6,6 +6,7 @@
 // wall-clock time (on a shared machine the best run is the one least disturbed by others).
 //
 // usage: kestrel_bench_monthly PATH-OF-A-LARGE-Kestrel.mdb   (kestrel_makebenchdb writes one)
+#include "BenchMonthly.h"
 #include "BenchTiming.h"
 #include "app/Forms.h"
 #include "foundation/JetSql.h"
@@ -36,80 +37,7 @@ namespace {
 
 QTextStream out(stdout);
 
-// The last month of the generator's data.
-const QDate WorkingDate(2024, 6, 28);
-
-// SQLite alone: prepare the statement, step through every row and fetch every value once.
-int StepAll(sqlite3* db, const QString& jetSql) {
-    const QByteArray sql = ToEngineSql(jetSql).toUtf8();
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) != SQLITE_OK) {
-        out << "prepare failed: " << sqlite3_errmsg(db) << "\n";
-        return -1;
-    }
-    const int columns = sqlite3_column_count(statement);
-    int rows = 0;
-    volatile double sink = 0;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        ++rows;
-        sink = sink + sqlite3_column_bytes(statement, 0);
-        for (int c = 1; c < columns; ++c)
-            sink = sink + sqlite3_column_double(statement, c);
-    }
-    sqlite3_finalize(statement);
-    return rows;
-}
-
-// The five columns of every listed customer in one statement, the customers in key order.
-// Grouped: both tables grouped once and joined to the list; `by` is the grouping expression of
-// the name ("BillUser" lets the engine group along the name index, "+BillUser" makes it read the
-// table and group in memory).
-QString GroupedStatement(const QDate& date, const QString& plus) {
-    const QString f = SqlDate(MonthFirstDay(date));
-    const QString l = SqlDate(MonthLastDay(date));
-    return QStringLiteral(
-               "Select CustomerName, Abs(IfNull(B.Purchases, 0)) As P, IfNull(B.Sales, 0) As S, "
-               "IfNull(M.InMonth, 0) As M, CustomerOwe + IfNull(B.BeforeMonth, 0) - IfNull(M.BeforeMonth, 0) "
-               "As O, IfNull(B.Sales, 0) + CustomerOwe + IfNull(B.BeforeMonth, 0) - IfNull(M.BeforeMonth, 0) "
-               "- "
-               "IfNull(M.InMonth, 0) - Abs(IfNull(B.Purchases, 0)) As C "
-               "From Customer Left Join (Select BillUser, Sum(IIF(BillCreateTime < %1, BillSum, 0)) As "
-               "BeforeMonth, Sum(IIF(BillCreateTime >= %1 And BillKind = '采购开单', BillSum, 0)) As "
-               "Purchases, Sum(IIF(BillCreateTime >= %1 And BillKind = '销售开单', BillSum, 0)) As Sales "
-               "From "
-               "Bill Where (BillIndex > 1) And (BillKind = '销售开单' Or BillKind = '采购开单') And "
-               "(BillCreateTime <= %2) Group By %3BillUser) B On B.BillUser = CustomerName "
-               "Left Join (Select MoneyUser, Sum(IIF(MoneyCreateTime < %1, MoneySum, 0)) As BeforeMonth, "
-               "Sum(IIF(MoneyCreateTime >= %1, MoneySum, 0)) As InMonth From MoneyTable Where (MoneyIndex > "
-               "1) "
-               "And (MoneyCreateTime <= %2) Group By %3MoneyUser) M On M.MoneyUser = CustomerName "
-               "Where (CustomerIndex > 1) Order By CustomerIndex")
-        .arg(f, l, plus);
-}
-
-// Correlated: the totals of each customer looked up through the indexes, in one statement.
-QString CorrelatedStatement(const QDate& date) {
-    const QString f = SqlDate(MonthFirstDay(date));
-    const QString l = SqlDate(MonthLastDay(date));
-    return QStringLiteral("Select CustomerName, P, S, M, O, S + O - M - P As C From (Select CustomerName, "
-                          "CustomerIndex, "
-                          "Abs(IfNull((Select Sum(BillSum) From Bill Where BillUser = CustomerName And "
-                          "BillKind = '采购开单' "
-                          "And BillCreateTime Between %1 And %2), 0)) As P, "
-                          "IfNull((Select Sum(BillSum) From Bill Where BillUser = CustomerName And BillKind "
-                          "= '销售开单' "
-                          "And BillCreateTime Between %1 And %2), 0) As S, "
-                          "IfNull((Select Sum(MoneySum) From MoneyTable Where MoneyUser = CustomerName And "
-                          "MoneyCreateTime "
-                          "Between %1 And %2), 0) As M, "
-                          "CustomerOwe + IfNull((Select Sum(BillSum) From Bill Where BillUser = CustomerName "
-                          "And (BillKind = "
-                          "'销售开单' Or BillKind = '采购开单') And BillCreateTime < %1), 0) - "
-                          "IfNull((Select Sum(MoneySum) "
-                          "From MoneyTable Where MoneyUser = CustomerName And MoneyCreateTime < %1), 0) As O "
-                          "From Customer Where CustomerIndex > 1) Order By CustomerIndex")
-        .arg(f, l);
-}
+using BenchMonthly::WorkingDate;
 
 } // namespace
 
@@ -145,10 +73,12 @@ int main(int argc, char* argv[]) {
 
     // SQLite alone: the fastest of three single statements is the measure.
     int rows = 0;
-    const Timing byIndex = Time([&] { rows = StepAll(engine, GroupedStatement(WorkingDate, QString())); }, 5);
-    const Timing inMemory =
-        Time([&] { StepAll(engine, GroupedStatement(WorkingDate, QStringLiteral("+"))); }, 5);
-    const Timing correlated = Time([&] { StepAll(engine, CorrelatedStatement(WorkingDate)); }, 3);
+    const Timing byIndex =
+        Time([&] { rows = StepAll(engine, BenchMonthly::CustomerGrouped(WorkingDate, QString()), true); }, 5);
+    const Timing inMemory = Time(
+        [&] { StepAll(engine, BenchMonthly::CustomerGrouped(WorkingDate, QStringLiteral("+")), true); }, 5);
+    const Timing correlated =
+        Time([&] { StepAll(engine, BenchMonthly::CustomerCorrelated(WorkingDate), true); }, 3);
     Timing best = byIndex;
     for (const Timing& t : {inMemory, correlated}) {
         if (t.Cpu < best.Cpu)

@@ -271,39 +271,13 @@ BoundFound ServerAtItsBest(const QString& server, const std::vector<Candidate>& 
          {QStringLiteral("SET jit = off"), QStringLiteral("SET work_mem = '256MB'")}},
         {"without JIT and parallel workers",
          {QStringLiteral("SET jit = off"), QStringLiteral("SET max_parallel_workers_per_gather = 0")}}};
+    const ServerBound bound = BestOfServer(server, candidates, settings,
+                                           {{"no index added", QString(), QString()}}, out, ServerFigures);
     BoundFound best;
-    PGconn* admin = ConnectServer(server, out);
-    if (!admin)
-        return best;
-    const quint64 expected = ServerFigures(admin, candidates[0].sql);
-    for (const Candidate& candidate : candidates) {
-        if (ServerFigures(admin, candidate.sql) != expected) {
-            out << "    " << candidate.what << ": other figures, not counted\n";
-            continue;
-        }
-        for (const ServerSetting& setting : settings) {
-            PGconn* connection = ConnectServer(server, out);
-            if (!connection)
-                continue;
-            bool applied = true;
-            for (const QString& statement : setting.statements)
-                applied = applied && Exec(connection, statement, out);
-            if (applied) {
-                const Timing fetch = Time([&] { FetchAll(connection, candidate.sql); }, 5,
-                                          ClientAndServerCpu(PQbackendPID(connection)));
-                out << "    " << candidate.what << ", " << setting.what << ": " << ShowTiming(fetch) << "\n";
-                out.flush();
-                if (fetch.Cpu < best.time.Cpu) {
-                    best.time = fetch;
-                    best.what =
-                        QStringLiteral("%1, %2:\n    %3")
-                            .arg(QLatin1String(candidate.what), QLatin1String(setting.what), candidate.sql);
-                }
-            }
-            PQfinish(connection);
-        }
+    if (bound.digest != 0) {
+        best.time = bound.fetch;
+        best.what = bound.what + QStringLiteral(":\n    ") + bound.sql;
     }
-    PQfinish(admin);
     return best;
 }
 

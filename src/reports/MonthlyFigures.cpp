@@ -80,9 +80,10 @@ private:
         kept.emplace_back(name, current);
     }
     bool Apply(const QString& name, const QString& value) {
-        // Names and values are this class's own or the engine's own answers, never the user's.
-        const QString sql = IsSqlite() ? QStringLiteral("PRAGMA %1 = %2").arg(name, value)
-                                       : QStringLiteral("SET %1 = '%2'").arg(name, value);
+        // Names are this class's own; values this class's own or the engine's own answers.
+        const QString sql = IsSqlite()
+                                ? QStringLiteral("PRAGMA %1 = %2").arg(name, SqlNumber(value.toLongLong()))
+                                : QStringLiteral("SET %1 = %2").arg(name, SqlText(value));
         return QSqlQuery(db).exec(sql);
     }
 
