@@ -94,11 +94,11 @@ const Index indexes[] = {
     {"IX_AccountMan", "Account", "AccountMan"},
     {"IX_PowerName", "Power", "PowerName"},
     {"IX_ParameterType", "Parameter", "ParameterType, ParameterValue"},
-    // A record's history, newest first, and the later changes an undo looks for; the rows an undo
-    // puts back together. The window's other filters walk the history from its newest row: every
-    // index more would be written with every change the program stores.
+    // A record's history, newest first, and the later changes an undo looks for. The window's
+    // other filters walk the history from its newest row, and an undo reads the whole history for
+    // the rows it puts back together: every index more would be written with every change the
+    // program stores.
     {"IX_HistoryRecord", "History", "HistoryTable, HistoryKey, HistoryIndex"},
-    {"IX_HistoryAction", "History", "HistoryAction"},
 };
 
 // What each schema version changed from the one before, as the names of the indexes above that
@@ -112,9 +112,9 @@ struct Step {
 };
 constexpr Step steps[] = {
     {2, {"IX_MoneyBill"}}, // now carries MoneySum
-    {3, {"IX_HistoryRecord", "IX_HistoryAction"}, {"History"}},
-    // Version 3 also indexed the history's time and user; storing a change wrote both.
-    {4, {}, {}, {"IX_HistoryTime", "IX_HistoryUser"}},
+    {3, {"IX_HistoryRecord"}, {"History"}},
+    // Version 3 also indexed the history's time, user and action; storing a change wrote all three.
+    {4, {}, {}, {"IX_HistoryTime", "IX_HistoryUser", "IX_HistoryAction"}},
 };
 static_assert(std::data(steps)[std::size(steps) - 1].version == Version, "every version has its step");
 

@@ -534,6 +534,7 @@ void TestStartup::previousVersionIsUpgradedKeepingEveryRow() {
     QVERIFY(upgraded.contains(QStringLiteral("IX_HistoryRecord")));
     QVERIFY(!upgraded.contains(QStringLiteral("IX_HistoryTime")));
     QVERIFY(!upgraded.contains(QStringLiteral("IX_HistoryUser")));
+    QVERIFY(!upgraded.contains(QStringLiteral("IX_HistoryAction")));
     ShareDataModule->ADOConnection1.Close();
     QCOMPARE(AllRows(path), before);
     // Opened again, nothing more is done to it.
